@@ -1,0 +1,33 @@
+#pragma once
+
+#include "support/Time.h"
+#include "support/Uuid.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelvarn {
+
+// One line of the activity feed.
+struct FeedItem {
+    enum class Kind { heard, action, note, question, warning };
+
+    Uuid id;
+    TimePoint date;
+    Kind kind = Kind::action;
+    std::string text;
+
+    friend bool operator==(const FeedItem&, const FeedItem&) = default;
+};
+
+// "heard", "action", "note", "question", "warning": the activity log's kind names.
+std::string_view kindName(FeedItem::Kind kind);
+std::optional<FeedItem::Kind> kindFromName(std::string_view name);
+
+nlohmann::ordered_json toJson(const FeedItem& item);
+FeedItem feedItemFromJson(const nlohmann::json& value);
+
+} // namespace kelvarn

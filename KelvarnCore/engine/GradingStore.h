@@ -1,0 +1,96 @@
+#pragma once
+
+#include "engine/Clock.h"
+#include "engine/FeedItem.h"
+#include "engine/SavedState.h"
+#include "engine/StoreField.h"
+#include "engine/UndoEntry.h"
+#include "model/NotesTarget.h"
+#include "model/Session.h"
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace kelvarn {
+
+// Owns the grading state of the running application. Every change of the session passes
+// through commit(), which makes it one labelled, undoable step and a line of the feed.
+// Used on one thread; observers are called synchronously, only for fields that changed.
+class GradingStore final {
+public:
+    static constexpr std::size_t maxFeedLines = 200;
+    static constexpr std::size_t maxUndoEntries = 500;
+    static constexpr double coalesceSeconds = 4.0;
+
+    using Observer = std::function<void(StoreField)>;
+    using ObserverID = std::uint64_t;
+
+    explicit GradingStore(Clock clock = systemClock());
+    // Resumes from a saved state; new undo entries are numbered after the highest saved serial.
+    explicit GradingStore(SavedState state, Clock clock = systemClock());
+
+    GradingStore(const GradingStore&) = delete;
+    GradingStore& operator=(const GradingStore&) = delete;
+
+    const Session& session() const { return m_session; }
+    const std::deque<FeedItem>& feed() const { return m_feed; }
+    const std::deque<UndoEntry>& undoStack() const { return m_undoStack; }
+    std::int64_t undoSerial() const { return m_undoSerial; }
+    std::uint64_t changeCounter() const { return m_changeCounter; }
+
+    const std::optional<std::filesystem::path>& saveURL() const { return m_saveURL; }
+    const std::optional<std::filesystem::path>& logURL() const { return m_logURL; }
+    const std::optional<std::filesystem::path>& correctionsURL() const { return m_correctionsURL; }
+
+    ObserverID addObserver(Observer observer);
+    void removeObserver(ObserverID id);
+
+    void undo();
+    bool canUndo() const { return !m_undoStack.empty(); }
+    std::optional<std::string> lastUndoLabel() const;
+
+    std::optional<NotesTarget> currentNotesTarget() const;
+    std::string notes(const NotesTarget& target) const { return m_session.notes(target); }
+    // Typing in a notes editor: silent in the feed, bursts on one target share an undo step.
+    void editNotes(std::string text, const NotesTarget& target);
+    void replaceNotes(const std::map<NotesTarget, std::string>& notes, const std::string& label);
+    std::optional<StudentRecord> student(const Uuid& id) const;
+    std::string label(const NotesTarget& target) const;
+
+    void log(FeedItem::Kind kind, std::string text);
+
+private:
+    using Change = std::function<void(Session&)>;
+
+    // Records and applies a change; a change that leaves the session equal records nothing.
+    void commit(std::string label, std::optional<std::string> coalesceKey, FeedItem::Kind kind,
+                bool isNote, bool log, const Change& change);
+    void pushUndoEntry(UndoEntry entry);
+    void installSession(Session session);
+
+    void save();
+    void appendToLogFile(FeedItem::Kind kind, const std::string& text);
+
+    void notify(StoreField field);
+
+    Clock m_clock;
+    Session m_session;
+    std::deque<FeedItem> m_feed;
+    std::deque<UndoEntry> m_undoStack;
+    std::int64_t m_undoSerial = 0;
+    std::uint64_t m_changeCounter = 0;
+
+    std::optional<std::filesystem::path> m_saveURL;
+    std::optional<std::filesystem::path> m_logURL;
+    std::optional<std::filesystem::path> m_correctionsURL;
+
+    std::map<ObserverID, Observer> m_observers;
+    ObserverID m_nextObserverID = 1;
+};
+
+} // namespace kelvarn

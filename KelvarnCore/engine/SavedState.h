@@ -1,0 +1,18 @@
+#pragma once
+
+#include "engine/UndoEntry.h"
+#include "model/Session.h"
+
+#include <vector>
+
+namespace kelvarn {
+
+// What a store starts from: the session and its undo history, oldest entry first.
+struct SavedState {
+    Session session;
+    std::vector<UndoEntry> undo;
+
+    friend bool operator==(const SavedState&, const SavedState&) = default;
+};
+
+} // namespace kelvarn

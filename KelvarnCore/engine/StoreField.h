@@ -1,0 +1,14 @@
+#pragma once
+
+namespace kelvarn {
+
+// The store's observable fields; observers are told which one changed.
+enum class StoreField {
+    session,
+    feed,
+    undoStack,
+    undoSerial,
+    changeCounter,
+};
+
+} // namespace kelvarn

@@ -1,0 +1,40 @@
+#include "LargeClass.h"
+#include "engine/GradingStore.h"
+
+#include <benchmark/benchmark.h>
+
+namespace kelvarn {
+namespace {
+
+// One keystroke in a notes editor: the commit gate copies, changes, compares and records.
+void BM_EditNotesKeystroke(benchmark::State& state) {
+    TimePoint now{};
+    GradingStore store(SavedState{bench::largeClass(), {}}, [&] { return now; });
+    const Uuid id = store.session().students[20].id;
+    const NotesTarget target = SectionNotes{id, SectionID::evidence};
+    std::string text = store.notes(target);
+    for (auto _ : state) {
+        text.push_back('x');
+        store.editNotes(text, target);
+        now += std::chrono::milliseconds(150);
+    }
+    state.counters["undoEntries"] = static_cast<double>(store.undoStack().size());
+}
+BENCHMARK(BM_EditNotesKeystroke)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Keystrokes 5 s apart: every one pushes a new undo entry (the stack fills to its cap).
+void BM_EditNotesNewStep(benchmark::State& state) {
+    TimePoint now{};
+    GradingStore store(SavedState{bench::largeClass(), {}}, [&] { return now; });
+    const NotesTarget target = OverallNotes{store.session().students[7].id};
+    std::string text = store.notes(target);
+    for (auto _ : state) {
+        text.push_back('y');
+        store.editNotes(text, target);
+        now += std::chrono::seconds(5);
+    }
+}
+BENCHMARK(BM_EditNotesNewStep)->Repetitions(5)->ReportAggregatesOnly(true);
+
+} // namespace
+} // namespace kelvarn

@@ -1,0 +1,42 @@
+#include "LargeClass.h"
+
+#include <array>
+#include <string>
+
+namespace kelvarn::bench {
+
+namespace {
+
+std::string prose(std::size_t length, std::size_t seed) {
+    static const std::array<const char*, 8> words{"thesis",  "evidence",  "argument",  "clearly",
+                                                  "sources", "paragraph", "structure", "claim"};
+    std::string text;
+    for (std::size_t i = seed; text.size() < length; ++i) {
+        text += words[i % words.size()];
+        text += ' ';
+    }
+    text.resize(length);
+    return text;
+}
+
+} // namespace
+
+Session largeClass() {
+    static const std::array<const char*, 10> given{"Nadia", "Ben",  "Zoë",   "Omar", "Lena",
+                                                   "Ravi",  "Maya", "Jonas", "Ines", "Theo"};
+    static const std::array<const char*, 4> family{"Ford", "Okafor", "Nguyen", "Álvarez"};
+    Session session;
+    for (std::size_t i = 0; i < 40; ++i) {
+        StudentRecord record(Uuid::generate(),
+                             std::string(given[i % given.size()]) + " " + family[i / 10]);
+        for (SectionID section : sections::allCases) {
+            const auto level = levels::allCases[(i + static_cast<std::size_t>(section)) % 4];
+            record.sections[section] = SectionGrade{level, prose(300, i)};
+        }
+        record.overallNotes = prose(600, i + 3);
+        session.students.push_back(std::move(record));
+    }
+    return session;
+}
+
+} // namespace kelvarn::bench
