@@ -1,0 +1,58 @@
+#pragma once
+
+#include "model/Level.h"
+#include "model/SectionID.h"
+#include "support/Uuid.h"
+
+#include <variant>
+#include <vector>
+
+namespace kelvarn {
+
+// The parsed form of one spoken command.
+namespace commands {
+
+struct Student {
+    Uuid id;
+    friend bool operator==(const Student&, const Student&) = default;
+};
+// A name that fits several students equally well; two or more ids, in roster order.
+struct AmbiguousStudent {
+    std::vector<Uuid> ids;
+    friend bool operator==(const AmbiguousStudent&, const AmbiguousStudent&) = default;
+};
+struct Section {
+    SectionID section;
+    friend bool operator==(const Section&, const Section&) = default;
+};
+struct Level {
+    kelvarn::Level level;
+    friend bool operator==(const Level&, const Level&) = default;
+};
+
+#define KELVARN_PAYLOADLESS_COMMAND(Name)                                                          \
+    struct Name {                                                                                  \
+        friend bool operator==(const Name&, const Name&) = default;                                \
+    }
+KELVARN_PAYLOADLESS_COMMAND(Undo);
+KELVARN_PAYLOADLESS_COMMAND(Unfocus);
+KELVARN_PAYLOADLESS_COMMAND(NextStudent);
+KELVARN_PAYLOADLESS_COMMAND(PreviousStudent);
+KELVARN_PAYLOADLESS_COMMAND(NextSection);
+KELVARN_PAYLOADLESS_COMMAND(PreviousSection);
+KELVARN_PAYLOADLESS_COMMAND(PauseListening);
+KELVARN_PAYLOADLESS_COMMAND(ResumeListening);
+KELVARN_PAYLOADLESS_COMMAND(ClearNotes);
+KELVARN_PAYLOADLESS_COMMAND(Cancel);
+#undef KELVARN_PAYLOADLESS_COMMAND
+
+} // namespace commands
+
+using Command =
+    std::variant<commands::Student, commands::AmbiguousStudent, commands::Section, commands::Level,
+                 commands::Undo, commands::Unfocus, commands::NextStudent,
+                 commands::PreviousStudent, commands::NextSection, commands::PreviousSection,
+                 commands::PauseListening, commands::ResumeListening, commands::ClearNotes,
+                 commands::Cancel>;
+
+} // namespace kelvarn
