@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kelvarn::unicode {
+
+// Every Unicode-aware text operation goes through ICU; <cctype> knows nothing of "Zoë".
+
+// Invalid UTF-8 sequences become U+FFFD; valid text comes back unchanged.
+std::string repairUtf8(std::string_view text);
+
+// Case- and diacritic-insensitive folding as for the "en_US" locale: canonical decomposition,
+// combining marks removed, then full case folding ("Élise" and "elise" fold alike).
+std::string foldCaseAndDiacritics(std::string_view text);
+
+std::string toLower(std::string_view text);
+
+// Trims Unicode white space, line breaks included, from both ends.
+std::string trimWhitespace(std::string_view text);
+
+// User-perceived characters (extended grapheme clusters).
+std::size_t characterCount(std::string_view text);
+
+} // namespace kelvarn::unicode
