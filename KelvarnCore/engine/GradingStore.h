@@ -2,9 +2,11 @@
 
 #include "engine/Clock.h"
 #include "engine/FeedItem.h"
+#include "engine/Pending.h"
 #include "engine/SavedState.h"
 #include "engine/StoreField.h"
 #include "engine/UndoEntry.h"
+#include "language/Command.h"
 #include "model/NotesTarget.h"
 #include "model/Session.h"
 
@@ -64,6 +66,20 @@ public:
 
     void log(FeedItem::Kind kind, std::string text);
 
+    // Commands, whether spoken, typed as shortcuts or clicked.
+    const std::optional<Pending>& pending() const { return m_pending; }
+    bool voicePaused() const { return m_voicePaused; }
+    void execute(const Command& command);
+    void focusStudent(const std::optional<Uuid>& id);
+    void focusSection(const std::optional<SectionID>& section);
+    void unfocus();
+    // Sets (or, without a level, clears) a section's level and focuses that section.
+    void setLevel(const std::optional<Level>& level, const Uuid& studentID, SectionID section);
+    // The open question as shown to the user; empty when there is none.
+    std::string pendingQuestion() const;
+    void cancelPending() { execute(commands::Cancel{}); }
+    void setVoicePaused(bool paused);
+
 private:
     using Change = std::function<void(Session&)>;
 
@@ -72,6 +88,19 @@ private:
                 bool isNote, bool log, const Change& change);
     void pushUndoEntry(UndoEntry entry);
     void installSession(Session session);
+
+    void setPending(std::optional<Pending> pending);
+    void clearPending() { setPending(std::nullopt); }
+    void ask();
+    void setVoicePausedFlag(bool paused);
+    void focusStudentFromCommand(const Uuid& id);
+    void applyFocusAndMaybeLevel(const Uuid& studentID, SectionID section,
+                                 const std::optional<Level>& level);
+    void stepStudent(int delta);
+    void stepSection(int delta);
+    void resetFocus();
+    void commitFocus(std::string label, Focus focus);
+    std::string studentName(const Uuid& id) const;
 
     void save();
     void appendToLogFile(FeedItem::Kind kind, const std::string& text);
@@ -84,6 +113,8 @@ private:
     std::deque<UndoEntry> m_undoStack;
     std::int64_t m_undoSerial = 0;
     std::uint64_t m_changeCounter = 0;
+    std::optional<Pending> m_pending;
+    bool m_voicePaused = false;
 
     std::optional<std::filesystem::path> m_saveURL;
     std::optional<std::filesystem::path> m_logURL;

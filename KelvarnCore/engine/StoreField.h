@@ -9,6 +9,8 @@ enum class StoreField {
     undoStack,
     undoSerial,
     changeCounter,
+    pending,
+    voicePaused,
 };
 
 } // namespace kelvarn

@@ -1,0 +1,312 @@
+// Command execution and the one open question.
+#include "engine/GradingStore.h"
+
+#include "model/PointFormat.h"
+#include "support/Overloaded.h"
+
+namespace kelvarn {
+
+namespace {
+
+std::optional<Level> levelWaitingForSection(const std::optional<Pending>& pending) {
+    if (pending) {
+        if (const auto* waiting = std::get_if<pending::LevelNeedsSection>(&*pending)) {
+            return waiting->level;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string quotedLevel(Level level) {
+    return "“" + std::string(levels::title(level)) + "”";
+}
+
+} // namespace
+
+void GradingStore::execute(const Command& command) {
+    std::visit(
+        Overloaded{
+            [&](const commands::Student& c) { focusStudentFromCommand(c.id); },
+            [&](const commands::AmbiguousStudent& c) {
+                setPending(pending::WhichStudent{c.ids});
+                ask();
+            },
+            [&](const commands::Section& c) {
+                const std::optional<Level> level = levelWaitingForSection(m_pending);
+                if (!m_session.focus.studentID) {
+                    setPending(pending::SectionNeedsStudent{c.section, level});
+                    ask();
+                    return;
+                }
+                clearPending();
+                applyFocusAndMaybeLevel(*m_session.focus.studentID, c.section, level);
+            },
+            [&](const commands::Level& c) {
+                const Focus& focus = m_session.focus;
+                if (focus.studentID && focus.section) {
+                    clearPending();
+                    setLevel(c.level, *focus.studentID, *focus.section);
+                    return;
+                }
+                const auto* waiting =
+                    m_pending ? std::get_if<pending::SectionNeedsStudent>(&*m_pending) : nullptr;
+                if (waiting) {
+                    setPending(pending::SectionNeedsStudent{waiting->section, c.level});
+                } else {
+                    setPending(pending::LevelNeedsSection{c.level});
+                }
+                ask();
+            },
+            [&](const commands::Undo&) {
+                clearPending();
+                undo();
+            },
+            [&](const commands::Unfocus&) {
+                clearPending();
+                unfocus();
+            },
+            [&](const commands::NextStudent&) {
+                clearPending();
+                stepStudent(+1);
+            },
+            [&](const commands::PreviousStudent&) {
+                clearPending();
+                stepStudent(-1);
+            },
+            [&](const commands::NextSection&) {
+                clearPending();
+                stepSection(+1);
+            },
+            [&](const commands::PreviousSection&) {
+                clearPending();
+                stepSection(-1);
+            },
+            [&](const commands::PauseListening&) {
+                clearPending();
+                setVoicePausedFlag(true);
+                log(FeedItem::Kind::action,
+                    "⏸ Listening paused — say “resume listening” to continue");
+            },
+            [&](const commands::ResumeListening&) {
+                if (m_voicePaused) {
+                    setVoicePausedFlag(false);
+                    log(FeedItem::Kind::action, "▶︎ Listening resumed");
+                }
+            },
+            [&](const commands::ClearNotes&) {
+                clearPending();
+                const auto target = currentNotesTarget();
+                if (!target) {
+                    log(FeedItem::Kind::warning, "Nothing focused — no notes to clear");
+                    return;
+                }
+                if (notes(*target).empty()) {
+                    return;
+                }
+                commit("Cleared notes for " + label(*target), std::nullopt, FeedItem::Kind::action,
+                       false, true, [&](Session& session) { session.setNotes("", *target); });
+            },
+            [&](const commands::Cancel&) {
+                if (!m_pending) {
+                    return;
+                }
+                clearPending();
+                log(FeedItem::Kind::action, "Cancelled");
+            },
+        },
+        command);
+}
+
+void GradingStore::focusStudentFromCommand(const Uuid& id) {
+    if (!m_session.index(id)) {
+        return;
+    }
+    if (m_pending) {
+        if (std::holds_alternative<pending::LevelNeedsSection>(*m_pending)) {
+            // The level still needs a section, now of this student: keep asking.
+            commitFocus("→ " + studentName(id), Focus{id, std::nullopt});
+            ask();
+            return;
+        }
+        if (const auto* waiting = std::get_if<pending::SectionNeedsStudent>(&*m_pending)) {
+            const auto [section, level] = *waiting;
+            clearPending();
+            applyFocusAndMaybeLevel(id, section, level);
+            return;
+        }
+    }
+    clearPending();
+    commitFocus("→ " + studentName(id), Focus{id, std::nullopt});
+}
+
+void GradingStore::focusStudent(const std::optional<Uuid>& id) {
+    clearPending();
+    if (!id) {
+        resetFocus();
+        return;
+    }
+    if (!m_session.index(*id)) {
+        return;
+    }
+    commitFocus("→ " + studentName(*id), Focus{*id, std::nullopt});
+}
+
+void GradingStore::focusSection(const std::optional<SectionID>& section) {
+    clearPending();
+    const auto studentID = m_session.focus.studentID;
+    if (!studentID) {
+        return;
+    }
+    commitFocus(section ? "→ " + std::string(sections::title(*section)) : "Unfocused section",
+                Focus{studentID, section});
+}
+
+void GradingStore::unfocus() {
+    const Focus& focus = m_session.focus;
+    if (focus.studentID && focus.section) {
+        const auto i = m_session.index(focus.studentID);
+        commitFocus("↑ Back to " + (i ? m_session.students[*i].name : std::string("student")),
+                    Focus{focus.studentID, std::nullopt});
+    } else if (focus.studentID) {
+        resetFocus();
+    }
+}
+
+void GradingStore::resetFocus() {
+    commitFocus("↑ All students", Focus{});
+}
+
+void GradingStore::setLevel(const std::optional<Level>& level, const Uuid& studentID,
+                            SectionID section) {
+    const auto i = m_session.index(studentID);
+    if (!i) {
+        return;
+    }
+    const std::string& name = m_session.students[*i].name;
+    const std::string title(sections::shortTitle(section));
+    const std::string label =
+        level ? title + " → " + std::string(levels::title(*level)) + " (" +
+                    outOf(sections::points(section, *level), sections::weight(section)) + ") · " +
+                    name
+              : "Cleared " + title + " level · " + name;
+    commit(label, std::nullopt, FeedItem::Kind::action, false, true, [&](Session& session) {
+        session.students.edit(*i).sections[section].level = level;
+        session.focus = Focus{studentID, section};
+    });
+}
+
+void GradingStore::applyFocusAndMaybeLevel(const Uuid& studentID, SectionID section,
+                                           const std::optional<Level>& level) {
+    if (level) {
+        setLevel(level, studentID, section);
+        return;
+    }
+    commitFocus("→ " + std::string(sections::title(section)), Focus{studentID, section});
+}
+
+void GradingStore::stepStudent(int delta) {
+    const auto& students = m_session.students;
+    if (students.empty()) {
+        log(FeedItem::Kind::warning, "No roster loaded");
+        return;
+    }
+    const bool next = delta >= 1;
+    const auto current = m_session.index(m_session.focus.studentID);
+    const long long target = current ? static_cast<long long>(*current) + delta
+                                     : (next ? 0 : static_cast<long long>(students.size()) - 1);
+    if (target < 0 || target >= static_cast<long long>(students.size())) {
+        log(FeedItem::Kind::warning,
+            next ? "Already at the last student" : "Already at the first student");
+        return;
+    }
+    focusStudent(students[static_cast<std::size_t>(target)].id);
+}
+
+void GradingStore::stepSection(int delta) {
+    const Focus focus = m_session.focus;
+    if (!focus.studentID) {
+        log(FeedItem::Kind::warning, "Pick a student first");
+        return;
+    }
+    const bool next = delta >= 1;
+    const int last = static_cast<int>(sections::allCases.size()) - 1;
+    const int target = focus.section ? static_cast<int>(*focus.section) + delta : (next ? 0 : last);
+    if (target < 0 || target > last) {
+        log(FeedItem::Kind::warning,
+            next ? "Already at the last section" : "Already at the first section");
+        return;
+    }
+    const SectionID section = sections::allCases[static_cast<std::size_t>(target)];
+    commitFocus("→ " + std::string(sections::title(section)), Focus{focus.studentID, section});
+}
+
+void GradingStore::commitFocus(std::string label, Focus focus) {
+    commit(std::move(label), std::nullopt, FeedItem::Kind::action, false, true,
+           [&](Session& session) { session.focus = focus; });
+}
+
+std::string GradingStore::studentName(const Uuid& id) const {
+    const auto i = m_session.index(id);
+    return i ? m_session.students[*i].name : std::string();
+}
+
+std::string GradingStore::pendingQuestion() const {
+    if (!m_pending) {
+        return {};
+    }
+    return std::visit(Overloaded{
+                          [&](const pending::WhichStudent& p) {
+                              std::string names;
+                              for (const Uuid& id : p.ids) {
+                                  if (const auto i = m_session.index(id)) {
+                                      names += (names.empty() ? "" : " or ") +
+                                               m_session.students[*i].name;
+                                  }
+                              }
+                              return "Which one: " + names + "?";
+                          },
+                          [&](const pending::SectionNeedsStudent& p) {
+                              std::string text(sections::shortTitle(p.section));
+                              if (p.level) {
+                                  text += " → " + std::string(levels::title(*p.level));
+                              }
+                              return text + " — which student?";
+                          },
+                          [&](const pending::LevelNeedsSection& p) {
+                              return quotedLevel(p.level) + (m_session.focus.studentID
+                                                                 ? " — for which section?"
+                                                                 : " — which student and section?");
+                          },
+                      },
+                      *m_pending);
+}
+
+void GradingStore::setVoicePaused(bool paused) {
+    if (paused) {
+        execute(commands::PauseListening{});
+    } else {
+        execute(commands::ResumeListening{});
+    }
+}
+
+void GradingStore::setPending(std::optional<Pending> pending) {
+    if (pending == m_pending) {
+        return;
+    }
+    m_pending = std::move(pending);
+    notify(StoreField::pending);
+}
+
+void GradingStore::ask() {
+    log(FeedItem::Kind::question, pendingQuestion());
+}
+
+void GradingStore::setVoicePausedFlag(bool paused) {
+    if (paused == m_voicePaused) {
+        return;
+    }
+    m_voicePaused = paused;
+    notify(StoreField::voicePaused);
+}
+
+} // namespace kelvarn
