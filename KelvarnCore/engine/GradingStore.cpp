@@ -7,14 +7,10 @@ namespace kelvarn {
 GradingStore::GradingStore(Clock clock) : m_clock(std::move(clock)) {}
 
 GradingStore::GradingStore(SavedState state, Clock clock)
-    : m_clock(std::move(clock)), m_session(std::move(state.session)),
-      m_undoStack(std::make_move_iterator(state.undo.begin()),
-                  std::make_move_iterator(state.undo.end())) {
-    while (m_undoStack.size() > maxUndoEntries) {
-        m_undoStack.pop_front();
-    }
-    for (const auto& entry : m_undoStack) {
+    : m_clock(std::move(clock)), m_session(std::move(state.session)) {
+    for (auto& entry : state.undo) {
         m_undoSerial = std::max(m_undoSerial, entry.serialOrZero());
+        m_undoStack.push(std::move(entry));
     }
 }
 
@@ -40,7 +36,7 @@ std::optional<std::string> GradingStore::lastUndoLabel() const {
     if (m_undoStack.empty()) {
         return std::nullopt;
     }
-    return m_undoStack.back().label;
+    return m_undoStack.newest().label;
 }
 
 std::optional<NotesTarget> GradingStore::currentNotesTarget() const {
@@ -95,33 +91,25 @@ void GradingStore::commit(std::string label, std::optional<std::string> coalesce
     }
 
     const TimePoint now = m_clock();
-    const bool coalesces =
-        coalesceKey && !m_undoStack.empty() && m_undoStack.back().coalesceKey == coalesceKey &&
-        now - m_undoStack.back().date < std::chrono::duration_cast<TimePoint::duration>(
-                                            std::chrono::duration<double>(coalesceSeconds));
-    if (coalesces) {
-        m_undoStack.back().date = now;
-        notify(StoreField::undoStack);
+    const auto window = std::chrono::duration_cast<TimePoint::duration>(
+        std::chrono::duration<double>(coalesceSeconds));
+    if (coalesceKey && !m_undoStack.empty() && m_undoStack.newest().coalesceKey == coalesceKey &&
+        now - m_undoStack.newest().date < window) {
+        // One undo step for the whole burst; the refreshed date keeps the burst going.
+        m_undoStack.setNewestDate(now);
     } else {
         ++m_undoSerial;
-        pushUndoEntry(UndoEntry{m_session, label, std::move(coalesceKey), now, m_undoSerial,
-                                isNote ? std::optional<bool>(true) : std::nullopt});
+        m_undoStack.push(UndoEntry{m_session, label, std::move(coalesceKey), now, m_undoSerial,
+                                   isNote ? std::optional<bool>(true) : std::nullopt});
         notify(StoreField::undoSerial);
     }
+    notify(StoreField::undoStack);
 
     installSession(std::move(changed));
     if (log) {
         this->log(kind, std::move(label));
     }
     save();
-}
-
-void GradingStore::pushUndoEntry(UndoEntry entry) {
-    m_undoStack.push_back(std::move(entry));
-    while (m_undoStack.size() > maxUndoEntries) {
-        m_undoStack.pop_front();
-    }
-    notify(StoreField::undoStack);
 }
 
 void GradingStore::installSession(Session session) {
@@ -139,8 +127,7 @@ void GradingStore::undo() {
         log(FeedItem::Kind::warning, "Nothing to undo");
         return;
     }
-    UndoEntry entry = std::move(m_undoStack.back());
-    m_undoStack.pop_back();
+    UndoEntry entry = m_undoStack.popNewest();
     notify(StoreField::undoStack);
 
     installSession(std::move(entry.session));

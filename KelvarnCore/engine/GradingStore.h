@@ -6,6 +6,7 @@
 #include "engine/SavedState.h"
 #include "engine/StoreField.h"
 #include "engine/UndoEntry.h"
+#include "engine/UndoStack.h"
 #include "language/Command.h"
 #include "model/NotesTarget.h"
 #include "model/Session.h"
@@ -41,7 +42,7 @@ public:
 
     const Session& session() const { return m_session; }
     const std::deque<FeedItem>& feed() const { return m_feed; }
-    const std::deque<UndoEntry>& undoStack() const { return m_undoStack; }
+    const std::deque<UndoEntry>& undoStack() const { return m_undoStack.entries(); }
     std::int64_t undoSerial() const { return m_undoSerial; }
     std::uint64_t changeCounter() const { return m_changeCounter; }
 
@@ -86,7 +87,6 @@ private:
     // Records and applies a change; a change that leaves the session equal records nothing.
     void commit(std::string label, std::optional<std::string> coalesceKey, FeedItem::Kind kind,
                 bool isNote, bool log, const Change& change);
-    void pushUndoEntry(UndoEntry entry);
     void installSession(Session session);
 
     void setPending(std::optional<Pending> pending);
@@ -110,7 +110,7 @@ private:
     Clock m_clock;
     Session m_session;
     std::deque<FeedItem> m_feed;
-    std::deque<UndoEntry> m_undoStack;
+    UndoStack m_undoStack{maxUndoEntries};
     std::int64_t m_undoSerial = 0;
     std::uint64_t m_changeCounter = 0;
     std::optional<Pending> m_pending;

@@ -1,0 +1,67 @@
+#include "persistence/SavedStateJson.h"
+
+#include "model/SessionJson.h"
+#include "support/JsonDecodeError.h"
+#include "support/JsonDecoding.h"
+
+namespace kelvarn {
+
+EncodedUndoEntry encodeUndoEntryParts(const UndoEntry& entry) {
+    nlohmann::ordered_json head = toJson(entry);
+    head.erase("date");
+    head.erase("serial");
+    head.erase("isNote");
+    std::string beforeDate = json::dump(head);
+    beforeDate.pop_back(); // the closing brace; the date follows
+    beforeDate += ",\"date\":";
+
+    nlohmann::ordered_json tail = nlohmann::ordered_json::object();
+    if (entry.serial) {
+        tail["serial"] = *entry.serial;
+    }
+    if (entry.isNote) {
+        tail["isNote"] = *entry.isNote;
+    }
+    std::string afterDate = json::dump(tail); // "{}" or {"serial":…}
+    afterDate.erase(0, 1);
+    if (afterDate != "}") {
+        afterDate.insert(0, ",");
+    }
+    return {std::move(beforeDate), std::move(afterDate)};
+}
+
+void appendEncodedUndoEntry(std::string& out, const EncodedUndoEntry& parts, TimePoint date) {
+    out += parts.beforeDate;
+    out += nlohmann::ordered_json(secondsSinceReferenceDate(date)).dump();
+    out += parts.afterDate;
+}
+
+std::string encodeSavedState(const SavedState& state) {
+    std::string out = "{\"session\":" + encodeSession(state.session) + ",\"undo\":[";
+    for (std::size_t i = 0; i < state.undo.size(); ++i) {
+        if (i > 0) {
+            out += ',';
+        }
+        appendEncodedUndoEntry(out, encodeUndoEntryParts(state.undo[i]), state.undo[i].date);
+    }
+    out += "]}";
+    return out;
+}
+
+Result<SavedState> decodeSavedState(std::string_view text) {
+    return json::decode<SavedState>(text, [](const nlohmann::json& document) {
+        SavedState state;
+        state.session = sessionFromJson(json::member(document, "session"));
+        const auto& undo = json::member(document, "undo");
+        if (!undo.is_array()) {
+            throw JsonDecodeError("\"undo\" is not an array");
+        }
+        state.undo.reserve(undo.size());
+        for (const auto& entry : undo) {
+            state.undo.push_back(undoEntryFromJson(entry));
+        }
+        return state;
+    });
+}
+
+} // namespace kelvarn

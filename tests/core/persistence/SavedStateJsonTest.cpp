@@ -1,0 +1,84 @@
+#include "persistence/SavedStateJson.h"
+#include "engine/UndoStack.h"
+#include "model/SessionJson.h"
+#include "support/Fixtures.h"
+#include "support/JsonDecoding.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvarn {
+namespace {
+
+UndoEntry entry(const std::string& label, std::optional<std::int64_t> serial,
+                std::optional<bool> isNote, std::optional<std::string> key = std::nullopt) {
+    return UndoEntry{testing::sessionWithStudents({"Ada “A” Lovelace", "Ben"}),
+                     label,
+                     key,
+                     fromSecondsSinceReferenceDate(780000000.5),
+                     serial,
+                     isNote};
+}
+
+TEST(SavedStateJsonTest, KeptEncodingsMatchAFreshEncodingWhateverTheDate) {
+    for (const UndoEntry& e : {entry("a", std::nullopt, std::nullopt),
+                               entry("b", 3, std::nullopt, "edit:x"), entry("c", 4, true)}) {
+        std::string pieced;
+        appendEncodedUndoEntry(pieced, encodeUndoEntryParts(e), e.date);
+        EXPECT_EQ(pieced, json::dump(toJson(e)));
+
+        UndoEntry later = e;
+        later.date += std::chrono::milliseconds(3250);
+        std::string redated;
+        appendEncodedUndoEntry(redated, encodeUndoEntryParts(e), later.date);
+        EXPECT_EQ(redated, json::dump(toJson(later)));
+    }
+}
+
+TEST(SavedStateJsonTest, RoundTripsAndRequiresBothMembers) {
+    SavedState state{testing::sessionWithStudents({"Nadia Ford"}),
+                     {entry("x", 1, true), entry("y", std::nullopt, std::nullopt)}};
+    state.session.focus.studentID = state.session.students[0].id;
+    const std::string text = encodeSavedState(state);
+    EXPECT_EQ(text.rfind("{\"session\":{\"students\":", 0), 0u);
+    const auto decoded = decodeSavedState(text);
+    ASSERT_TRUE(decoded) << decoded.error();
+    EXPECT_EQ(decoded.value(), state);
+
+    EXPECT_FALSE(decodeSavedState("{\"session\":" + encodeSession(state.session) + "}"));
+    EXPECT_FALSE(decodeSavedState(R"({"undo":[]})"));
+    EXPECT_FALSE(
+        decodeSavedState("{\"session\":" + encodeSession(state.session) + R"(,"undo":{}})"));
+    EXPECT_FALSE(decodeSavedState("{\"session\":" + encodeSession(state.session) +
+                                  R"(,"undo":[{"label":"x","date":1}]})"));
+}
+
+TEST(SavedStateJsonTest, UndoStackEncodesTheNewestEntriesAndFollowsChanges) {
+    UndoStack stack(5);
+    for (std::int64_t serial = 1; serial <= 7; ++serial) {
+        stack.push(entry("step " + std::to_string(serial), serial, std::nullopt));
+    }
+    ASSERT_EQ(stack.size(), 5u);
+    EXPECT_EQ(stack.entries().front().serial, 3);
+
+    const auto encoded = [&](std::size_t limit) {
+        std::string out = "[";
+        stack.appendEncoding(out, limit);
+        return nlohmann::json::parse(out + "]");
+    };
+    auto newest = encoded(3);
+    ASSERT_EQ(newest.size(), 3u);
+    EXPECT_EQ(newest[0]["serial"], 5);
+    EXPECT_EQ(newest[2]["serial"], 7);
+
+    stack.setNewestDate(fromSecondsSinceReferenceDate(790000000.0));
+    EXPECT_EQ(encoded(3)[2]["date"], 790000000.0) << "a coalesced date is written anew";
+    stack.popNewest();
+    stack.push(entry("replacement", 8, true));
+    newest = encoded(10);
+    ASSERT_EQ(newest.size(), 5u);
+    EXPECT_EQ(newest[4]["label"], "replacement");
+    EXPECT_EQ(newest[4]["isNote"], true);
+}
+
+} // namespace
+} // namespace kelvarn
