@@ -6,8 +6,12 @@ namespace kelvarn {
 
 GradingStore::GradingStore(Clock clock) : m_clock(std::move(clock)) {}
 
-GradingStore::GradingStore(SavedState state, Clock clock)
-    : m_clock(std::move(clock)), m_session(std::move(state.session)) {
+GradingStore::GradingStore(SavedState state, Clock clock) : m_clock(std::move(clock)) {
+    resume(std::move(state));
+}
+
+void GradingStore::resume(SavedState state) {
+    m_session = std::move(state.session);
     for (auto& entry : state.undo) {
         m_undoSerial = std::max(m_undoSerial, entry.serialOrZero());
         m_undoStack.push(std::move(entry));
@@ -137,17 +141,15 @@ void GradingStore::undo() {
 
 void GradingStore::log(FeedItem::Kind kind, std::string text) {
     appendToLogFile(kind, text);
+    appendFeedItem(kind, std::move(text));
+}
+
+void GradingStore::appendFeedItem(FeedItem::Kind kind, std::string text) {
     m_feed.push_back(FeedItem{Uuid::generate(), m_clock(), kind, std::move(text)});
     while (m_feed.size() > maxFeedLines) {
         m_feed.pop_front();
     }
     notify(StoreField::feed);
 }
-
-// A store without a data folder reads and writes no file; these are where the data folder's
-// session file and activity log are written once the store has one.
-void GradingStore::save() {}
-
-void GradingStore::appendToLogFile(FeedItem::Kind, const std::string&) {}
 
 } // namespace kelvarn

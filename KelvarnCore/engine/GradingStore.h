@@ -36,6 +36,12 @@ public:
     explicit GradingStore(Clock clock = systemClock());
     // Resumes from a saved state; new undo entries are numbered after the highest saved serial.
     explicit GradingStore(SavedState state, Clock clock = systemClock());
+    // Works in a data folder: loads its saved state, and saves after every change. An
+    // unreadable saved state is set aside, never overwritten. Without a folder no file is
+    // read or written.
+    explicit GradingStore(const std::optional<std::filesystem::path>& directory,
+                          Clock clock = systemClock());
+    static constexpr std::size_t savedUndoEntries = 100;
 
     GradingStore(const GradingStore&) = delete;
     GradingStore& operator=(const GradingStore&) = delete;
@@ -102,9 +108,13 @@ private:
     void commitFocus(std::string label, Focus focus);
     std::string studentName(const Uuid& id) const;
 
+    void resume(SavedState state);
+    void loadSavedState(std::optional<std::string>& setAsideName, std::string& setAsideError);
+    std::optional<std::string> setAsideUnreadableSaveFile(std::string& error);
     void save();
     void appendToLogFile(FeedItem::Kind kind, const std::string& text);
 
+    void appendFeedItem(FeedItem::Kind kind, std::string text);
     void notify(StoreField field);
 
     Clock m_clock;
@@ -119,6 +129,8 @@ private:
     std::optional<std::filesystem::path> m_saveURL;
     std::optional<std::filesystem::path> m_logURL;
     std::optional<std::filesystem::path> m_correctionsURL;
+    // Set while an unreadable session file could not be moved aside: saving would destroy it.
+    bool m_saveBlocked = false;
 
     std::map<ObserverID, Observer> m_observers;
     ObserverID m_nextObserverID = 1;

@@ -1,0 +1,190 @@
+#include "engine/GradingStore.h"
+#include "persistence/FileIO.h"
+#include "persistence/SavedStateJson.h"
+#include "support/Fixtures.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <random>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace kelvarn {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeClock;
+
+class StoreFilesTest : public ::testing::Test {
+protected:
+    fs::path folder() const { return temp.path() / "share" / "Kelvarn"; }
+    std::string read(const std::string& name) const {
+        const auto text = readWholeFile(folder() / name);
+        return text ? text.value() : std::string("<unreadable>");
+    }
+    void write(const std::string& name, const std::string& text) const {
+        fs::create_directories(folder());
+        std::ofstream(folder() / name, std::ios::binary) << text;
+    }
+    static SavedState savedWithStudents(const std::vector<std::string>& names) {
+        return SavedState{testing::sessionWithStudents(names), {}};
+    }
+    static std::vector<std::string> feedTexts(const GradingStore& store) {
+        std::vector<std::string> texts;
+        for (const auto& item : store.feed()) {
+            texts.push_back(item.text);
+        }
+        return texts;
+    }
+
+    testing::TempFolder temp;
+    FakeClock clock;
+};
+
+TEST_F(StoreFilesTest, AStoreWithoutAFolderTouchesNoFile) {
+    GradingStore store(std::optional<fs::path>{}, clock.clock());
+    EXPECT_EQ(store.saveURL(), std::nullopt);
+    store.log(FeedItem::Kind::note, "x");
+    store.undo();
+    EXPECT_EQ(feedTexts(store), (std::vector<std::string>{"x", "Nothing to undo"}));
+}
+
+TEST_F(StoreFilesTest, FirstLaunchCreatesAPrivateFolderAndSavesEveryChange) {
+    {
+        GradingStore store(folder(), clock.clock());
+        EXPECT_TRUE(store.feed().empty());
+        EXPECT_TRUE(store.session().students.empty());
+        ASSERT_TRUE(fs::is_directory(folder()));
+        EXPECT_EQ(fs::status(folder()).permissions() & fs::perms::all, fs::perms::owner_all);
+        EXPECT_FALSE(fs::exists(folder() / "session.json")) << "nothing saved before a change";
+    }
+    write("session.json", encodeSavedState(savedWithStudents({"Nadia Ford"})));
+    const Uuid nadia = decodeSavedState(read("session.json")).value().session.students[0].id;
+    {
+        GradingStore store(folder(), clock.clock());
+        store.editNotes("Good thesis", OverallNotes{nadia});
+        store.log(FeedItem::Kind::note, "Two\nlines");
+    }
+    const auto saved = decodeSavedState(read("session.json"));
+    ASSERT_TRUE(saved) << saved.error();
+    EXPECT_EQ(saved.value().session.students[0].overallNotes, "Good thesis");
+    EXPECT_EQ(saved.value().undo.size(), 1u);
+    EXPECT_EQ(fs::status(folder() / "session.json").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(read("actions.log"), iso8601(clock.now) + "\tnote\tTwo\nlines\n");
+}
+
+TEST_F(StoreFilesTest, TheNewestHundredEntriesAreSavedAndSerialsContinue) {
+    write("session.json", encodeSavedState(savedWithStudents({"Nadia Ford"})));
+    {
+        GradingStore store(folder(), clock.clock());
+        const NotesTarget target = OverallNotes{store.session().students[0].id};
+        for (int i = 1; i <= 150; ++i) {
+            store.editNotes(std::to_string(i), target);
+            clock.advance(5);
+        }
+        EXPECT_EQ(store.undoStack().size(), 150u);
+    }
+    const auto saved = decodeSavedState(read("session.json"));
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(saved.value().undo.size(), 100u);
+    EXPECT_EQ(saved.value().undo.front().serial, 51);
+    EXPECT_EQ(saved.value().undo.back().serial, 150);
+
+    GradingStore reopened(folder(), clock.clock());
+    EXPECT_EQ(reopened.undoStack().size(), 100u);
+    EXPECT_EQ(reopened.notes(OverallNotes{reopened.session().students[0].id}), "150");
+    reopened.editNotes("next", OverallNotes{reopened.session().students[0].id});
+    EXPECT_EQ(reopened.undoStack().back().serial, 151);
+}
+
+TEST_F(StoreFilesTest, AnUnreadableFileIsSetAsideNeverOverwritten) {
+    const std::string damaged = R"({"session":{"students":[],"focus":{}}})"; // no "undo"
+    write("session.json", damaged);
+    clock.now = fromSecondsSinceReferenceDate(794412429.0); // 2026-03-05T14:07:09Z
+    write("session-unreadable-2026-03-05T14-07-09Z.json", "an earlier one");
+
+    GradingStore store(folder(), clock.clock());
+    EXPECT_EQ(feedTexts(store),
+              (std::vector<std::string>{
+                  "Couldn't read the saved grades, so they were set aside in "
+                  "session-unreadable-2026-03-05T14-07-09Z-2.json. Nothing was deleted."}));
+    EXPECT_EQ(read("session-unreadable-2026-03-05T14-07-09Z-2.json"), damaged);
+    EXPECT_EQ(read("session-unreadable-2026-03-05T14-07-09Z.json"), "an earlier one");
+    EXPECT_FALSE(fs::exists(folder() / "session.json"));
+    EXPECT_NE(read("actions.log").find("\twarning\tCouldn't read the saved grades"),
+              std::string::npos);
+}
+
+TEST_F(StoreFilesTest, AFileThatCannotBeSetAsideIsNeverSavedOver) {
+    // A folder path so long that the set-aside name exceeds the system's path limit, while
+    // session.json itself can still be read: the move fails and nothing else does.
+    fs::path deep = temp.path();
+    while (deep.string().size() < 4096 - 40) {
+        deep /= std::string(std::min<std::size_t>(200, 4096 - 41 - deep.string().size()), 'd');
+    }
+    fs::create_directories(deep);
+    const std::string damaged = "not json";
+    std::ofstream(deep / "session.json") << damaged;
+
+    GradingStore store(deep, clock.clock());
+    ASSERT_EQ(store.feed().size(), 1u);
+    EXPECT_EQ(store.feed()[0].kind, FeedItem::Kind::warning);
+    EXPECT_EQ(store.feed()[0].text.rfind("Couldn't read the saved grades, and couldn't set them "
+                                         "aside (File name too long).",
+                                         0),
+              0u)
+        << store.feed()[0].text;
+    EXPECT_EQ(readWholeFile(deep / "session.json").value(), damaged);
+}
+
+TEST_F(StoreFilesTest, AFailedSaveIsShownButNotLogged) {
+    write("session.json", encodeSavedState(savedWithStudents({"Nadia Ford"})));
+    GradingStore store(folder(), clock.clock());
+    fs::remove(folder() / "session.json");
+    fs::create_directory(folder() / "session.json"); // renaming over a folder fails
+
+    store.editNotes("x", OverallNotes{store.session().students[0].id});
+    ASSERT_EQ(store.feed().size(), 1u);
+    EXPECT_EQ(store.feed()[0].text.rfind("Autosave failed: ", 0), 0u);
+    EXPECT_EQ(store.notes(OverallNotes{store.session().students[0].id}), "x");
+    EXPECT_FALSE(fs::exists(folder() / "actions.log"));
+}
+
+// A process killed at any moment during a burst of saves leaves a file that loads.
+TEST_F(StoreFilesTest, KilledMidSaveAlwaysLeavesALoadableFile) {
+    write("session.json", encodeSavedState(savedWithStudents({"Nadia Ford", "Omar Haddad"})));
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> delayMicros(0, 4000);
+    int roundsThatSaved = 0;
+    std::string previousNotes;
+    for (int round = 0; round < 200; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            GradingStore store(folder());
+            const NotesTarget target = OverallNotes{store.session().students[0].id};
+            for (int i = 0;; ++i) {
+                store.editNotes(std::string(static_cast<std::size_t>(i % 5000), 'n'), target);
+            }
+        }
+        ::usleep(static_cast<useconds_t>(delayMicros(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        const auto saved = decodeSavedState(read("session.json"));
+        ASSERT_TRUE(saved) << "round " << round << ": " << saved.error();
+        ASSERT_EQ(saved.value().session.students.size(), 2u);
+        const std::string notes = saved.value().session.students[0].overallNotes;
+        roundsThatSaved += notes != previousNotes;
+        previousNotes = notes;
+    }
+    EXPECT_GT(roundsThatSaved, 20) << "the children must have been killed while saving";
+}
+
+} // namespace
+} // namespace kelvarn
