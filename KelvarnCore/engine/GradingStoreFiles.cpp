@@ -85,7 +85,12 @@ void GradingStore::save() {
     if (m_saveBlocked) {
         failure = Error{"session.json could not be read or set aside, so it is kept as it is"};
     } else {
-        std::string text = "{\"session\":" + encodeSession(m_session) + ",\"undo\":[";
+        // The buffer is reused: the file runs to megabytes, and a fresh allocation of that size
+        // costs page faults on every keystroke.
+        std::string& text = m_saveBuffer;
+        text.assign("{\"session\":");
+        text += encodeSession(m_session);
+        text += ",\"undo\":[";
         m_undoStack.appendEncoding(text, savedUndoEntries);
         text += "]}";
         failure = writeFileAtomically(*m_saveURL, text);
