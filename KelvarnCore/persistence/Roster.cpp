@@ -1,0 +1,91 @@
+#include "persistence/Roster.h"
+
+#include "persistence/Lines.h"
+#include "support/Unicode.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <cstdint>
+#include <unordered_set>
+
+namespace kelvarn::roster {
+
+namespace {
+
+// Spaces and tabs: white space that does not end a line (Unicode "blank").
+std::string_view trimBlanks(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    std::int32_t start = 0;
+    auto end = static_cast<std::int32_t>(text.size());
+    while (start < end) {
+        std::int32_t next = start;
+        UChar32 c;
+        U8_NEXT(bytes, next, end, c);
+        if (c < 0 || !u_isblank(c)) {
+            break;
+        }
+        start = next;
+    }
+    while (end > start) {
+        std::int32_t previous = end;
+        UChar32 c;
+        U8_PREV(bytes, start, previous, c);
+        if (c < 0 || !u_isblank(c)) {
+            break;
+        }
+        end = previous;
+    }
+    return text.substr(start, end - start);
+}
+
+// "Ford, Nadia" is "Nadia Ford"; only the first comma splits, and a line with nothing after its
+// comma (or nothing before it) is kept as written.
+std::string reorderSurnameFirst(std::string_view line) {
+    const auto comma = line.find(',');
+    if (comma != std::string_view::npos && comma > 0) {
+        const std::string_view given = trimBlanks(line.substr(comma + 1));
+        if (!given.empty()) {
+            std::string name(given);
+            name += ' ';
+            name += trimBlanks(line.substr(0, comma));
+            return name;
+        }
+    }
+    return std::string(line);
+}
+
+std::string collapseSpaces(std::string_view name) {
+    std::string collapsed;
+    collapsed.reserve(name.size());
+    for (char c : name) {
+        if (c != ' ' || (!collapsed.empty() && collapsed.back() != ' ')) {
+            collapsed += c;
+        }
+    }
+    if (!collapsed.empty() && collapsed.back() == ' ') {
+        collapsed.pop_back();
+    }
+    return collapsed;
+}
+
+} // namespace
+
+std::vector<std::string> parse(std::string_view text) {
+    const std::string repaired = unicode::repairUtf8(text);
+    std::vector<std::string> names;
+    std::unordered_set<std::string> seen;
+    for (const std::string_view line : splitLines(repaired)) {
+        const std::string_view trimmed = trimBlanks(line);
+        if (trimmed.empty() || trimmed.front() == '#') {
+            continue;
+        }
+        std::string name = collapseSpaces(reorderSurnameFirst(trimmed));
+        if (seen.insert(unicode::toLower(name)).second) {
+            names.push_back(std::move(name));
+        }
+    }
+    return names;
+}
+
+} // namespace kelvarn::roster

@@ -1,0 +1,97 @@
+#include "persistence/FileIO.h"
+
+#include "support/Uuid.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace kelvarn {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileIOTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = fs::temp_directory_path() / ("kelvarn-fileio-" + Uuid::generate().toString());
+        fs::create_directory(m_folder);
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path m_folder;
+};
+
+fs::perms permissions(const fs::path& path) {
+    return fs::status(path).permissions() & fs::perms::mask;
+}
+
+TEST_F(FileIOTest, AtomicWriteReplacesTheWholeFileAndKeepsItPrivate) {
+    const fs::path file = m_folder / "session.json";
+    ASSERT_FALSE(writeFileAtomically(file, "a much longer first version"));
+    EXPECT_EQ(permissions(file), fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_FALSE(writeFileAtomically(file, std::string("new\0bytes", 9)));
+    const auto read = readWholeFile(file);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read.value(), std::string("new\0bytes", 9));
+    EXPECT_EQ(entries(), std::vector<std::string>{"session.json"}) << "no temporary file left";
+
+    const std::string large(200'000, 'x');
+    ASSERT_FALSE(writeFileAtomically(file, large));
+    EXPECT_EQ(readWholeFile(file).value(), large);
+}
+
+TEST_F(FileIOTest, FailedWritesReportTheSystemErrorAndLeaveNothingBehind) {
+    const auto missingFolder = writeFileAtomically(m_folder / "missing" / "session.json", "x");
+    ASSERT_TRUE(missingFolder);
+    EXPECT_EQ(missingFolder->message, "No such file or directory");
+
+    std::ofstream(m_folder / "plain") << "old";
+    const auto folderIsAFile = writeFileAtomically(m_folder / "plain" / "session.json", "x");
+    ASSERT_TRUE(folderIsAFile);
+    EXPECT_EQ(folderIsAFile->message, "Not a directory");
+
+    // The rename fails only after the temporary file is complete: it must be removed, and what
+    // stands at the target must stay as it was.
+    fs::create_directory(m_folder / "session.json");
+    std::ofstream(m_folder / "session.json" / "inside") << "kept";
+    const auto targetIsAFolder = writeFileAtomically(m_folder / "session.json", "new");
+    ASSERT_TRUE(targetIsAFolder);
+    EXPECT_EQ(targetIsAFolder->message, "Is a directory");
+    EXPECT_EQ(readWholeFile(m_folder / "session.json" / "inside").value(), "kept");
+    EXPECT_EQ(readWholeFile(m_folder / "plain").value(), "old");
+    EXPECT_EQ(entries(), (std::vector<std::string>{"plain", "session.json"}));
+}
+
+TEST_F(FileIOTest, AppendsCreatePrivateFilesAndAddToTheEnd) {
+    const fs::path log = m_folder / "actions.log";
+    ASSERT_FALSE(appendToFile(log, "one\n"));
+    EXPECT_EQ(permissions(log), fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_FALSE(appendToFile(log, "two\n"));
+    EXPECT_EQ(readWholeFile(log).value(), "one\ntwo\n");
+
+    const auto failed = appendToFile(m_folder / "missing" / "actions.log", "x");
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->message, "No such file or directory");
+}
+
+TEST_F(FileIOTest, ReadingAMissingFileOrAFolderFails) {
+    const auto missing = readWholeFile(m_folder / "nothing.json");
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error(), "No such file or directory");
+    const auto folder = readWholeFile(m_folder);
+    ASSERT_FALSE(folder);
+    EXPECT_EQ(folder.error(), "Is a directory");
+}
+
+} // namespace
+} // namespace kelvarn
