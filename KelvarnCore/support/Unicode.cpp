@@ -81,10 +81,14 @@ std::string trimWhitespace(std::string_view text) {
 
 std::size_t characterCount(std::string_view text) {
     const icu::UnicodeString unicode = fromUtf8(text);
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> breaks(
-        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status)) {
+    // Creating a break iterator loads rule data; one per thread is reused for every count.
+    thread_local std::unique_ptr<icu::BreakIterator> breaks = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::BreakIterator> iterator(
+            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        return U_SUCCESS(status) ? std::move(iterator) : nullptr;
+    }();
+    if (!breaks) {
         return static_cast<std::size_t>(unicode.countChar32());
     }
     breaks->setText(unicode);
