@@ -18,6 +18,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvarn {
 
@@ -72,6 +73,10 @@ public:
     std::string label(const NotesTarget& target) const;
 
     void log(FeedItem::Kind kind, std::string text);
+
+    // Merges a roster into the class as one step: students still listed keep their records,
+    // new names get fresh records, and students with work who are no longer listed are kept.
+    void loadRoster(const std::vector<std::string>& names);
 
     // Commands, whether spoken, typed as shortcuts or clicked.
     const std::optional<Pending>& pending() const { return m_pending; }

@@ -139,6 +139,10 @@ TEST_F(StoreFilesTest, AFileThatCannotBeSetAsideIsNeverSavedOver) {
                                          0),
               0u)
         << store.feed()[0].text;
+    store.loadRoster({"Nadia Ford"});
+    EXPECT_EQ(store.feed().back().text,
+              "Autosave failed: session.json could not be read or set aside, so it is kept as it "
+              "is");
     EXPECT_EQ(readWholeFile(deep / "session.json").value(), damaged);
 }
 
