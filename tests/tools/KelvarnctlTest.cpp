@@ -1,0 +1,107 @@
+#include "Kelvarnctl.h"
+#include "persistence/DataFolder.h"
+#include "persistence/FileIO.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace kelvarn {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class KelvarnctlTest : public ::testing::Test {
+protected:
+    Outcome run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"kelvarnctl", "--data-dir", data().string()});
+        std::vector<const char*> argv;
+        for (const auto& arg : args) {
+            argv.push_back(arg.c_str());
+        }
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = ctl::run(static_cast<int>(argv.size()), argv.data(), out, err);
+        return {status, out.str(), err.str()};
+    }
+    std::filesystem::path data() const { return temp.path() / "data"; }
+    std::string file(const std::string& name, const std::string& content) const {
+        const auto path = temp.path() / name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path.string();
+    }
+
+    testing::TempFolder temp;
+};
+
+TEST_F(KelvarnctlTest, RosterStatusUndoAndFeedLines) {
+    const auto roster = run({"roster", file("class.txt", "# Section 2\nFord, Nadia\nZoë Park\n")});
+    EXPECT_EQ(roster.status, 0);
+    EXPECT_EQ(roster.out, "action\tLoaded roster (2 students)\n");
+
+    const auto status = run({"status"});
+    EXPECT_EQ(status.out,
+              "Nadia Ford\t0/6\t0.00/5.00\nZoë Park\t0/6\t0.00/5.00\nFocus: all students\n");
+
+    const auto undo = run({"undo", "2"});
+    EXPECT_EQ(undo.out,
+              "action\t↩︎ Undid: Loaded roster (2 students)\nwarning\tNothing to undo\n");
+    EXPECT_EQ(run({"status"}).out, "Focus: all students\n");
+}
+
+TEST_F(KelvarnctlTest, FailuresAndUsageErrors) {
+    const auto missing = run({"roster", (temp.path() / "nope.txt").string()});
+    EXPECT_EQ(missing.status, ctl::exitFailure);
+    EXPECT_EQ(missing.err, "Couldn't read roster: No such file or directory\n");
+    EXPECT_EQ(missing.out, "");
+
+    const auto empty = run({"roster", file("empty.txt", "# only a comment\n\n")});
+    EXPECT_EQ(empty.status, ctl::exitFailure);
+    EXPECT_EQ(empty.err, "That file has no names in it.\n");
+
+    EXPECT_EQ(run({}).status, ctl::exitUsage);
+    EXPECT_EQ(run({"undo", "0"}).status, ctl::exitUsage);
+    EXPECT_EQ(run({"export", "pdf"}).status, ctl::exitUsage);
+    EXPECT_EQ(run({"status", "extra"}).status, ctl::exitUsage);
+    EXPECT_EQ(run({"--help"}).status, 0);
+}
+
+TEST_F(KelvarnctlTest, ASecondProcessIsRefusedAndTouchesNothing) {
+    ASSERT_FALSE(createDataFolder(data()));
+    auto held = DataFolderLock::acquire(data());
+    ASSERT_TRUE(held);
+    const auto refused = run({"roster", file("class.txt", "Nadia Ford\n")});
+    EXPECT_EQ(refused.status, ctl::exitFailure);
+    EXPECT_EQ(refused.err, "Kelvarn is already using " + data().string() + "\n");
+    EXPECT_FALSE(std::filesystem::exists(data() / "session.json"));
+    EXPECT_FALSE(std::filesystem::exists(data() / "actions.log"));
+}
+
+TEST_F(KelvarnctlTest, ExportsToAFileOrCleanlyToStandardOutput) {
+    run({"roster", file("class.txt", "Nadia Ford\n")});
+    std::ofstream(data() / "session.json") << "damaged";
+
+    const auto toOut = run({"export", "csv"});
+    EXPECT_EQ(toOut.status, 0);
+    EXPECT_EQ(toOut.out.rfind("Student,", 0), 0u) << "only the CSV goes to standard output";
+    EXPECT_NE(toOut.err.find("warning\tCouldn't read the saved grades"), std::string::npos);
+
+    const auto path = (temp.path() / "report.txt").string();
+    const auto toFile = run({"export", "text", "-o", path});
+    EXPECT_EQ(toFile.status, 0);
+    EXPECT_EQ(readWholeFile(path).value().rfind("Essay Exam #1 — Introduction to Politics I", 0),
+              0u);
+
+    const auto bad = run({"export", "csv", "-o", (temp.path() / "no" / "such" / "x.csv").string()});
+    EXPECT_EQ(bad.status, ctl::exitFailure);
+    EXPECT_EQ(bad.err.rfind("Couldn't export to ", 0), 0u);
+}
+
+} // namespace
+} // namespace kelvarn

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "engine/GradingStore.h"
+
+#include <ostream>
+
+namespace kelvarn::ctl {
+
+// Writes every feed line the store appends, from the lines of its start-up on, as
+// KIND<TAB>TEXT: the activity log's format without the time stamp.
+class FeedPrinter final {
+public:
+    FeedPrinter(GradingStore& store, std::ostream& out);
+    ~FeedPrinter();
+    FeedPrinter(const FeedPrinter&) = delete;
+    FeedPrinter& operator=(const FeedPrinter&) = delete;
+
+private:
+    void print(const FeedItem& item);
+
+    GradingStore& m_store;
+    std::ostream& m_out;
+    GradingStore::ObserverID m_observer;
+};
+
+} // namespace kelvarn::ctl

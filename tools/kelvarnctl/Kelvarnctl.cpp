@@ -1,0 +1,139 @@
+#include "Kelvarnctl.h"
+
+#include "FeedPrinter.h"
+#include "StatusReport.h"
+#include "engine/GradingStore.h"
+#include "persistence/CSVExporter.h"
+#include "persistence/DataFolder.h"
+#include "persistence/FileIO.h"
+#include "persistence/Roster.h"
+#include "persistence/TextExporter.h"
+
+#include <CLI/CLI.hpp>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace kelvarn::ctl {
+
+namespace {
+
+struct Options {
+    std::string dataDir;
+    std::string rosterFile;
+    int undoCount = 1;
+    std::string exportFormat;
+    std::string exportFile;
+};
+
+struct Subcommands {
+    CLI::App* status;
+    CLI::App* roster;
+    CLI::App* undo;
+    CLI::App* exportGrades;
+};
+
+Subcommands describe(CLI::App& app, Options& options) {
+    app.require_subcommand(1);
+    app.add_option("--data-dir", options.dataDir,
+                   "Data folder (default: $XDG_DATA_HOME/Kelvarn or ~/.local/share/Kelvarn)");
+
+    Subcommands commands{};
+    commands.status =
+        app.add_subcommand("status", "Each student's progress and score, then the focus");
+    commands.roster = app.add_subcommand("roster", "Merge a roster file, one student per line");
+    commands.roster->add_option("FILE", options.rosterFile, "Roster text file")->required();
+    commands.undo = app.add_subcommand("undo", "Undo the newest N steps");
+    commands.undo->add_option("N", options.undoCount, "How many steps (default 1)")
+        ->check(CLI::PositiveNumber);
+    commands.exportGrades =
+        app.add_subcommand("export", "Export the grades as CSV or a text report");
+    commands.exportGrades->add_option("FORMAT", options.exportFormat, "csv or text")
+        ->required()
+        ->check(CLI::IsMember({"csv", "text"}));
+    commands.exportGrades->add_option("-o,--output", options.exportFile,
+                                      "Write to this file (atomically) instead of standard output");
+    return commands;
+}
+
+int loadRoster(GradingStore& store, const std::string& file, std::ostream& err) {
+    const auto text = readWholeFile(file);
+    if (!text) {
+        err << "Couldn't read roster: " << text.error() << '\n';
+        return exitFailure;
+    }
+    const auto names = roster::parse(text.value());
+    if (names.empty()) {
+        err << "That file has no names in it.\n";
+        return exitFailure;
+    }
+    store.loadRoster(names);
+    return 0;
+}
+
+int exportGrades(const GradingStore& store, const Options& options, std::ostream& out,
+                 std::ostream& err) {
+    const std::string text =
+        options.exportFormat == "csv"
+            ? csvExporter::csv(store.session())
+            : textExporter::text(store.session(), std::chrono::system_clock::now());
+    if (options.exportFile.empty()) {
+        out << text;
+        return 0;
+    }
+    if (const auto failure = writeFileAtomically(options.exportFile, text)) {
+        err << "Couldn't export to " << options.exportFile << ": " << failure->message << '\n';
+        return exitFailure;
+    }
+    return 0;
+}
+
+} // namespace
+
+int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app("Drive Kelvarn's grading engine from a terminal or a script.", "kelvarnctl");
+    Options options;
+    const Subcommands commands = describe(app, options);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        err << "kelvarnctl: " << e.what() << "\nRun kelvarnctl --help for usage.\n";
+        return exitUsage;
+    }
+
+    const std::filesystem::path folder =
+        options.dataDir.empty() ? defaultDataFolder() : std::filesystem::path(options.dataDir);
+    if (const auto failure = createDataFolder(folder)) {
+        err << "Can't use " << folder.string() << ": " << failure->message << '\n';
+        return exitFailure;
+    }
+    auto lock = DataFolderLock::acquire(folder);
+    if (!lock) {
+        err << lock.error() << '\n';
+        return exitFailure;
+    }
+
+    GradingStore store(folder);
+    // An export on standard output must stay clean, so feed lines go to the error stream then.
+    const bool exportToOut = commands.exportGrades->parsed() && options.exportFile.empty();
+    FeedPrinter printer(store, exportToOut ? err : out);
+
+    if (commands.status->parsed()) {
+        out << statusReport(store.session());
+    } else if (commands.roster->parsed()) {
+        return loadRoster(store, options.rosterFile, err);
+    } else if (commands.undo->parsed()) {
+        for (int i = 0; i < options.undoCount; ++i) {
+            store.undo();
+        }
+    } else if (commands.exportGrades->parsed()) {
+        return exportGrades(store, options, out, err);
+    }
+    return 0;
+}
+
+} // namespace kelvarn::ctl
