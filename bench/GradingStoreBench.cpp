@@ -36,5 +36,26 @@ void BM_EditNotesNewStep(benchmark::State& state) {
 }
 BENCHMARK(BM_EditNotesNewStep)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// One final transcript of 30 tokens mixing a name, commands and dictation, including the
+// commits it makes. The class is restored between iterations so every run does the same work.
+void BM_HandleTranscript(benchmark::State& state) {
+    TimePoint now{};
+    GradingStore store(SavedState{bench::largeClass(), {}}, [&] { return now; });
+    const std::string utterance =
+        "Um, Nadia Ford intro complete. The thesis is clear and argued with care throughout the "
+        "essay. Evidence mostly. Sources are cited but thin in a few places. Next student please.";
+    for (auto _ : state) {
+        const auto entries = store.undoStack().size();
+        store.handleTranscript(utterance);
+        state.PauseTiming();
+        while (store.undoStack().size() > entries) {
+            store.undo();
+        }
+        now += std::chrono::seconds(5);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_HandleTranscript)->Repetitions(5)->ReportAggregatesOnly(true);
+
 } // namespace
 } // namespace kelvarn

@@ -8,6 +8,7 @@ GradingStore::GradingStore(Clock clock) : m_clock(std::move(clock)) {}
 
 GradingStore::GradingStore(SavedState state, Clock clock) : m_clock(std::move(clock)) {
     resume(std::move(state));
+    rebuildParser();
 }
 
 void GradingStore::resume(SavedState state) {
@@ -133,8 +134,10 @@ void GradingStore::undo() {
     }
     UndoEntry entry = m_undoStack.popNewest();
     notify(StoreField::undoStack);
-
     installSession(std::move(entry.session));
+    m_correctionArmed = false;
+    // The restored class may hold names that a later roster load removed, or lack new ones.
+    rebuildParser();
     log(FeedItem::Kind::action, "↩︎ Undid: " + entry.label);
     save();
 }

@@ -2,12 +2,15 @@
 
 #include "engine/Clock.h"
 #include "engine/FeedItem.h"
+#include "engine/HeardUtterance.h"
 #include "engine/Pending.h"
 #include "engine/SavedState.h"
 #include "engine/StoreField.h"
 #include "engine/UndoEntry.h"
 #include "engine/UndoStack.h"
 #include "language/Command.h"
+#include "language/CommandParser.h"
+#include "language/Correction.h"
 #include "model/NotesTarget.h"
 #include "model/Session.h"
 
@@ -92,6 +95,23 @@ public:
     void cancelPending() { execute(commands::Cancel{}); }
     void setVoicePaused(bool paused);
 
+    // Speech: every final transcript enters here.
+    const CommandParser& parser() const { return m_parser; }
+    const std::optional<HeardUtterance>& lastUtterance() const { return m_lastUtterance; }
+    void handleTranscript(std::string_view text) { process(text, true); }
+    // True while nothing has changed the session since the last heard line was processed.
+    bool canFixLastUtterance() const;
+    // Rolls back what the last heard line did and runs the corrected text instead; with
+    // remember, also learns a rule that turns the heard words into the corrected ones.
+    void fixLastUtterance(const std::string& corrected, bool remember);
+
+    // The user's misheard-to-replacement rules, oldest first.
+    const std::vector<Correction>& corrections() const { return m_corrections; }
+    void addCorrection(const Correction& rule);
+    void removeCorrection(const Uuid& id);
+    // Hints for the recogniser: every replacement, phrase and name key, sorted, once each.
+    std::vector<std::string> recognizerVocabulary() const;
+
 private:
     using Change = std::function<void(Session&)>;
 
@@ -113,6 +133,13 @@ private:
     void commitFocus(std::string label, Focus focus);
     std::string studentName(const Uuid& id) const;
 
+    void process(std::string_view rawText, bool applyingCorrections);
+    void addNote(const std::string& text);
+    void replaceLastNote(const std::string& text);
+    void rebuildParser();
+    void loadCorrections();
+    void saveCorrections();
+
     void resume(SavedState state);
     void loadSavedState(std::optional<std::string>& setAsideName, std::string& setAsideError);
     std::optional<std::string> setAsideUnreadableSaveFile(std::string& error);
@@ -130,6 +157,11 @@ private:
     std::uint64_t m_changeCounter = 0;
     std::optional<Pending> m_pending;
     bool m_voicePaused = false;
+    CommandParser m_parser;
+    std::vector<Correction> m_corrections;
+    std::optional<HeardUtterance> m_lastUtterance;
+    // A "correction" without text was said: the next dictated note replaces the last one.
+    bool m_correctionArmed = false;
 
     std::optional<std::filesystem::path> m_saveURL;
     std::optional<std::filesystem::path> m_logURL;

@@ -24,6 +24,8 @@ GradingStore::GradingStore(const std::optional<std::filesystem::path>& directory
     std::optional<std::string> setAsideName;
     std::string setAsideError;
     loadSavedState(setAsideName, setAsideError);
+    loadCorrections();
+    rebuildParser();
     if (directory) {
         createDataFolder(*directory);
     }

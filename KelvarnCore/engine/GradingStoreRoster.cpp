@@ -42,6 +42,8 @@ void GradingStore::loadRoster(const std::vector<std::string>& names) {
                    session.focus = Focus{};
                }
            });
+    // Rebuilt even when nothing changed, so the names on file can be spoken at once.
+    rebuildParser();
 
     if (!keptNames.empty()) {
         std::string list;

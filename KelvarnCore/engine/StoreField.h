@@ -11,6 +11,9 @@ enum class StoreField {
     changeCounter,
     pending,
     voicePaused,
+    parser,
+    corrections,
+    lastUtterance,
 };
 
 } // namespace kelvarn

@@ -57,5 +57,21 @@ TEST(RosterMergeTest, GradedStudentsMissingFromTheListAreKeptWithAWarning) {
     EXPECT_EQ(names(h.store), (Lines{"Omar Haddad", "Cy Park"}));
 }
 
+TEST(RosterMergeTest, TheParserFollowsRosterLoadsAndTheirUndo) {
+    testing::StoreHarness h({"Omar Haddad"});
+    h.store.loadRoster({"Lena Cruz"});
+    const auto lena = h.id(0);
+    h.store.handleTranscript("Omar Haddad");
+    EXPECT_EQ(h.store.session().focus, Focus{}) << "a removed student's name is a note now";
+    h.store.handleTranscript("Lena Cruz");
+    EXPECT_EQ(h.store.session().focus.studentID, lena);
+
+    h.store.undo();
+    h.store.undo();
+    h.store.handleTranscript("Omar Haddad");
+    EXPECT_EQ(h.store.session().focus.studentID, h.id(0));
+    EXPECT_EQ(h.record(0).name, "Omar Haddad");
+}
+
 } // namespace
 } // namespace kelvarn

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <random>
@@ -159,6 +160,26 @@ TEST_F(StoreFilesTest, AFailedSaveIsShownButNotLogged) {
     EXPECT_FALSE(fs::exists(folder() / "actions.log"));
 }
 
+TEST_F(StoreFilesTest, CorrectionRulesLiveInTheirOwnFile) {
+    write("corrections.json", "{not json");
+    {
+        GradingStore store(folder(), clock.clock());
+        EXPECT_TRUE(store.corrections().empty());
+        EXPECT_TRUE(store.feed().empty()) << "an unreadable rules file is ignored silently";
+        store.addCorrection(Correction("nadir", "Nadia"));
+        EXPECT_EQ(read("corrections.json"),
+                  "[{\"id\":\"" + store.corrections()[0].id.toString() +
+                      "\",\"heard\":\"nadir\",\"replacement\":\"Nadia\"}]");
+    }
+    GradingStore reopened(folder(), clock.clock());
+    ASSERT_EQ(reopened.corrections().size(), 1u);
+    EXPECT_EQ(reopened.corrections()[0].replacement, "Nadia");
+    const auto vocabulary = reopened.recognizerVocabulary();
+    EXPECT_TRUE(std::binary_search(vocabulary.begin(), vocabulary.end(), "Nadia"));
+    reopened.removeCorrection(reopened.corrections()[0].id);
+    EXPECT_EQ(read("corrections.json"), "[]");
+}
+
 // A process killed at any moment during a burst of saves leaves a file that loads.
 TEST_F(StoreFilesTest, KilledMidSaveAlwaysLeavesALoadableFile) {
     write("session.json", encodeSavedState(savedWithStudents({"Nadia Ford", "Omar Haddad"})));
@@ -167,6 +188,8 @@ TEST_F(StoreFilesTest, KilledMidSaveAlwaysLeavesALoadableFile) {
     int roundsThatSaved = 0;
     std::string previousNotes;
     for (int round = 0; round < 200; ++round) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -174,12 +197,21 @@ TEST_F(StoreFilesTest, KilledMidSaveAlwaysLeavesALoadableFile) {
             const NotesTarget target = OverallNotes{store.session().students[0].id};
             for (int i = 0;; ++i) {
                 store.editNotes(std::string(static_cast<std::size_t>(i % 5000), 'n'), target);
+                if (i == 1) {
+                    // Saving has begun: the parent's random wait now lands inside the burst.
+                    [[maybe_unused]] const auto written = ::write(ready[1], "x", 1);
+                }
             }
         }
+        ::close(ready[1]);
+        char signal = 0;
+        const bool started = ::read(ready[0], &signal, 1) == 1;
+        ::close(ready[0]);
         ::usleep(static_cast<useconds_t>(delayMicros(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
+        ASSERT_TRUE(started) << "round " << round << ": the child died before saving";
         const auto saved = decodeSavedState(read("session.json"));
         ASSERT_TRUE(saved) << "round " << round << ": " << saved.error();
         ASSERT_EQ(saved.value().session.students.size(), 2u);

@@ -1,0 +1,22 @@
+// Roster files of arbitrary bytes: names come out trimmed, UTF-8 and unique regardless of case.
+#include "FuzzChecks.h"
+#include "persistence/Roster.h"
+#include "support/Unicode.h"
+
+#include <set>
+
+using namespace kelvarn;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::vector<std::string> names =
+        roster::parse(std::string_view(reinterpret_cast<const char*>(data), size));
+    std::set<std::string> seen;
+    for (const std::string& name : names) {
+        fuzz::requireValidUtf8(name, "names are UTF-8");
+        fuzz::require(!name.empty(), "no empty names");
+        fuzz::require(name.front() != ' ' && name.back() != ' ', "names are trimmed");
+        fuzz::require(name.find("  ") == std::string::npos, "runs of spaces are collapsed");
+        fuzz::require(seen.insert(unicode::toLower(name)).second, "names are unique");
+    }
+    return 0;
+}
