@@ -55,6 +55,38 @@ TEST_F(KelvarnctlTest, RosterStatusUndoAndFeedLines) {
     EXPECT_EQ(run({"status"}).out, "Focus: all students\n");
 }
 
+TEST_F(KelvarnctlTest, SayFixAndCorrectionRules) {
+    run({"roster", file("class.txt", "Ford, Nadia\nOmar Haddad\n")});
+    const auto said = run(
+        {"say", "Omar Haddad evidence", "Good sources.", "--fix", "Weak sources.", "--remember"});
+    EXPECT_EQ(said.status, 0);
+    EXPECT_EQ(said.out, "heard\tOmar Haddad evidence\n"
+                        "action\t→ Omar Haddad\n"
+                        "action\t→ Use of Evidence\n"
+                        "heard\tGood sources.\n"
+                        "note\tNote → Omar Haddad · Evidence: “Good sources.”\n"
+                        "action\tRemembered: “good” → “Weak”\n"
+                        "action\t✎ Fixed “Good sources.” → “Weak sources.”\n"
+                        "heard\tWeak sources.\n"
+                        "note\tNote → Omar Haddad · Evidence: “Weak sources.”\n");
+
+    const auto listed = run({"corrections", "list"});
+    ASSERT_EQ(listed.out.size(), 36u + std::string("\tgood\tWeak\n").size());
+    const std::string id = listed.out.substr(0, 36);
+    EXPECT_EQ(run({"corrections", "add", "nadir", "Nadia"}).out,
+              "action\tRemembered: “nadir” → “Nadia”\n");
+    EXPECT_EQ(run({"say", "nadir ford"}).out,
+              "heard\tNadia ford   (heard “nadir ford”)\naction\t→ Nadia Ford\n");
+    EXPECT_EQ(run({"corrections", "remove", id}).status, 0);
+    EXPECT_EQ(run({"corrections", "list"}).out.find("good"), std::string::npos);
+
+    const auto badID = run({"corrections", "remove", "not-an-id"});
+    EXPECT_EQ(badID.status, ctl::exitFailure);
+    EXPECT_EQ(badID.err, "Not a rule id: not-an-id\n");
+    EXPECT_EQ(run({"corrections", "add", "...", "x"}).status, ctl::exitFailure);
+    EXPECT_EQ(run({"say", "x", "--remember"}).status, ctl::exitUsage);
+}
+
 TEST_F(KelvarnctlTest, FailuresAndUsageErrors) {
     const auto missing = run({"roster", (temp.path() / "nope.txt").string()});
     EXPECT_EQ(missing.status, ctl::exitFailure);

@@ -22,6 +22,12 @@ namespace {
 struct Options {
     std::string dataDir;
     std::string rosterFile;
+    std::vector<std::string> utterances;
+    std::string fixText;
+    bool remember = false;
+    std::string heard;
+    std::string replacement;
+    std::string ruleID;
     int undoCount = 1;
     std::string exportFormat;
     std::string exportFile;
@@ -30,6 +36,12 @@ struct Options {
 struct Subcommands {
     CLI::App* status;
     CLI::App* roster;
+    CLI::App* say;
+    CLI::Option* fix;
+    CLI::App* corrections;
+    CLI::App* listRules;
+    CLI::App* addRule;
+    CLI::App* removeRule;
     CLI::App* undo;
     CLI::App* exportGrades;
 };
@@ -44,6 +56,13 @@ Subcommands describe(CLI::App& app, Options& options) {
         app.add_subcommand("status", "Each student's progress and score, then the focus");
     commands.roster = app.add_subcommand("roster", "Merge a roster file, one student per line");
     commands.roster->add_option("FILE", options.rosterFile, "Roster text file")->required();
+    commands.say =
+        app.add_subcommand("say", "Hand each TEXT to the engine as one final transcript");
+    commands.say->add_option("TEXT", options.utterances, "Transcripts, in order")->required();
+    commands.fix = commands.say->add_option("--fix", options.fixText,
+                                            "Then fix the last heard line: run this text instead");
+    commands.say->add_flag("--remember", options.remember, "With --fix: learn a correction rule")
+        ->needs(commands.fix);
     commands.undo = app.add_subcommand("undo", "Undo the newest N steps");
     commands.undo->add_option("N", options.undoCount, "How many steps (default 1)")
         ->check(CLI::PositiveNumber);
@@ -54,7 +73,52 @@ Subcommands describe(CLI::App& app, Options& options) {
         ->check(CLI::IsMember({"csv", "text"}));
     commands.exportGrades->add_option("-o,--output", options.exportFile,
                                       "Write to this file (atomically) instead of standard output");
+    commands.corrections =
+        app.add_subcommand("corrections", "List, add or remove correction rules");
+    commands.corrections->require_subcommand(1);
+    commands.listRules =
+        commands.corrections->add_subcommand("list", "ID<TAB>HEARD<TAB>REPLACEMENT");
+    commands.addRule =
+        commands.corrections->add_subcommand("add", "When HEARD is heard, write REPLACEMENT");
+    commands.addRule->add_option("HEARD", options.heard)->required();
+    commands.addRule->add_option("REPLACEMENT", options.replacement)->required();
+    commands.removeRule =
+        commands.corrections->add_subcommand("remove", "Remove the rule with this ID");
+    commands.removeRule->add_option("ID", options.ruleID)->required();
     return commands;
+}
+
+void say(GradingStore& store, const Options& options, const Subcommands& commands) {
+    for (const std::string& text : options.utterances) {
+        store.handleTranscript(text);
+    }
+    if (commands.fix->count() > 0) {
+        store.fixLastUtterance(options.fixText, options.remember);
+    }
+}
+
+int editCorrections(GradingStore& store, const Options& options, const Subcommands& commands,
+                    std::ostream& out, std::ostream& err) {
+    if (commands.listRules->parsed()) {
+        for (const Correction& rule : store.corrections()) {
+            out << rule.id.toString() << '\t' << rule.heard << '\t' << rule.replacement << '\n';
+        }
+    } else if (commands.addRule->parsed()) {
+        const Correction rule(options.heard, options.replacement);
+        if (rule.heard.empty() || rule.replacement.empty()) {
+            err << "A rule needs words to listen for and a replacement.\n";
+            return exitFailure;
+        }
+        store.addCorrection(rule);
+    } else if (commands.removeRule->parsed()) {
+        const auto id = Uuid::parse(options.ruleID);
+        if (!id) {
+            err << "Not a rule id: " << options.ruleID << '\n';
+            return exitFailure;
+        }
+        store.removeCorrection(*id);
+    }
+    return 0;
 }
 
 int loadRoster(GradingStore& store, const std::string& file, std::ostream& err) {
@@ -126,6 +190,10 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         out << statusReport(store.session());
     } else if (commands.roster->parsed()) {
         return loadRoster(store, options.rosterFile, err);
+    } else if (commands.say->parsed()) {
+        say(store, options, commands);
+    } else if (commands.corrections->parsed()) {
+        return editCorrections(store, options, commands, out, err);
     } else if (commands.undo->parsed()) {
         for (int i = 0; i < options.undoCount; ++i) {
             store.undo();
