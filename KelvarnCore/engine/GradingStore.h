@@ -168,7 +168,6 @@ private:
     std::optional<std::filesystem::path> m_correctionsURL;
     // Set while an unreadable session file could not be moved aside: saving would destroy it.
     bool m_saveBlocked = false;
-    std::string m_saveBuffer;
 
     std::map<ObserverID, Observer> m_observers;
     ObserverID m_nextObserverID = 1;

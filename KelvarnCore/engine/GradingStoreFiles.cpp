@@ -87,15 +87,14 @@ void GradingStore::save() {
     if (m_saveBlocked) {
         failure = Error{"session.json could not be read or set aside, so it is kept as it is"};
     } else {
-        // The buffer is reused: the file runs to megabytes, and a fresh allocation of that size
-        // costs page faults on every keystroke.
-        std::string& text = m_saveBuffer;
-        text.assign("{\"session\":");
-        text += encodeSession(m_session);
-        text += ",\"undo\":[";
-        m_undoStack.appendEncoding(text, savedUndoEntries);
-        text += "]}";
-        failure = writeFileAtomically(*m_saveURL, text);
+        // Written as pieces that point into the kept entry encodings: the file runs to
+        // megabytes for a large class, and joining it first would copy all of it again.
+        const std::string head = "{\"session\":" + encodeSession(m_session) + ",\"undo\":[";
+        std::vector<std::string_view> pieces{head};
+        std::deque<std::string> dates;
+        m_undoStack.appendEncoding(pieces, dates, savedUndoEntries);
+        pieces.emplace_back("]}");
+        failure = writeFileAtomically(*m_saveURL, pieces);
     }
     if (failure) {
         // Straight into the feed: a failing disk must not also be written to the log.

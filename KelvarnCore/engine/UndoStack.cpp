@@ -18,16 +18,21 @@ UndoEntry UndoStack::popNewest() {
     return entry;
 }
 
-void UndoStack::appendEncoding(std::string& out, std::size_t limit) const {
+void UndoStack::appendEncoding(std::vector<std::string_view>& pieces,
+                               std::deque<std::string>& dates, std::size_t limit) const {
     const std::size_t first = m_entries.size() > limit ? m_entries.size() - limit : 0;
     for (std::size_t i = first; i < m_entries.size(); ++i) {
         if (i > first) {
-            out += ',';
+            pieces.emplace_back(",");
         }
         if (!m_encodings[i]) {
             m_encodings[i] = encodeUndoEntryParts(m_entries[i]);
         }
-        appendEncodedUndoEntry(out, *m_encodings[i], m_entries[i].date);
+        // A deque keeps earlier elements in place as it grows, so the views stay valid.
+        dates.push_back(encodeDate(m_entries[i].date));
+        pieces.emplace_back(m_encodings[i]->beforeDate);
+        pieces.emplace_back(dates.back());
+        pieces.emplace_back(m_encodings[i]->afterDate);
     }
 }
 

@@ -7,6 +7,8 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace kelvarn {
 
@@ -26,8 +28,10 @@ public:
     UndoEntry popNewest();
     void setNewestDate(TimePoint date) { m_entries.back().date = date; }
 
-    // Appends the newest `limit` entries, comma-separated, as they go into the saved state.
-    void appendEncoding(std::string& out, std::size_t limit) const;
+    // The newest `limit` entries, comma-separated, as they go into the saved state: pieces that
+    // point into the kept encodings, with the dates written into `dates`.
+    void appendEncoding(std::vector<std::string_view>& pieces, std::deque<std::string>& dates,
+                        std::size_t limit) const;
 
 private:
     std::size_t m_capacity;

@@ -3,9 +3,12 @@
 #include "support/Uuid.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace kelvarn {
 
@@ -17,17 +20,32 @@ Error systemError(int code) {
     return Error{std::system_category().message(code)};
 }
 
-// Resumes after partial and interrupted writes; on failure errno says why.
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+// Writes the pieces in order, resuming after partial and interrupted writes; on failure errno
+// says why. Gathering the pieces lets a large file be written without first joining it.
+bool writeAll(int fd, std::span<const std::string_view> pieces) {
+    std::size_t piece = 0;
+    std::size_t offset = 0;
+    while (piece < pieces.size()) {
+        std::vector<iovec> chunk;
+        for (std::size_t i = piece; i < pieces.size() && chunk.size() < IOV_MAX; ++i) {
+            const std::size_t skip = i == piece ? offset : 0;
+            chunk.push_back(
+                iovec{const_cast<char*>(pieces[i].data()) + skip, pieces[i].size() - skip});
+        }
+        const ssize_t written = ::writev(fd, chunk.data(), static_cast<int>(chunk.size()));
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return false;
         }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+        auto remaining = static_cast<std::size_t>(written);
+        while (piece < pieces.size() && remaining >= pieces[piece].size() - offset) {
+            remaining -= pieces[piece].size() - offset;
+            offset = 0;
+            ++piece;
+        }
+        offset += remaining;
     }
     return true;
 }
@@ -75,13 +93,18 @@ Result<std::string> readWholeFile(const std::filesystem::path& path) {
 
 std::optional<Error> writeFileAtomically(const std::filesystem::path& path,
                                          std::string_view bytes) {
+    return writeFileAtomically(path, std::span<const std::string_view>(&bytes, 1));
+}
+
+std::optional<Error> writeFileAtomically(const std::filesystem::path& path,
+                                         std::span<const std::string_view> pieces) {
     const std::filesystem::path temporary = temporaryPathBeside(path);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, privateFile);
     if (fd < 0) {
         return systemError(errno);
     }
     int error = 0;
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
+    if (!writeAll(fd, pieces) || ::fsync(fd) != 0) {
         error = errno;
     }
     if (::close(fd) != 0 && error == 0) {
@@ -103,7 +126,7 @@ std::optional<Error> appendToFile(const std::filesystem::path& path, std::string
     if (fd < 0) {
         return systemError(errno);
     }
-    int error = writeAll(fd, bytes) ? 0 : errno;
+    int error = writeAll(fd, std::span<const std::string_view>(&bytes, 1)) ? 0 : errno;
     if (::close(fd) != 0 && error == 0) {
         error = errno;
     }

@@ -30,9 +30,13 @@ EncodedUndoEntry encodeUndoEntryParts(const UndoEntry& entry) {
     return {std::move(beforeDate), std::move(afterDate)};
 }
 
+std::string encodeDate(TimePoint date) {
+    return nlohmann::ordered_json(secondsSinceReferenceDate(date)).dump();
+}
+
 void appendEncodedUndoEntry(std::string& out, const EncodedUndoEntry& parts, TimePoint date) {
     out += parts.beforeDate;
-    out += nlohmann::ordered_json(secondsSinceReferenceDate(date)).dump();
+    out += encodeDate(date);
     out += parts.afterDate;
 }
 

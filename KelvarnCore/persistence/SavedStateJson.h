@@ -19,6 +19,8 @@ struct EncodedUndoEntry {
 
 EncodedUndoEntry encodeUndoEntryParts(const UndoEntry& entry);
 void appendEncodedUndoEntry(std::string& out, const EncodedUndoEntry& parts, TimePoint date);
+// A date as the saved state writes it: seconds since the reference date.
+std::string encodeDate(TimePoint date);
 
 // The saved-state file: {"session":…,"undo":[…]}, compact, entries oldest first.
 std::string encodeSavedState(const SavedState& state);

@@ -48,6 +48,21 @@ TEST_F(FileIOTest, AtomicWriteReplacesTheWholeFileAndKeepsItPrivate) {
     const std::string large(200'000, 'x');
     ASSERT_FALSE(writeFileAtomically(file, large));
     EXPECT_EQ(readWholeFile(file).value(), large);
+
+    // More pieces than one gathered write takes, some empty, some large.
+    std::vector<std::string> owned;
+    for (int i = 0; i < 3000; ++i) {
+        owned.push_back(i % 7 == 0 ? std::string()
+                                   : std::string(static_cast<std::size_t>(i % 300), 'a' + i % 26));
+    }
+    owned.push_back(large);
+    const std::vector<std::string_view> pieces(owned.begin(), owned.end());
+    std::string joined;
+    for (const auto& piece : owned) {
+        joined += piece;
+    }
+    ASSERT_FALSE(writeFileAtomically(file, pieces));
+    EXPECT_EQ(readWholeFile(file).value(), joined);
 }
 
 TEST_F(FileIOTest, FailedWritesReportTheSystemErrorAndLeaveNothingBehind) {

@@ -61,8 +61,13 @@ TEST(SavedStateJsonTest, UndoStackEncodesTheNewestEntriesAndFollowsChanges) {
     EXPECT_EQ(stack.entries().front().serial, 3);
 
     const auto encoded = [&](std::size_t limit) {
+        std::vector<std::string_view> pieces;
+        std::deque<std::string> dates;
+        stack.appendEncoding(pieces, dates, limit);
         std::string out = "[";
-        stack.appendEncoding(out, limit);
+        for (const auto piece : pieces) {
+            out += piece;
+        }
         return nlohmann::json::parse(out + "]");
     };
     auto newest = encoded(3);
