@@ -39,4 +39,14 @@ Session largeClass() {
     return session;
 }
 
+void makeOneNoteChanges(GradingStore& store, std::size_t count, TimePoint& now) {
+    const std::size_t students = store.session().students.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto& student = store.session().students[i % students];
+        const NotesTarget target = SectionNotes{student.id, sections::allCases[i % 6]};
+        store.editNotes(store.notes(target) + ".", target);
+        now += std::chrono::seconds(5);
+    }
+}
+
 } // namespace kelvarn::bench

@@ -21,18 +21,10 @@ fs::path preparedFolder() {
         if (::mkdtemp(pattern.data()) == nullptr) {
             std::abort();
         }
-        SavedState state{bench::largeClass(), {}};
-        GradingStore seed(std::move(state));
         TimePoint now{};
-        GradingStore store(SavedState{seed.session(), {}}, [&] { return now; });
+        GradingStore store(SavedState{bench::largeClass(), {}}, [&] { return now; });
+        bench::makeOneNoteChanges(store, GradingStore::savedUndoEntries, now);
         SavedState saved{store.session(), {}};
-        for (std::size_t i = 0; i < GradingStore::savedUndoEntries; ++i) {
-            const auto& student = store.session().students[i % 40];
-            const NotesTarget target = SectionNotes{student.id, sections::allCases[i % 6]};
-            store.editNotes(store.notes(target) + ".", target);
-            now += std::chrono::seconds(5);
-        }
-        saved.session = store.session();
         saved.undo.assign(store.undoStack().begin(), store.undoStack().end());
         std::FILE* file = std::fopen((fs::path(pattern) / "session.json").c_str(), "wb");
         const std::string text = encodeSavedState(saved);

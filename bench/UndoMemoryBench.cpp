@@ -15,12 +15,7 @@ void BM_UndoStackMemory(benchmark::State& state) {
         TimePoint now{};
         GradingStore store(SavedState{bench::largeClass(), {}}, [&] { return now; });
         const std::size_t before = bench::liveHeapBytes();
-        for (std::size_t i = 0; i < GradingStore::maxUndoEntries; ++i) {
-            const auto& student = store.session().students[i % 40];
-            const NotesTarget target = SectionNotes{student.id, sections::allCases[i % 6]};
-            store.editNotes(store.notes(target) + ".", target);
-            now += std::chrono::seconds(5);
-        }
+        bench::makeOneNoteChanges(store, GradingStore::maxUndoEntries, now);
         held = bench::liveHeapBytes() - before;
         benchmark::DoNotOptimize(store.undoStack().size());
     }

@@ -4,8 +4,6 @@
 
 namespace kelvarn {
 
-GradingStore::GradingStore(Clock clock) : m_clock(std::move(clock)) {}
-
 GradingStore::GradingStore(SavedState state, Clock clock) : m_clock(std::move(clock)) {
     resume(std::move(state));
     rebuildParser();

@@ -37,7 +37,6 @@ public:
     using Observer = std::function<void(StoreField)>;
     using ObserverID = std::uint64_t;
 
-    explicit GradingStore(Clock clock = systemClock());
     // Resumes from a saved state; new undo entries are numbered after the highest saved serial.
     explicit GradingStore(SavedState state, Clock clock = systemClock());
     // Works in a data folder: loads its saved state, and saves after every change. An
