@@ -32,6 +32,8 @@ class GradingStore final {
 public:
     static constexpr std::size_t maxFeedLines = 200;
     static constexpr std::size_t maxUndoEntries = 500;
+    // The saved state keeps only the newest entries; the stack in memory keeps them all.
+    static constexpr std::size_t savedUndoEntries = 100;
     static constexpr double coalesceSeconds = 4.0;
 
     using Observer = std::function<void(StoreField)>;
@@ -44,7 +46,6 @@ public:
     // read or written.
     explicit GradingStore(const std::optional<std::filesystem::path>& directory,
                           Clock clock = systemClock());
-    static constexpr std::size_t savedUndoEntries = 100;
 
     GradingStore(const GradingStore&) = delete;
     GradingStore& operator=(const GradingStore&) = delete;
