@@ -1,6 +1,7 @@
 #include "language/Correction.h"
 
 #include "language/CommandParser.h"
+#include "support/Lines.h"
 #include "support/Unicode.h"
 
 #include <unicode/regex.h>
@@ -167,46 +168,12 @@ void applyRule(const Correction& rule, icu::UnicodeString& text) {
 }
 
 std::vector<std::string> whiteSpaceSeparated(std::string_view text) {
-    const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    const std::string repaired = unicode::repairUtf8(text);
     std::vector<std::string> words;
-    int32_t start = -1;
-    const auto flush = [&](int32_t end) {
-        if (start >= 0) {
-            std::string word;
-            unicode.tempSubStringBetween(start, end).toUTF8String(word);
-            words.push_back(std::move(word));
-            start = -1;
-        }
-    };
-    for (int32_t i = 0; i < unicode.length(); i = unicode.moveIndex32(i, 1)) {
-        if (u_isUWhiteSpace(unicode.char32At(i))) {
-            flush(i);
-        } else if (start < 0) {
-            start = i;
-        }
+    for (const std::string_view word : splitWords(repaired)) {
+        words.emplace_back(word);
     }
-    flush(unicode.length());
     return words;
-}
-
-std::string trimmedOfPunctuation(const std::string& text) {
-    const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(text);
-    int32_t start = 0;
-    int32_t end = unicode.length();
-    while (start < end && u_ispunct(unicode.char32At(start))) {
-        start = unicode.moveIndex32(start, 1);
-    }
-    while (end > start) {
-        const int32_t previous = unicode.moveIndex32(end, -1);
-        if (!u_ispunct(unicode.char32At(previous))) {
-            break;
-        }
-        end = previous;
-    }
-    std::string out;
-    unicode.tempSubStringBetween(start, end).toUTF8String(out);
-    return out;
 }
 
 std::string joined(std::vector<std::string>::const_iterator first,
@@ -279,8 +246,8 @@ std::optional<Correction> Correction::suggested(std::string_view heard,
         return std::nullopt;
     }
     const std::string replacement = unicode::trimWhitespace(
-        trimmedOfPunctuation(joined(b.begin() + static_cast<std::ptrdiff_t>(prefix),
-                                    b.end() - static_cast<std::ptrdiff_t>(suffix))));
+        unicode::trimPunctuation(joined(b.begin() + static_cast<std::ptrdiff_t>(prefix),
+                                        b.end() - static_cast<std::ptrdiff_t>(suffix))));
     const std::string heardText = normalised(joined(a.begin() + static_cast<std::ptrdiff_t>(prefix),
                                                     a.end() - static_cast<std::ptrdiff_t>(suffix)));
     if (replacement.empty() || heardText.empty() || normalised(replacement) == heardText) {

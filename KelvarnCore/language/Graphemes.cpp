@@ -222,4 +222,23 @@ std::string toUtf8(std::u32string_view text) {
     return out;
 }
 
+std::vector<std::u32string> spaceSeparated(const std::u32string& text) {
+    std::vector<std::u32string> words;
+    std::u32string current;
+    for (char32_t c : text) {
+        if (c == U' ') {
+            if (!current.empty()) {
+                words.push_back(std::move(current));
+                current.clear();
+            }
+        } else {
+            current.push_back(c);
+        }
+    }
+    if (!current.empty()) {
+        words.push_back(std::move(current));
+    }
+    return words;
+}
+
 } // namespace kelvarn

@@ -7,25 +7,6 @@ namespace kelvarn {
 
 namespace {
 
-std::vector<std::u32string> spaceSeparated(const std::u32string& text) {
-    std::vector<std::u32string> words;
-    std::u32string current;
-    for (char32_t c : text) {
-        if (c == U' ') {
-            if (!current.empty()) {
-                words.push_back(std::move(current));
-                current.clear();
-            }
-        } else {
-            current.push_back(c);
-        }
-    }
-    if (!current.empty()) {
-        words.push_back(std::move(current));
-    }
-    return words;
-}
-
 // Whether a key of squashed length k can reach the squashed spelling threshold against a
 // heard text of squashed length h: the distance is at least the difference in length.
 bool lengthsCanMatch(std::size_t h, std::size_t k) {

@@ -72,21 +72,9 @@ void replaceAll(std::u32string& text, std::u32string_view from, std::u32string_v
 }
 
 std::vector<Graphemes> wordsOf(std::string_view text) {
-    const std::u32string all = toUtf32(text);
     std::vector<Graphemes> words;
-    std::u32string current;
-    for (char32_t c : all) {
-        if (c == U' ') {
-            if (!current.empty()) {
-                words.emplace_back(std::move(current));
-                current.clear();
-            }
-        } else {
-            current.push_back(c);
-        }
-    }
-    if (!current.empty()) {
-        words.emplace_back(std::move(current));
+    for (std::u32string& word : spaceSeparated(toUtf32(text))) {
+        words.emplace_back(std::move(word));
     }
     return words;
 }

@@ -1,6 +1,6 @@
 #include "persistence/Roster.h"
 
-#include "persistence/Lines.h"
+#include "support/Lines.h"
 #include "support/Unicode.h"
 
 #include <unicode/uchar.h>

@@ -2,7 +2,7 @@
 
 #include "model/PointFormat.h"
 #include "model/Rubric.h"
-#include "persistence/Lines.h"
+#include "support/Lines.h"
 #include "support/Unicode.h"
 
 #include <algorithm>

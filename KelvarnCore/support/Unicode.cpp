@@ -23,6 +23,24 @@ std::string toUtf8(const icu::UnicodeString& text) {
     return out;
 }
 
+// The text without the leading and trailing code points for which `strip` holds.
+template <typename Predicate> std::string trimmed(std::string_view text, Predicate strip) {
+    const icu::UnicodeString unicode = fromUtf8(text);
+    int32_t start = 0;
+    int32_t end = unicode.length();
+    while (start < end && strip(unicode.char32At(start))) {
+        start = unicode.moveIndex32(start, 1);
+    }
+    while (end > start) {
+        const int32_t previous = unicode.moveIndex32(end, -1);
+        if (!strip(unicode.char32At(previous))) {
+            break;
+        }
+        end = previous;
+    }
+    return toUtf8(unicode.tempSubStringBetween(start, end));
+}
+
 } // namespace
 
 std::string repairUtf8(std::string_view text) {
@@ -63,20 +81,11 @@ std::string toLower(std::string_view text) {
 }
 
 std::string trimWhitespace(std::string_view text) {
-    const icu::UnicodeString unicode = fromUtf8(text);
-    int32_t start = 0;
-    int32_t end = unicode.length();
-    while (start < end && u_isUWhiteSpace(unicode.char32At(start))) {
-        start = unicode.moveIndex32(start, 1);
-    }
-    while (end > start) {
-        const int32_t previous = unicode.moveIndex32(end, -1);
-        if (!u_isUWhiteSpace(unicode.char32At(previous))) {
-            break;
-        }
-        end = previous;
-    }
-    return toUtf8(unicode.tempSubStringBetween(start, end));
+    return trimmed(text, [](UChar32 c) { return u_isUWhiteSpace(c) != 0; });
+}
+
+std::string trimPunctuation(std::string_view text) {
+    return trimmed(text, [](UChar32 c) { return u_ispunct(c) != 0; });
 }
 
 std::size_t characterCount(std::string_view text) {

@@ -19,6 +19,8 @@ std::string toLower(std::string_view text);
 
 // Trims Unicode white space, line breaks included, from both ends.
 std::string trimWhitespace(std::string_view text);
+// Trims Unicode punctuation from both ends.
+std::string trimPunctuation(std::string_view text);
 
 // User-perceived characters (extended grapheme clusters).
 std::size_t characterCount(std::string_view text);

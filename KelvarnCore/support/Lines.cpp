@@ -1,4 +1,4 @@
-#include "persistence/Lines.h"
+#include "support/Lines.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
