@@ -1,18 +1,18 @@
 #pragma once
 
 #include "engine/Clock.h"
-#include "engine/FeedItem.h"
 #include "engine/HeardUtterance.h"
 #include "engine/Pending.h"
-#include "engine/SavedState.h"
 #include "engine/StoreField.h"
-#include "engine/UndoEntry.h"
 #include "engine/UndoStack.h"
 #include "language/Command.h"
 #include "language/CommandParser.h"
 #include "language/Correction.h"
+#include "model/FeedItem.h"
 #include "model/NotesTarget.h"
+#include "model/SavedState.h"
 #include "model/Session.h"
+#include "model/UndoEntry.h"
 
 #include <cstdint>
 #include <deque>

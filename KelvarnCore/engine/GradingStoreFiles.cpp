@@ -1,10 +1,10 @@
 // The store's data folder: loading at start, saving after changes, the activity log.
 #include "engine/GradingStore.h"
 
-#include "model/SessionJson.h"
 #include "persistence/DataFolder.h"
 #include "persistence/FileIO.h"
 #include "persistence/SavedStateJson.h"
+#include "persistence/SessionJson.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/UndoEntry.h"
+#include "model/UndoEntry.h"
 #include "persistence/SavedStateJson.h"
 
 #include <cstddef>

@@ -1,6 +1,7 @@
 #include "persistence/SavedStateJson.h"
 
-#include "model/SessionJson.h"
+#include "persistence/JsonCodecs.h"
+#include "persistence/SessionJson.h"
 #include "support/JsonDecodeError.h"
 #include "support/JsonDecoding.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/SavedState.h"
-#include "engine/UndoEntry.h"
+#include "model/SavedState.h"
+#include "model/UndoEntry.h"
 #include "support/Result.h"
 
 #include <string>

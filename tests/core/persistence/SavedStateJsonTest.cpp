@@ -1,6 +1,7 @@
 #include "persistence/SavedStateJson.h"
 #include "engine/UndoStack.h"
-#include "model/SessionJson.h"
+#include "persistence/JsonCodecs.h"
+#include "persistence/SessionJson.h"
 #include "support/Fixtures.h"
 #include "support/JsonDecoding.h"
 

@@ -3,8 +3,6 @@
 #include "support/Time.h"
 #include "support/Uuid.h"
 
-#include <nlohmann/json.hpp>
-
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,8 +24,5 @@ struct FeedItem {
 // "heard", "action", "note", "question", "warning": the activity log's kind names.
 std::string_view kindName(FeedItem::Kind kind);
 std::optional<FeedItem::Kind> kindFromName(std::string_view name);
-
-nlohmann::ordered_json toJson(const FeedItem& item);
-FeedItem feedItemFromJson(const nlohmann::json& value);
 
 } // namespace kelvarn

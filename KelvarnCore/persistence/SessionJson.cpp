@@ -1,5 +1,6 @@
-#include "model/SessionJson.h"
+#include "persistence/SessionJson.h"
 
+#include "persistence/JsonCodecs.h"
 #include "support/JsonDecodeError.h"
 #include "support/JsonDecoding.h"
 

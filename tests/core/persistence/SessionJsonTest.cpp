@@ -1,4 +1,5 @@
-#include "model/SessionJson.h"
+#include "persistence/SessionJson.h"
+#include "persistence/JsonCodecs.h"
 #include "support/Fixtures.h"
 
 #include <gtest/gtest.h>

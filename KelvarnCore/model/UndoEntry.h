@@ -3,8 +3,6 @@
 #include "model/Session.h"
 #include "support/Time.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,8 +24,5 @@ struct UndoEntry {
 
     friend bool operator==(const UndoEntry&, const UndoEntry&) = default;
 };
-
-nlohmann::ordered_json toJson(const UndoEntry& entry);
-UndoEntry undoEntryFromJson(const nlohmann::json& value);
 
 } // namespace kelvarn

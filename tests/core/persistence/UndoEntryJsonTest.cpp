@@ -1,5 +1,4 @@
-#include "engine/UndoEntry.h"
-#include "engine/FeedItem.h"
+#include "persistence/JsonCodecs.h"
 #include "support/Fixtures.h"
 #include "support/JsonDecoding.h"
 

@@ -1,12 +1,13 @@
 #pragma once
 
+// The JSON shapes of the saved values, for the codecs in this layer and their tests. Kept out of
+// the layer's public headers so that callers never see the JSON library.
+
+#include "model/FeedItem.h"
 #include "model/Session.h"
-#include "support/Result.h"
+#include "model/UndoEntry.h"
 
 #include <nlohmann/json.hpp>
-
-#include <string>
-#include <string_view>
 
 namespace kelvarn {
 
@@ -15,6 +16,8 @@ nlohmann::ordered_json toJson(const SectionGrade& grade);
 nlohmann::ordered_json toJson(const StudentRecord& record);
 nlohmann::ordered_json toJson(const Focus& focus);
 nlohmann::ordered_json toJson(const Session& session);
+nlohmann::ordered_json toJson(const UndoEntry& entry);
+nlohmann::ordered_json toJson(const FeedItem& item);
 
 // Strict readers: a missing required member, a wrong type, an unknown section or level name
 // or a malformed UUID throws JsonDecodeError (nlohmann's own exceptions may escape too).
@@ -22,8 +25,7 @@ SectionGrade sectionGradeFromJson(const nlohmann::json& value);
 StudentRecord studentRecordFromJson(const nlohmann::json& value);
 Focus focusFromJson(const nlohmann::json& value);
 Session sessionFromJson(const nlohmann::json& value);
-
-std::string encodeSession(const Session& session);
-Result<Session> decodeSession(std::string_view text);
+UndoEntry undoEntryFromJson(const nlohmann::json& value);
+FeedItem feedItemFromJson(const nlohmann::json& value);
 
 } // namespace kelvarn

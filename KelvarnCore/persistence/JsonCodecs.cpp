@@ -1,6 +1,6 @@
-#include "engine/UndoEntry.h"
+#include "persistence/JsonCodecs.h"
 
-#include "model/SessionJson.h"
+#include "support/JsonDecodeError.h"
 #include "support/JsonDecoding.h"
 
 namespace kelvarn {
@@ -39,6 +39,29 @@ UndoEntry undoEntryFromJson(const nlohmann::json& value) {
         }
     }
     return entry;
+}
+
+nlohmann::ordered_json toJson(const FeedItem& item) {
+    nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    out["id"] = item.id.toString();
+    out["date"] = secondsSinceReferenceDate(item.date);
+    out["kind"] = std::string(kindName(item.kind));
+    out["text"] = item.text;
+    return out;
+}
+
+FeedItem feedItemFromJson(const nlohmann::json& value) {
+    FeedItem item;
+    item.id = json::uuid(json::member(value, "id"), "id");
+    item.date = json::date(json::member(value, "date"), "date");
+    const std::string kind = json::string(json::member(value, "kind"), "kind");
+    const auto parsedKind = kindFromName(kind);
+    if (!parsedKind) {
+        throw JsonDecodeError("unknown feed kind \"" + kind + "\"");
+    }
+    item.kind = *parsedKind;
+    item.text = json::string(json::member(value, "text"), "text");
+    return item;
 }
 
 } // namespace kelvarn

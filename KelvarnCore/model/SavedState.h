@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/UndoEntry.h"
 #include "model/Session.h"
+#include "model/UndoEntry.h"
 
 #include <vector>
 
