@@ -12,8 +12,8 @@ struct Error {
 };
 
 // A value or the reason there is none. The core returns these instead of throwing across
-// its boundary.
-template <typename T> class Result {
+// its boundary; ignoring one is a compile warning, since a dropped failure is lost data.
+template <typename T> class [[nodiscard]] Result {
 public:
     Result(T value) : m_data(std::move(value)) {}
     Result(Error error) : m_data(std::move(error)) {}
@@ -28,6 +28,21 @@ public:
 
 private:
     std::variant<T, Error> m_data;
+};
+
+// Success without a value, or the reason for the failure.
+template <> class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Error error) : m_error(std::move(error.message)), m_failed(true) {}
+
+    bool ok() const { return !m_failed; }
+    explicit operator bool() const { return ok(); }
+    const std::string& error() const { return m_error; }
+
+private:
+    std::string m_error;
+    bool m_failed = false;
 };
 
 } // namespace kelvarn
