@@ -25,7 +25,9 @@ fs::path preparedFolder() {
         GradingStore store(SavedState{bench::largeClass(), {}}, [&] { return now; });
         bench::makeOneNoteChanges(store, GradingStore::savedUndoEntries, now);
         SavedState saved{store.session(), {}};
-        saved.undo.assign(store.undoStack().begin(), store.undoStack().end());
+        for (std::size_t i = 0; i < store.undoStack().size(); ++i) {
+            saved.undo.push_back(store.undoStack()[i]);
+        }
         std::FILE* file = std::fopen((fs::path(pattern) / "session.json").c_str(), "wb");
         const std::string text = encodeSavedState(saved);
         std::fwrite(text.data(), 1, text.size(), file);

@@ -1,15 +1,29 @@
 #include "engine/GradingStore.h"
 
+#include "persistence/DataFolderStorage.h"
+#include "persistence/SavedStateJson.h"
+
 #include <algorithm>
 
 namespace kelvarn {
 
-GradingStore::GradingStore(SavedState state, Clock clock) : m_clock(std::move(clock)) {
-    resume(std::move(state));
+GradingStore::GradingStore(SavedState state, Clock clock, UuidSource ids)
+    : m_clock(std::move(clock)), m_ids(std::move(ids)) {
+    start(std::move(state));
     rebuildParser();
 }
 
-void GradingStore::resume(SavedState state) {
+GradingStore::GradingStore(std::unique_ptr<StoreStorage> storage, Clock clock, UuidSource ids)
+    : m_clock(std::move(clock)), m_ids(std::move(ids)), m_storage(std::move(storage)),
+      m_corrections(m_storage.get()) {
+    loadFiles();
+}
+
+GradingStore::GradingStore(const std::optional<std::filesystem::path>& directory, Clock clock)
+    : GradingStore(directory ? std::make_unique<DataFolderStorage>(*directory) : nullptr,
+                   std::move(clock)) {}
+
+void GradingStore::start(SavedState state) {
     m_session = std::move(state.session);
     for (auto& entry : state.undo) {
         m_undoSerial = std::max(m_undoSerial, entry.serialOrZero());
@@ -17,21 +31,42 @@ void GradingStore::resume(SavedState state) {
     }
 }
 
-GradingStore::ObserverID GradingStore::addObserver(Observer observer) {
-    const ObserverID id = m_nextObserverID++;
-    m_observers.emplace(id, std::move(observer));
-    return id;
-}
-
-void GradingStore::removeObserver(ObserverID id) {
-    m_observers.erase(id);
-}
-
-void GradingStore::notify(StoreField field) {
-    // Copied so an observer may add or remove observers while being told.
-    const auto observers = m_observers;
-    for (const auto& [id, observer] : observers) {
-        observer(field);
+void GradingStore::loadFiles() {
+    const Batch batch(m_observers);
+    std::optional<std::string> warning;
+    if (m_storage) {
+        auto text = m_storage->read(StoreStorage::File::state);
+        if (!text) {
+            // Only a missing file means a first launch; anything else may hide the grades.
+            m_saveBlocked = text.error();
+            warning = "Couldn't read the saved grades (" + text.error() +
+                      "). They are left as they are and nothing will be saved over them: make "
+                      "session.json readable or move it out of the data folder, then restart "
+                      "Kelvarn.";
+        } else if (text.value()) {
+            auto state = decodeSavedState(*text.value());
+            if (state) {
+                start(std::move(state).value());
+            } else if (const auto aside =
+                           m_storage->setAside(StoreStorage::File::state, m_clock())) {
+                warning = "Couldn't read the saved grades, so they were set aside in " +
+                          aside.value() + ". Nothing was deleted.";
+            } else {
+                m_saveBlocked = aside.error();
+                warning = "Couldn't read the saved grades, and couldn't set them aside (" +
+                          aside.error() +
+                          "). They are left as they are and nothing will be saved over them: "
+                          "move session.json out of the data folder, then restart Kelvarn.";
+            }
+        }
+    }
+    const auto rulesWarning = m_corrections.load(m_clock());
+    rebuildParser();
+    if (warning) {
+        log(FeedItem::Kind::warning, *warning);
+    }
+    if (rulesWarning) {
+        log(FeedItem::Kind::warning, *rulesWarning);
     }
 }
 
@@ -39,7 +74,7 @@ std::optional<std::string> GradingStore::lastUndoLabel() const {
     if (m_undoStack.empty()) {
         return std::nullopt;
     }
-    return m_undoStack.newest().label;
+    return m_undoStack.back().label;
 }
 
 std::optional<NotesTarget> GradingStore::currentNotesTarget() const {
@@ -71,69 +106,72 @@ std::string GradingStore::label(const NotesTarget& target) const {
 }
 
 void GradingStore::editNotes(std::string text, const NotesTarget& target) {
-    commit("Edited notes for " + label(target), "edit:" + textualForm(target),
-           FeedItem::Kind::action, false, false,
+    commit("Edited notes for " + label(target),
+           CommitOptions::typing("edit:" + textualForm(target)),
            [&](Session& session) { session.setNotes(std::move(text), target); });
 }
 
 void GradingStore::replaceNotes(const std::map<NotesTarget, std::string>& notes,
                                 const std::string& label) {
-    commit(label, std::nullopt, FeedItem::Kind::action, false, true, [&](Session& session) {
+    commit(label, CommitOptions{}, [&](Session& session) {
         for (const auto& [target, text] : notes) {
             session.setNotes(text, target);
         }
     });
 }
 
-void GradingStore::commit(std::string label, std::optional<std::string> coalesceKey,
-                          FeedItem::Kind kind, bool isNote, bool log, const Change& change) {
-    Session changed = m_session;
-    change(changed);
-    if (changed == m_session) {
+void GradingStore::commit(std::string label, const CommitOptions& options, const Change& change) {
+    m_thread.check();
+    const Batch batch(m_observers);
+    Session changedSession = m_session;
+    change(changedSession);
+    if (changedSession == m_session) {
         return;
     }
 
     const TimePoint now = m_clock();
     const auto window = std::chrono::duration_cast<TimePoint::duration>(
         std::chrono::duration<double>(coalesceSeconds));
-    if (coalesceKey && !m_undoStack.empty() && m_undoStack.newest().coalesceKey == coalesceKey &&
-        now - m_undoStack.newest().date < window) {
+    if (options.coalesceKey && !m_undoStack.empty() &&
+        m_undoStack.back().coalesceKey == options.coalesceKey &&
+        now - m_undoStack.back().date < window) {
         // One undo step for the whole burst; the refreshed date keeps the burst going.
         m_undoStack.setNewestDate(now);
     } else {
         ++m_undoSerial;
-        m_undoStack.push(UndoEntry{m_session, label, std::move(coalesceKey), now, m_undoSerial,
-                                   isNote ? std::optional<bool>(true) : std::nullopt});
-        notify(StoreField::undoSerial);
+        m_undoStack.push(
+            UndoEntry{m_session, label, options.coalesceKey, now, m_undoSerial, options.undoKind});
+        changed(StoreField::undoSerial);
     }
-    notify(StoreField::undoStack);
+    changed(StoreField::undoStack);
 
-    installSession(std::move(changed));
-    if (log) {
-        this->log(kind, std::move(label));
+    install(std::move(changedSession));
+    if (options.logged) {
+        log(options.feedKind, std::move(label));
     }
     save();
 }
 
-void GradingStore::installSession(Session session) {
-    const bool changed = !(session == m_session);
-    m_session = std::move(session);
-    if (changed) {
-        notify(StoreField::session);
+void GradingStore::install(Session session) {
+    if (!(session == m_session)) {
+        changed(StoreField::session);
     }
+    m_session = std::move(session);
     ++m_changeCounter;
-    notify(StoreField::changeCounter);
+    changed(StoreField::changeCounter);
 }
 
 void GradingStore::undo() {
+    m_thread.check();
+    const Batch batch(m_observers);
     if (m_undoStack.empty()) {
         log(FeedItem::Kind::warning, "Nothing to undo");
         return;
     }
     UndoEntry entry = m_undoStack.popNewest();
-    notify(StoreField::undoStack);
-    installSession(std::move(entry.session));
-    m_correctionArmed = false;
+    changed(StoreField::undoStack);
+    install(std::move(entry.session));
+    m_voice.correctionArmed = false;
     // The restored class may hold names that a later roster load removed, or lack new ones.
     rebuildParser();
     log(FeedItem::Kind::action, "↩︎ Undid: " + entry.label);
@@ -141,16 +179,56 @@ void GradingStore::undo() {
 }
 
 void GradingStore::log(FeedItem::Kind kind, std::string text) {
-    appendToLogFile(kind, text);
+    m_thread.check();
+    if (m_storage) {
+        m_storage->appendLog(m_clock(), kind, text);
+    }
     appendFeedItem(kind, std::move(text));
 }
 
 void GradingStore::appendFeedItem(FeedItem::Kind kind, std::string text) {
-    m_feed.push_back(FeedItem{Uuid::generate(), m_clock(), kind, std::move(text)});
+    m_feed.push_back(FeedItem{m_ids(), m_clock(), kind, std::move(text)});
     while (m_feed.size() > maxFeedLines) {
         m_feed.pop_front();
     }
-    notify(StoreField::feed);
+    changed(StoreField::feed);
+}
+
+void GradingStore::save() {
+    if (!m_storage) {
+        return;
+    }
+    if (m_saveBlocked) {
+        const std::string text =
+            "Autosave failed: session.json could not be read or set aside, so it is kept as it is";
+        m_writeFailures.push_back(text);
+        // Straight into the feed: a failing disk must not also be written to the log.
+        appendFeedItem(FeedItem::Kind::warning, text);
+        return;
+    }
+    m_storage->writeState(SavedStateSnapshot{m_session, m_undoStack.newest(savedUndoEntries)});
+    reportWriteFailures();
+}
+
+void GradingStore::reportWriteFailures() {
+    m_thread.check();
+    if (!m_storage) {
+        return;
+    }
+    const Batch batch(m_observers);
+    for (const Error& failure : m_storage->takeWriteFailures()) {
+        std::string text = "Autosave failed: " + failure.message;
+        m_writeFailures.push_back(text);
+        appendFeedItem(FeedItem::Kind::warning, std::move(text));
+    }
+}
+
+void GradingStore::flush() {
+    m_thread.check();
+    if (m_storage) {
+        m_storage->flush();
+        reportWriteFailures();
+    }
 }
 
 } // namespace kelvarn

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "engine/Clock.h"
+#include "engine/CorrectionRules.h"
 #include "engine/HeardUtterance.h"
 #include "engine/Pending.h"
 #include "engine/StoreField.h"
+#include "engine/StoreObservers.h"
 #include "engine/UndoStack.h"
+#include "engine/VoiceConversation.h"
 #include "language/Command.h"
 #include "language/CommandParser.h"
 #include "language/Correction.h"
@@ -13,12 +16,15 @@
 #include "model/SavedState.h"
 #include "model/Session.h"
 #include "model/UndoEntry.h"
+#include "persistence/StoreStorage.h"
+#include "support/OwnerThread.h"
+#include "support/UuidSource.h"
 
 #include <cstdint>
 #include <deque>
 #include <filesystem>
-#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,8 +32,12 @@
 namespace kelvarn {
 
 // Owns the grading state of the running application. Every change of the session passes
-// through commit(), which makes it one labelled, undoable step and a line of the feed.
-// Used on one thread; observers are called synchronously, only for fields that changed.
+// through one gate, which makes it one labelled, undoable step and a line of the feed.
+//
+// Threads: the store belongs to the thread that created it; every call comes from there (debug
+// builds assert it). It takes no locks. Observers are called on that thread, once per changed
+// field when an operation has finished, with the new state fully in place. Only its storage may
+// write on another thread; the state it hands over is an immutable snapshot.
 class GradingStore final {
 public:
     static constexpr std::size_t maxFeedLines = 200;
@@ -36,14 +46,18 @@ public:
     static constexpr std::size_t savedUndoEntries = 100;
     static constexpr double coalesceSeconds = 4.0;
 
-    using Observer = std::function<void(StoreField)>;
-    using ObserverID = std::uint64_t;
+    using Observer = StoreObservers::Observer;
+    using Subscription = StoreObservers::Subscription;
 
-    // Resumes from a saved state; new undo entries are numbered after the highest saved serial.
-    explicit GradingStore(SavedState state, Clock clock = systemClock());
-    // Works in a data folder: loads its saved state, and saves after every change. An
-    // unreadable saved state is set aside, never overwritten. Without a folder no file is
-    // read or written.
+    // Resumes from a saved state, without files; new undo entries are numbered after the
+    // highest saved serial.
+    explicit GradingStore(SavedState state, Clock clock = systemClock(),
+                          UuidSource ids = randomUuids());
+    // Works with files: loads the saved state and the rules, and saves after every change. An
+    // unreadable file is set aside, or when that fails left alone and never saved over.
+    explicit GradingStore(std::unique_ptr<StoreStorage> storage, Clock clock = systemClock(),
+                          UuidSource ids = randomUuids());
+    // The same over a data folder written synchronously; without a folder no file is touched.
     explicit GradingStore(const std::optional<std::filesystem::path>& directory,
                           Clock clock = systemClock());
 
@@ -52,16 +66,19 @@ public:
 
     const Session& session() const { return m_session; }
     const std::deque<FeedItem>& feed() const { return m_feed; }
-    const std::deque<UndoEntry>& undoStack() const { return m_undoStack.entries(); }
+    const UndoStack& undoStack() const { return m_undoStack; }
     std::int64_t undoSerial() const { return m_undoSerial; }
     std::uint64_t changeCounter() const { return m_changeCounter; }
 
-    const std::optional<std::filesystem::path>& saveURL() const { return m_saveURL; }
-    const std::optional<std::filesystem::path>& logURL() const { return m_logURL; }
-    const std::optional<std::filesystem::path>& correctionsURL() const { return m_correctionsURL; }
+    Subscription addObserver(Observer observer) { return m_observers.add(std::move(observer)); }
 
-    ObserverID addObserver(Observer observer);
-    void removeObserver(ObserverID id);
+    // Waits until every change is on disk, then reports any failed save in the feed.
+    void flush();
+    // Puts save failures that happened elsewhere into the feed (the application calls this when
+    // its background writer says one happened).
+    void reportWriteFailures();
+    // Every save failure of this run, as shown in the feed.
+    const std::vector<std::string>& writeFailures() const { return m_writeFailures; }
 
     void undo();
     bool canUndo() const { return !m_undoStack.empty(); }
@@ -82,8 +99,8 @@ public:
     void loadRoster(const std::vector<std::string>& names);
 
     // Commands, whether spoken, typed as shortcuts or clicked.
-    const std::optional<Pending>& pending() const { return m_pending; }
-    bool voicePaused() const { return m_voicePaused; }
+    const std::optional<Pending>& pending() const { return m_voice.pending; }
+    bool voicePaused() const { return m_voice.paused; }
     void execute(const Command& command);
     void focusStudent(const std::optional<Uuid>& id);
     void focusSection(const std::optional<SectionID>& section);
@@ -97,8 +114,8 @@ public:
 
     // Speech: every final transcript enters here.
     const CommandParser& parser() const { return m_parser; }
-    const std::optional<HeardUtterance>& lastUtterance() const { return m_lastUtterance; }
-    void handleTranscript(std::string_view text) { process(text, true); }
+    const std::optional<HeardUtterance>& lastUtterance() const { return m_voice.lastUtterance; }
+    void handleTranscript(std::string_view text);
     // True while nothing has changed the session since the last heard line was processed.
     bool canFixLastUtterance() const;
     // Rolls back what the last heard line did and runs the corrected text instead; with
@@ -106,25 +123,69 @@ public:
     void fixLastUtterance(const std::string& corrected, bool remember);
 
     // The user's misheard-to-replacement rules, oldest first.
-    const std::vector<Correction>& corrections() const { return m_corrections; }
+    const std::vector<Correction>& corrections() const { return m_corrections.rules(); }
     void addCorrection(const Correction& rule);
-    void removeCorrection(const Uuid& id);
+    // False when no rule has this id.
+    bool removeCorrection(const Uuid& id);
     // Hints for the recogniser: every replacement, phrase and name key, sorted, once each.
     std::vector<std::string> recognizerVocabulary() const;
 
 private:
     using Change = std::function<void(Session&)>;
+    using Batch = StoreObservers::Batch;
 
-    // Records and applies a change; a change that leaves the session equal records nothing.
-    void commit(std::string label, std::optional<std::string> coalesceKey, FeedItem::Kind kind,
-                bool isNote, bool log, const Change& change);
-    void installSession(Session session);
+    struct CommitOptions {
+        // Changes with the same key in quick succession share one undo step.
+        std::optional<std::string> coalesceKey;
+        FeedItem::Kind feedKind = FeedItem::Kind::action;
+        UndoEntry::Kind undoKind = UndoEntry::Kind::other;
+        // Typing in an editor is silent in the feed.
+        bool logged = true;
+
+        static CommitOptions typing(std::string coalesceKey) {
+            CommitOptions options;
+            options.coalesceKey = std::move(coalesceKey);
+            options.logged = false;
+            return options;
+        }
+        static CommitOptions dictation(UndoEntry::Kind kind) {
+            CommitOptions options;
+            options.feedKind = FeedItem::Kind::note;
+            options.undoKind = kind;
+            return options;
+        }
+    };
+
+    void start(SavedState state);
+    void loadFiles();
+
+    // The gate: records and applies a change; one that leaves the session equal records nothing.
+    void commit(std::string label, const CommitOptions& options, const Change& change);
+    // Installs a session, restored or changed, and saves it.
+    void install(Session session);
+
+    void run(const commands::Student& c);
+    void run(const commands::AmbiguousStudent& c);
+    void run(const commands::Section& c);
+    void run(const commands::Level& c);
+    void run(const commands::Undo&);
+    void run(const commands::Unfocus&);
+    void run(const commands::NextStudent&) { stepStudent(+1); }
+    void run(const commands::PreviousStudent&) { stepStudent(-1); }
+    void run(const commands::NextSection&) { stepSection(+1); }
+    void run(const commands::PreviousSection&) { stepSection(-1); }
+    void run(const commands::PauseListening&);
+    void run(const commands::ResumeListening&);
+    void run(const commands::ClearNotes&);
+    void run(const commands::Cancel&);
 
     void setPending(std::optional<Pending> pending);
+    const pending::WhichStudent* whichStudentPending() const {
+        return m_voice.pending ? std::get_if<pending::WhichStudent>(&*m_voice.pending) : nullptr;
+    }
     void clearPending() { setPending(std::nullopt); }
     void ask();
     void setVoicePausedFlag(bool paused);
-    void focusStudentFromCommand(const Uuid& id);
     void applyFocusAndMaybeLevel(const Uuid& studentID, SectionID section,
                                  const std::optional<Level>& level);
     void stepStudent(int delta);
@@ -134,43 +195,34 @@ private:
     std::string studentName(const Uuid& id) const;
 
     void process(std::string_view rawText, bool applyingCorrections);
+    void runSentence(const ParsedSentence& sentence, std::vector<std::string>& noteBuffer);
+    void flushNotes(std::vector<std::string>& noteBuffer);
     void addNote(const std::string& text);
     void replaceLastNote(const std::string& text);
     void rebuildParser();
-    void loadCorrections();
-    void saveCorrections();
 
-    void resume(SavedState state);
-    void loadSavedState(std::optional<std::string>& setAsideName, std::string& setAsideError);
-    std::optional<std::string> setAsideUnreadableSaveFile(std::string& error);
     void save();
-    void appendToLogFile(FeedItem::Kind kind, const std::string& text);
-
     void appendFeedItem(FeedItem::Kind kind, std::string text);
-    void notify(StoreField field);
+    void changed(StoreField field) { m_observers.changed(field); }
 
+    OwnerThread m_thread;
     Clock m_clock;
+    UuidSource m_ids;
+    std::unique_ptr<StoreStorage> m_storage;
+    StoreObservers m_observers;
+
     Session m_session;
     std::deque<FeedItem> m_feed;
     UndoStack m_undoStack{maxUndoEntries};
     std::int64_t m_undoSerial = 0;
     std::uint64_t m_changeCounter = 0;
-    std::optional<Pending> m_pending;
-    bool m_voicePaused = false;
+    VoiceConversation m_voice;
     CommandParser m_parser;
-    std::vector<Correction> m_corrections;
-    std::optional<HeardUtterance> m_lastUtterance;
-    // A "correction" without text was said: the next dictated note replaces the last one.
-    bool m_correctionArmed = false;
+    CorrectionRules m_corrections{nullptr};
 
-    std::optional<std::filesystem::path> m_saveURL;
-    std::optional<std::filesystem::path> m_logURL;
-    std::optional<std::filesystem::path> m_correctionsURL;
-    // Set while an unreadable session file could not be moved aside: saving would destroy it.
-    bool m_saveBlocked = false;
-
-    std::map<ObserverID, Observer> m_observers;
-    ObserverID m_nextObserverID = 1;
+    // Set while an unreadable session file is left in place: saving would destroy it.
+    std::optional<std::string> m_saveBlocked;
+    std::vector<std::string> m_writeFailures;
 };
 
 } // namespace kelvarn

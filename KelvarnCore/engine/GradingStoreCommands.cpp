@@ -24,111 +24,38 @@ std::string quotedLevel(Level level) {
 } // namespace
 
 void GradingStore::execute(const Command& command) {
-    std::visit(
-        Overloaded{
-            [&](const commands::Student& c) { focusStudentFromCommand(c.id); },
-            [&](const commands::AmbiguousStudent& c) {
-                setPending(pending::WhichStudent{c.ids});
-                ask();
-            },
-            [&](const commands::Section& c) {
-                const std::optional<Level> level = levelWaitingForSection(m_pending);
-                if (!m_session.focus.studentID) {
-                    setPending(pending::SectionNeedsStudent{c.section, level});
-                    ask();
-                    return;
-                }
-                clearPending();
-                applyFocusAndMaybeLevel(*m_session.focus.studentID, c.section, level);
-            },
-            [&](const commands::Level& c) {
-                const Focus& focus = m_session.focus;
-                if (focus.studentID && focus.section) {
-                    clearPending();
-                    setLevel(c.level, *focus.studentID, *focus.section);
-                    return;
-                }
-                const auto* waiting =
-                    m_pending ? std::get_if<pending::SectionNeedsStudent>(&*m_pending) : nullptr;
-                if (waiting) {
-                    setPending(pending::SectionNeedsStudent{waiting->section, c.level});
-                } else {
-                    setPending(pending::LevelNeedsSection{c.level});
-                }
-                ask();
-            },
-            [&](const commands::Undo&) {
-                clearPending();
-                undo();
-            },
-            [&](const commands::Unfocus&) {
-                clearPending();
-                unfocus();
-            },
-            [&](const commands::NextStudent&) {
-                clearPending();
-                stepStudent(+1);
-            },
-            [&](const commands::PreviousStudent&) {
-                clearPending();
-                stepStudent(-1);
-            },
-            [&](const commands::NextSection&) {
-                clearPending();
-                stepSection(+1);
-            },
-            [&](const commands::PreviousSection&) {
-                clearPending();
-                stepSection(-1);
-            },
-            [&](const commands::PauseListening&) {
-                clearPending();
-                setVoicePausedFlag(true);
-                log(FeedItem::Kind::action,
-                    "⏸ Listening paused — say “resume listening” to continue");
-            },
-            [&](const commands::ResumeListening&) {
-                if (m_voicePaused) {
-                    setVoicePausedFlag(false);
-                    log(FeedItem::Kind::action, "▶︎ Listening resumed");
-                }
-            },
-            [&](const commands::ClearNotes&) {
-                clearPending();
-                const auto target = currentNotesTarget();
-                if (!target) {
-                    log(FeedItem::Kind::warning, "Nothing focused — no notes to clear");
-                    return;
-                }
-                if (notes(*target).empty()) {
-                    return;
-                }
-                commit("Cleared notes for " + label(*target), std::nullopt, FeedItem::Kind::action,
-                       false, true, [&](Session& session) { session.setNotes("", *target); });
-            },
-            [&](const commands::Cancel&) {
-                if (!m_pending) {
-                    return;
-                }
-                clearPending();
-                log(FeedItem::Kind::action, "Cancelled");
-            },
-        },
-        command);
+    m_thread.check();
+    const Batch batch(m_observers);
+    std::visit([this](const auto& c) { run(c); }, command);
 }
 
-void GradingStore::focusStudentFromCommand(const Uuid& id) {
+void GradingStore::run(const commands::Student& c) {
+    const Uuid& id = c.id;
     if (!m_session.index(id)) {
         return;
     }
-    if (m_pending) {
-        if (std::holds_alternative<pending::LevelNeedsSection>(*m_pending)) {
+    if (m_voice.pending) {
+        if (const auto* which = std::get_if<pending::WhichStudent>(&*m_voice.pending)) {
+            const auto [ids, section, level] = *which;
+            clearPending();
+            if (section) {
+                applyFocusAndMaybeLevel(id, *section, level);
+                return;
+            }
+            commitFocus("→ " + studentName(id), Focus{id, std::nullopt});
+            if (level) {
+                setPending(pending::LevelNeedsSection{*level});
+                ask();
+            }
+            return;
+        }
+        if (std::holds_alternative<pending::LevelNeedsSection>(*m_voice.pending)) {
             // The level still needs a section, now of this student: keep asking.
             commitFocus("→ " + studentName(id), Focus{id, std::nullopt});
             ask();
             return;
         }
-        if (const auto* waiting = std::get_if<pending::SectionNeedsStudent>(&*m_pending)) {
+        if (const auto* waiting = std::get_if<pending::SectionNeedsStudent>(&*m_voice.pending)) {
             const auto [section, level] = *waiting;
             clearPending();
             applyFocusAndMaybeLevel(id, section, level);
@@ -139,7 +66,95 @@ void GradingStore::focusStudentFromCommand(const Uuid& id) {
     commitFocus("→ " + studentName(id), Focus{id, std::nullopt});
 }
 
+void GradingStore::run(const commands::AmbiguousStudent& c) {
+    setPending(pending::WhichStudent{c.ids});
+    ask();
+}
+
+void GradingStore::run(const commands::Section& c) {
+    if (auto* which = whichStudentPending()) {
+        setPending(pending::WhichStudent{which->ids, c.section, which->level});
+        return;
+    }
+    const std::optional<Level> level = levelWaitingForSection(m_voice.pending);
+    if (!m_session.focus.studentID) {
+        setPending(pending::SectionNeedsStudent{c.section, level});
+        ask();
+        return;
+    }
+    clearPending();
+    applyFocusAndMaybeLevel(*m_session.focus.studentID, c.section, level);
+}
+
+void GradingStore::run(const commands::Level& c) {
+    if (auto* which = whichStudentPending()) {
+        setPending(pending::WhichStudent{which->ids, which->section, c.level});
+        return;
+    }
+    const Focus& focus = m_session.focus;
+    if (focus.studentID && focus.section) {
+        clearPending();
+        setLevel(c.level, *focus.studentID, *focus.section);
+        return;
+    }
+    const auto* waiting =
+        m_voice.pending ? std::get_if<pending::SectionNeedsStudent>(&*m_voice.pending) : nullptr;
+    if (waiting) {
+        setPending(pending::SectionNeedsStudent{waiting->section, c.level});
+    } else {
+        setPending(pending::LevelNeedsSection{c.level});
+    }
+    ask();
+}
+
+void GradingStore::run(const commands::Undo&) {
+    clearPending();
+    undo();
+}
+
+void GradingStore::run(const commands::Unfocus&) {
+    clearPending();
+    unfocus();
+}
+
+void GradingStore::run(const commands::PauseListening&) {
+    clearPending();
+    setVoicePausedFlag(true);
+    log(FeedItem::Kind::action, "⏸ Listening paused — say “resume listening” to continue");
+}
+
+void GradingStore::run(const commands::ResumeListening&) {
+    if (m_voice.paused) {
+        setVoicePausedFlag(false);
+        log(FeedItem::Kind::action, "▶︎ Listening resumed");
+    }
+}
+
+void GradingStore::run(const commands::ClearNotes&) {
+    clearPending();
+    const auto target = currentNotesTarget();
+    if (!target) {
+        log(FeedItem::Kind::warning, "Nothing focused — no notes to clear");
+        return;
+    }
+    if (notes(*target).empty()) {
+        return;
+    }
+    commit("Cleared notes for " + label(*target), CommitOptions{},
+           [&](Session& session) { session.setNotes("", *target); });
+}
+
+void GradingStore::run(const commands::Cancel&) {
+    if (!m_voice.pending) {
+        return;
+    }
+    clearPending();
+    log(FeedItem::Kind::action, "Cancelled");
+}
+
 void GradingStore::focusStudent(const std::optional<Uuid>& id) {
+    m_thread.check();
+    const Batch batch(m_observers);
     clearPending();
     if (!id) {
         resetFocus();
@@ -152,6 +167,8 @@ void GradingStore::focusStudent(const std::optional<Uuid>& id) {
 }
 
 void GradingStore::focusSection(const std::optional<SectionID>& section) {
+    m_thread.check();
+    const Batch batch(m_observers);
     clearPending();
     const auto studentID = m_session.focus.studentID;
     if (!studentID) {
@@ -162,6 +179,8 @@ void GradingStore::focusSection(const std::optional<SectionID>& section) {
 }
 
 void GradingStore::unfocus() {
+    m_thread.check();
+    const Batch batch(m_observers);
     const Focus& focus = m_session.focus;
     if (focus.studentID && focus.section) {
         const auto i = m_session.index(focus.studentID);
@@ -178,6 +197,8 @@ void GradingStore::resetFocus() {
 
 void GradingStore::setLevel(const std::optional<Level>& level, const Uuid& studentID,
                             SectionID section) {
+    m_thread.check();
+    const Batch batch(m_observers);
     const auto i = m_session.index(studentID);
     if (!i) {
         return;
@@ -189,7 +210,7 @@ void GradingStore::setLevel(const std::optional<Level>& level, const Uuid& stude
                     outOf(sections::points(section, *level), sections::weight(section)) + ") · " +
                     name
               : "Cleared " + title + " level · " + name;
-    commit(label, std::nullopt, FeedItem::Kind::action, false, true, [&](Session& session) {
+    commit(label, CommitOptions{}, [&](Session& session) {
         session.students.edit(*i).sections[section].level = level;
         session.focus = Focus{studentID, section};
     });
@@ -241,8 +262,7 @@ void GradingStore::stepSection(int delta) {
 }
 
 void GradingStore::commitFocus(std::string label, Focus focus) {
-    commit(std::move(label), std::nullopt, FeedItem::Kind::action, false, true,
-           [&](Session& session) { session.focus = focus; });
+    commit(std::move(label), CommitOptions{}, [&](Session& session) { session.focus = focus; });
 }
 
 std::string GradingStore::studentName(const Uuid& id) const {
@@ -251,7 +271,7 @@ std::string GradingStore::studentName(const Uuid& id) const {
 }
 
 std::string GradingStore::pendingQuestion() const {
-    if (!m_pending) {
+    if (!m_voice.pending) {
         return {};
     }
     return std::visit(Overloaded{
@@ -278,10 +298,11 @@ std::string GradingStore::pendingQuestion() const {
                                                                  : " — which student and section?");
                           },
                       },
-                      *m_pending);
+                      *m_voice.pending);
 }
 
 void GradingStore::setVoicePaused(bool paused) {
+    m_thread.check();
     if (paused) {
         execute(commands::PauseListening{});
     } else {
@@ -290,11 +311,11 @@ void GradingStore::setVoicePaused(bool paused) {
 }
 
 void GradingStore::setPending(std::optional<Pending> pending) {
-    if (pending == m_pending) {
+    if (pending == m_voice.pending) {
         return;
     }
-    m_pending = std::move(pending);
-    notify(StoreField::pending);
+    m_voice.pending = std::move(pending);
+    changed(StoreField::pending);
 }
 
 void GradingStore::ask() {
@@ -302,11 +323,11 @@ void GradingStore::ask() {
 }
 
 void GradingStore::setVoicePausedFlag(bool paused) {
-    if (paused == m_voicePaused) {
+    if (paused == m_voice.paused) {
         return;
     }
-    m_voicePaused = paused;
-    notify(StoreField::voicePaused);
+    m_voice.paused = paused;
+    changed(StoreField::voicePaused);
 }
 
 } // namespace kelvarn

@@ -9,8 +9,6 @@ namespace kelvarn {
 
 namespace {
 
-const std::string correctedNotePrefix = "✎ Corrected note → ";
-
 bool containsResume(const std::vector<Command>& commands) {
     for (const Command& command : commands) {
         if (std::holds_alternative<commands::ResumeListening>(command)) {
@@ -22,87 +20,96 @@ bool containsResume(const std::vector<Command>& commands) {
 
 } // namespace
 
+void GradingStore::handleTranscript(std::string_view text) {
+    m_thread.check();
+    const Batch batch(m_observers);
+    process(text, true);
+}
+
 void GradingStore::process(std::string_view rawText, bool applyingCorrections) {
     const std::string trimmed = unicode::trimWhitespace(unicode::repairUtf8(rawText));
     if (trimmed.empty()) {
         return;
     }
     const std::string text =
-        applyingCorrections ? Correction::apply(m_corrections, trimmed) : trimmed;
+        applyingCorrections ? Correction::apply(m_corrections.rules(), trimmed) : trimmed;
     // Show what was acted on, and what was really heard when a rule rewrote it.
     log(FeedItem::Kind::heard, text == trimmed ? text : text + "   (heard “" + trimmed + "”)");
-    m_lastUtterance = HeardUtterance{m_feed.back().id, text,          m_undoSerial,
-                                     m_pending,        m_voicePaused, m_changeCounter};
-    notify(StoreField::lastUtterance);
+    m_voice.lastUtterance = HeardUtterance{m_feed.back().id, text,           m_undoSerial,
+                                           m_voice.pending,  m_voice.paused, m_changeCounter};
+    changed(StoreField::lastUtterance);
 
+    // Consecutive dictated sentences are filed as one note.
     std::vector<std::string> noteBuffer;
-    const auto flushNotes = [&] {
-        if (noteBuffer.empty()) {
-            return;
-        }
-        std::string joined;
-        for (const auto& note : noteBuffer) {
-            joined += (joined.empty() ? "" : " ") + note;
-        }
-        noteBuffer.clear();
-        addNote(joined);
-    };
-
     for (const ParsedSentence& sentence : m_parser.parse(text)) {
-        if (m_voicePaused) {
+        if (m_voice.paused) {
             // While paused only "resume listening" is heard, and nothing else said with it.
             const auto* list = std::get_if<parsed::Commands>(&sentence);
             if (list && containsResume(list->commands)) {
-                execute(commands::ResumeListening{});
+                run(commands::ResumeListening{});
             }
             continue;
         }
-        std::visit(Overloaded{
-                       [&](const parsed::Commands& list) {
-                           flushNotes();
-                           m_correctionArmed = false;
-                           for (const Command& command : list.commands) {
-                               execute(command);
-                           }
-                       },
-                       [&](const parsed::Note& note) {
-                           const auto* which = m_pending
-                                                   ? std::get_if<pending::WhichStudent>(&*m_pending)
-                                                   : nullptr;
-                           if (which) {
-                               const auto named = m_parser.studentsMentioned(note.text, which->ids);
-                               if (named.size() == 1) {
-                                   execute(commands::Student{named.front()});
-                                   return;
-                               }
-                           }
-                           noteBuffer.push_back(note.text);
-                       },
-                       [&](const parsed::Correction& correction) {
-                           flushNotes();
-                           if (!correction.text.empty()) {
-                               replaceLastNote(correction.text);
-                               return;
-                           }
-                           m_correctionArmed = true;
-                           log(FeedItem::Kind::action,
-                               "✎ Correction — say the replacement for the last note");
-                       },
-                       [](const parsed::Filler&) {},
-                   },
-                   sentence);
+        runSentence(sentence, noteBuffer);
     }
-    flushNotes();
+    flushNotes(noteBuffer);
 
-    if (m_lastUtterance) {
-        m_lastUtterance->changeAfter = m_changeCounter;
-        notify(StoreField::lastUtterance);
+    if (m_voice.lastUtterance) {
+        m_voice.lastUtterance->changeAfter = m_changeCounter;
+        changed(StoreField::lastUtterance);
     }
 }
 
+void GradingStore::runSentence(const ParsedSentence& sentence,
+                               std::vector<std::string>& noteBuffer) {
+    std::visit(Overloaded{
+                   [&](const parsed::Commands& list) {
+                       flushNotes(noteBuffer);
+                       m_voice.correctionArmed = false;
+                       for (const Command& command : list.commands) {
+                           std::visit([this](const auto& c) { run(c); }, command);
+                       }
+                   },
+                   [&](const parsed::Note& note) {
+                       if (const auto* which = whichStudentPending()) {
+                           const auto named = m_parser.studentsMentioned(note.text, which->ids);
+                           if (named.size() == 1) {
+                               run(commands::Student{named.front()});
+                               return;
+                           }
+                       }
+                       noteBuffer.push_back(note.text);
+                   },
+                   [&](const parsed::Correction& correction) {
+                       flushNotes(noteBuffer);
+                       if (!correction.text.empty()) {
+                           replaceLastNote(correction.text);
+                           return;
+                       }
+                       m_voice.correctionArmed = true;
+                       log(FeedItem::Kind::action,
+                           "✎ Correction — say the replacement for the last note");
+                   },
+                   [](const parsed::Filler&) {},
+               },
+               sentence);
+}
+
+void GradingStore::flushNotes(std::vector<std::string>& noteBuffer) {
+    if (noteBuffer.empty()) {
+        return;
+    }
+    std::string joined;
+    for (const auto& note : noteBuffer) {
+        joined += (joined.empty() ? "" : " ") + note;
+    }
+    noteBuffer.clear();
+    addNote(joined);
+}
+
 void GradingStore::addNote(const std::string& text) {
-    if (m_correctionArmed) {
-        m_correctionArmed = false;
+    if (m_voice.correctionArmed) {
+        m_voice.correctionArmed = false;
         replaceLastNote(text);
         return;
     }
@@ -112,8 +119,8 @@ void GradingStore::addNote(const std::string& text) {
         return;
     }
     clearPending();
-    commit("Note → " + label(*target) + ": “" + text + "”", std::nullopt, FeedItem::Kind::note,
-           true, true, [&](Session& session) {
+    commit("Note → " + label(*target) + ": “" + text + "”",
+           CommitOptions::dictation(UndoEntry::Kind::note), [&](Session& session) {
                const std::string old = session.notes(*target);
                session.setNotes(old.empty() ? text : old + " " + text, *target);
            });
@@ -121,53 +128,49 @@ void GradingStore::addNote(const std::string& text) {
 
 void GradingStore::replaceLastNote(const std::string& text) {
     const auto target = currentNotesTarget();
-    const auto& entries = m_undoStack.entries();
-    if (entries.empty() || !entries.back().isNote || !target) {
+    if (m_undoStack.empty() || !m_undoStack.back().isNote() || !target) {
         log(FeedItem::Kind::warning, "Nothing to correct — “correction” replaces the last note, "
                                      "right after dictating it");
         return;
     }
     // The notes as they were before the last dictated note. A correction of a correction
     // looks past the earlier correction to that note, so the text it replaced stays gone.
-    auto before = entries.rbegin();
-    while (before->label.starts_with(correctedNotePrefix) && std::next(before) != entries.rend() &&
-           std::next(before)->isNote) {
-        ++before;
+    std::size_t before = m_undoStack.size() - 1;
+    while (m_undoStack[before].kind == UndoEntry::Kind::correction && before > 0 &&
+           m_undoStack[before - 1].isNote()) {
+        --before;
     }
-    const std::string base = before->session.notes(*target);
-    commit(correctedNotePrefix + label(*target) + ": “" + text + "”", std::nullopt,
-           FeedItem::Kind::note, true, true, [&](Session& session) {
+    const std::string base = m_undoStack[before].session.notes(*target);
+    commit(std::string(correctedNoteLabelPrefix) + label(*target) + ": “" + text + "”",
+           CommitOptions::dictation(UndoEntry::Kind::correction), [&](Session& session) {
                session.setNotes(base.empty() ? text : base + " " + text, *target);
            });
 }
 
 bool GradingStore::canFixLastUtterance() const {
-    return m_lastUtterance && m_lastUtterance->changeAfter == m_changeCounter;
+    return m_voice.lastUtterance && m_voice.lastUtterance->changeAfter == m_changeCounter;
 }
 
 void GradingStore::fixLastUtterance(const std::string& corrected, bool remember) {
+    m_thread.check();
+    const Batch batch(m_observers);
     if (!canFixLastUtterance()) {
         log(FeedItem::Kind::warning, "Can't re-run that line — something changed since. Edit the "
                                      "notes directly instead.");
         return;
     }
-    const HeardUtterance heard = *m_lastUtterance;
+    const HeardUtterance heard = *m_voice.lastUtterance;
 
     // Exactly the entries this utterance pushed carry serials above the one it started from.
-    bool rewound = false;
-    while (!m_undoStack.empty() && m_undoStack.newest().serialOrZero() > heard.serialBefore) {
-        m_session = m_undoStack.popNewest().session;
-        rewound = true;
+    Session restored = m_session;
+    while (!m_undoStack.empty() && m_undoStack.back().serialOrZero() > heard.serialBefore) {
+        restored = m_undoStack.popNewest().session;
+        changed(StoreField::undoStack);
     }
-    if (rewound) {
-        notify(StoreField::session);
-        notify(StoreField::undoStack);
-    }
+    install(std::move(restored));
     setPending(heard.pendingBefore);
     setVoicePausedFlag(heard.pausedBefore);
-    m_correctionArmed = false;
-    ++m_changeCounter;
-    notify(StoreField::changeCounter);
+    m_voice.correctionArmed = false;
     save();
 
     if (remember) {

@@ -24,9 +24,12 @@ struct SectionNeedsStudent {
     std::optional<Level> level;
     friend bool operator==(const SectionNeedsStudent&, const SectionNeedsStudent&) = default;
 };
-// A name matched several students.
+// A name matched several students. A section or level said before the answer waits for it: it
+// belongs to the student being named, never to the one focused before.
 struct WhichStudent {
     std::vector<Uuid> ids;
+    std::optional<SectionID> section = std::nullopt;
+    std::optional<Level> level = std::nullopt;
     friend bool operator==(const WhichStudent&, const WhichStudent&) = default;
 };
 

@@ -16,8 +16,8 @@ nlohmann::ordered_json toJson(const UndoEntry& entry) {
     if (entry.serial) {
         out["serial"] = *entry.serial;
     }
-    if (entry.isNote) {
-        out["isNote"] = *entry.isNote;
+    if (entry.isNote()) {
+        out["isNote"] = true;
     }
     return out;
 }
@@ -34,8 +34,11 @@ UndoEntry undoEntryFromJson(const nlohmann::json& value) {
         entry.serial = json::integer(*serial, "serial");
     }
     if (const auto* isNote = json::optionalMember(value, "isNote")) {
+        // The file keeps one flag for notes and corrections of notes; the label tells them apart.
         if (json::boolean(*isNote, "isNote")) {
-            entry.isNote = true;
+            entry.kind = entry.label.starts_with(correctedNoteLabelPrefix)
+                             ? UndoEntry::Kind::correction
+                             : UndoEntry::Kind::note;
         }
     }
     return entry;

@@ -8,10 +8,14 @@
 namespace kelvarn {
 
 EncodedUndoEntry encodeUndoEntryParts(const UndoEntry& entry) {
-    nlohmann::ordered_json head = toJson(entry);
-    head.erase("date");
-    head.erase("serial");
-    head.erase("isNote");
+    // Built without reading the date: the owner thread may refresh it while another thread
+    // encodes the rest.
+    nlohmann::ordered_json head = nlohmann::ordered_json::object();
+    head["session"] = toJson(entry.session);
+    head["label"] = entry.label;
+    if (entry.coalesceKey) {
+        head["coalesceKey"] = *entry.coalesceKey;
+    }
     std::string beforeDate = json::dump(head);
     beforeDate.pop_back(); // the closing brace; the date follows
     beforeDate += ",\"date\":";
@@ -20,8 +24,9 @@ EncodedUndoEntry encodeUndoEntryParts(const UndoEntry& entry) {
     if (entry.serial) {
         tail["serial"] = *entry.serial;
     }
-    if (entry.isNote) {
-        tail["isNote"] = *entry.isNote;
+    // The file knows only whether a step filed a note; never stored as false.
+    if (entry.isNote()) {
+        tail["isNote"] = true;
     }
     std::string afterDate = json::dump(tail); // "{}" or {"serial":…}
     afterDate.erase(0, 1);

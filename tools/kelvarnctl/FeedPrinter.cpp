@@ -1,21 +1,32 @@
 #include "FeedPrinter.h"
 
+#include <algorithm>
+
 namespace kelvarn::ctl {
 
 FeedPrinter::FeedPrinter(GradingStore& store, std::ostream& out) : m_store(store), m_out(out) {
-    for (const FeedItem& item : store.feed()) {
-        print(item);
-    }
-    // Each feed notification announces exactly one appended line, the newest.
-    m_observer = store.addObserver([this](StoreField field) {
+    printNewLines();
+    m_subscription = store.addObserver([this](StoreField field) {
         if (field == StoreField::feed) {
-            print(m_store.feed().back());
+            printNewLines();
         }
     });
 }
 
-FeedPrinter::~FeedPrinter() {
-    m_store.removeObserver(m_observer);
+void FeedPrinter::printNewLines() {
+    const auto& feed = m_store.feed();
+    auto next = feed.begin();
+    if (m_lastPrinted) {
+        // From the line after the last one printed; the feed may have dropped old lines.
+        const auto last = std::find_if(feed.rbegin(), feed.rend(), [&](const FeedItem& item) {
+            return item.id == *m_lastPrinted;
+        });
+        next = last == feed.rend() ? feed.begin() : last.base();
+    }
+    for (; next != feed.end(); ++next) {
+        print(*next);
+        m_lastPrinted = next->id;
+    }
 }
 
 void FeedPrinter::print(const FeedItem& item) {

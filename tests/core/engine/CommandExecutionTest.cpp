@@ -198,7 +198,7 @@ TEST_F(CommandExecutionTest, PauseResumeAndCancel) {
 
 TEST_F(CommandExecutionTest, ObserversHearPendingAndPauseChangesOnlyOnce) {
     std::vector<StoreField> heard;
-    store.addObserver([&](StoreField field) { heard.push_back(field); });
+    const auto subscription = store.addObserver([&](StoreField field) { heard.push_back(field); });
     store.execute(commands::Level{Level::mostly});
     store.execute(commands::Level{Level::mostly});
     store.setVoicePaused(true);

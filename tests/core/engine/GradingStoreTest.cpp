@@ -157,7 +157,7 @@ TEST_F(GradingStoreTest, SerialsContinueAfterTheHighestSavedOne) {
 
 TEST_F(GradingStoreTest, ObserversHearOnlyRealChanges) {
     std::vector<StoreField> heard;
-    const auto observer = store.addObserver([&](StoreField field) { heard.push_back(field); });
+    auto subscription = store.addObserver([&](StoreField field) { heard.push_back(field); });
 
     store.editNotes("", OverallNotes{id(0)});
     EXPECT_TRUE(heard.empty());
@@ -178,7 +178,7 @@ TEST_F(GradingStoreTest, ObserversHearOnlyRealChanges) {
     store.log(FeedItem::Kind::heard, "hello");
     EXPECT_EQ(heard, std::vector<StoreField>{StoreField::feed});
 
-    store.removeObserver(observer);
+    subscription.reset();
     heard.clear();
     store.undo();
     EXPECT_TRUE(heard.empty());

@@ -10,19 +10,20 @@
 namespace kelvarn {
 namespace {
 
-UndoEntry entry(const std::string& label, std::optional<std::int64_t> serial,
-                std::optional<bool> isNote, std::optional<std::string> key = std::nullopt) {
+UndoEntry entry(const std::string& label, std::optional<std::int64_t> serial, UndoEntry::Kind kind,
+                std::optional<std::string> key = std::nullopt) {
     return UndoEntry{testing::sessionWithStudents({"Ada “A” Lovelace", "Ben"}),
                      label,
                      key,
                      fromSecondsSinceReferenceDate(780000000.5),
                      serial,
-                     isNote};
+                     kind};
 }
 
 TEST(SavedStateJsonTest, KeptEncodingsMatchAFreshEncodingWhateverTheDate) {
-    for (const UndoEntry& e : {entry("a", std::nullopt, std::nullopt),
-                               entry("b", 3, std::nullopt, "edit:x"), entry("c", 4, true)}) {
+    for (const UndoEntry& e :
+         {entry("a", std::nullopt, UndoEntry::Kind::other),
+          entry("b", 3, UndoEntry::Kind::other, "edit:x"), entry("c", 4, UndoEntry::Kind::note)}) {
         std::string pieced;
         appendEncodedUndoEntry(pieced, encodeUndoEntryParts(e), e.date);
         EXPECT_EQ(pieced, json::dump(toJson(e)));
@@ -36,8 +37,9 @@ TEST(SavedStateJsonTest, KeptEncodingsMatchAFreshEncodingWhateverTheDate) {
 }
 
 TEST(SavedStateJsonTest, RoundTripsAndRequiresBothMembers) {
-    SavedState state{testing::sessionWithStudents({"Nadia Ford"}),
-                     {entry("x", 1, true), entry("y", std::nullopt, std::nullopt)}};
+    SavedState state{
+        testing::sessionWithStudents({"Nadia Ford"}),
+        {entry("x", 1, UndoEntry::Kind::note), entry("y", std::nullopt, UndoEntry::Kind::other)}};
     state.session.focus.studentID = state.session.students[0].id;
     const std::string text = encodeSavedState(state);
     EXPECT_EQ(text.rfind("{\"session\":{\"students\":", 0), 0u);
@@ -56,20 +58,18 @@ TEST(SavedStateJsonTest, RoundTripsAndRequiresBothMembers) {
 TEST(SavedStateJsonTest, UndoStackEncodesTheNewestEntriesAndFollowsChanges) {
     UndoStack stack(5);
     for (std::int64_t serial = 1; serial <= 7; ++serial) {
-        stack.push(entry("step " + std::to_string(serial), serial, std::nullopt));
+        stack.push(entry("step " + std::to_string(serial), serial, UndoEntry::Kind::other));
     }
     ASSERT_EQ(stack.size(), 5u);
-    EXPECT_EQ(stack.entries().front().serial, 3);
+    EXPECT_EQ(stack.front().serial, 3);
 
     const auto encoded = [&](std::size_t limit) {
-        std::vector<std::string_view> pieces;
-        std::deque<std::string> dates;
-        stack.appendEncoding(pieces, dates, limit);
-        std::string out = "[";
-        for (const auto piece : pieces) {
+        std::deque<std::string> scratch;
+        std::string out;
+        for (const auto piece : savedStatePieces({Session{}, stack.newest(limit)}, scratch)) {
             out += piece;
         }
-        return nlohmann::json::parse(out + "]");
+        return nlohmann::json::parse(out)["undo"];
     };
     auto newest = encoded(3);
     ASSERT_EQ(newest.size(), 3u);
@@ -79,7 +79,7 @@ TEST(SavedStateJsonTest, UndoStackEncodesTheNewestEntriesAndFollowsChanges) {
     stack.setNewestDate(fromSecondsSinceReferenceDate(790000000.0));
     EXPECT_EQ(encoded(3)[2]["date"], 790000000.0) << "a coalesced date is written anew";
     stack.popNewest();
-    stack.push(entry("replacement", 8, true));
+    stack.push(entry("replacement", 8, UndoEntry::Kind::correction));
     newest = encoded(10);
     ASSERT_EQ(newest.size(), 5u);
     EXPECT_EQ(newest[4]["label"], "replacement");

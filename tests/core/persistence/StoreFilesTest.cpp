@@ -48,7 +48,6 @@ protected:
 
 TEST_F(StoreFilesTest, AStoreWithoutAFolderTouchesNoFile) {
     GradingStore store(std::optional<fs::path>{}, clock.clock());
-    EXPECT_EQ(store.saveURL(), std::nullopt);
     store.log(FeedItem::Kind::note, "x");
     store.undo();
     EXPECT_EQ(feedTexts(store), (std::vector<std::string>{"x", "Nothing to undo"}));
@@ -162,10 +161,16 @@ TEST_F(StoreFilesTest, AFailedSaveIsShownButNotLogged) {
 
 TEST_F(StoreFilesTest, CorrectionRulesLiveInTheirOwnFile) {
     write("corrections.json", "{not json");
+    clock.now = fromSecondsSinceReferenceDate(794412429.0); // 2026-03-05T14:07:09Z
     {
         GradingStore store(folder(), clock.clock());
         EXPECT_TRUE(store.corrections().empty());
-        EXPECT_TRUE(store.feed().empty()) << "an unreadable rules file is ignored silently";
+        ASSERT_EQ(store.feed().size(), 1u);
+        EXPECT_EQ(store.feed()[0].text,
+                  "Couldn't read the correction rules, so they were set "
+                  "aside in corrections-unreadable-2026-03-05T14-07-09Z.json. "
+                  "Nothing was deleted.");
+        EXPECT_EQ(read("corrections-unreadable-2026-03-05T14-07-09Z.json"), "{not json");
         store.addCorrection(Correction("nadir", "Nadia"));
         EXPECT_EQ(read("corrections.json"),
                   "[{\"id\":\"" + store.corrections()[0].id.toString() +

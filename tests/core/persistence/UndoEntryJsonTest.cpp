@@ -17,7 +17,7 @@ TEST(UndoEntryTest, RoundTripsWithOptionalMembersOmitted) {
                    "edit:x",
                    fromSecondsSinceReferenceDate(786000000.25),
                    7,
-                   true};
+                   UndoEntry::Kind::note};
     const std::string text = json::dump(toJson(full));
     EXPECT_EQ(text.find("{\"session\":"), 0u);
     EXPECT_NE(text.find(R"("label":"Evidence → Mostly","coalesceKey":"edit:x","date":786000000.25,)"
@@ -27,6 +27,13 @@ TEST(UndoEntryTest, RoundTripsWithOptionalMembersOmitted) {
     const auto decoded = decodeEntry(text);
     ASSERT_TRUE(decoded) << decoded.error();
     EXPECT_EQ(decoded.value(), full);
+    // A correction of a note is stored as a note; its label tells it apart again.
+    UndoEntry correction = full;
+    correction.label = std::string(correctedNoteLabelPrefix) + "Ada · overall: “x”";
+    correction.kind = UndoEntry::Kind::correction;
+    const auto reread = decodeEntry(json::dump(toJson(correction)));
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(reread.value().kind, UndoEntry::Kind::correction);
 
     UndoEntry bare{Session{}, "x", std::nullopt, fromSecondsSinceReferenceDate(0), {}, {}};
     EXPECT_EQ(json::dump(toJson(bare)),
@@ -51,7 +58,7 @@ TEST(UndoEntryTest, RejectsDamagedEntries) {
     const auto isNoteFalse =
         decodeEntry("{" + session + R"(,"label":"x","date":1,"isNote":false})");
     ASSERT_TRUE(isNoteFalse);
-    EXPECT_EQ(isNoteFalse.value().isNote, std::nullopt);
+    EXPECT_EQ(isNoteFalse.value().kind, UndoEntry::Kind::other);
 }
 
 TEST(FeedItemTest, KindNamesAndJson) {

@@ -1,0 +1,79 @@
+#include "persistence/BackgroundStateWriter.h"
+
+namespace kelvarn {
+
+BackgroundStateWriter::BackgroundStateWriter(std::filesystem::path folder,
+                                             std::function<void()> onFailure)
+    : m_files(std::move(folder)), m_onFailure(std::move(onFailure)), m_thread([this] { run(); }) {}
+
+BackgroundStateWriter::~BackgroundStateWriter() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true; // what is pending is still written first
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void BackgroundStateWriter::writeState(SavedStateSnapshot snapshot) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_pending = std::move(snapshot);
+    }
+    m_changed.notify_all();
+}
+
+void BackgroundStateWriter::flush() {
+    std::unique_lock lock(m_mutex);
+    m_flushing = true;
+    m_changed.notify_all();
+    m_changed.wait(lock, [&] { return !m_pending && !m_writing; });
+    m_flushing = false;
+}
+
+std::vector<Error> BackgroundStateWriter::takeWriteFailures() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_failures, {});
+}
+
+void BackgroundStateWriter::run() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [&] { return m_pending || m_stopping; });
+        if (!m_pending) {
+            return; // stopping, nothing left to write
+        }
+        // Wait out the spacing unless a flush or the end asks for the state now; a newer state
+        // handed over meanwhile simply replaces the pending one.
+        m_changed.wait_until(lock, m_nextWrite, [&] { return m_flushing || m_stopping; });
+
+        SavedStateSnapshot snapshot = std::move(*m_pending);
+        m_pending.reset();
+        m_writing = true;
+        lock.unlock();
+
+        const auto started = SteadyClock::now();
+        Result<void> written =
+            DataFolderStorage::writeStateFile(m_files.path(File::state), snapshot);
+        const auto finished = SteadyClock::now();
+        // The snapshot's shared records are released here, off the owner thread.
+        snapshot = {};
+
+        lock.lock();
+        m_writing = false;
+        m_nextWrite = started + std::max<SteadyClock::duration>(
+                                    minimumSpacing, durationFactor * (finished - started));
+        const bool failed = !written;
+        if (failed) {
+            m_failures.push_back(Error{written.error()});
+        }
+        m_changed.notify_all();
+        if (failed && m_onFailure) {
+            lock.unlock();
+            m_onFailure();
+            lock.lock();
+        }
+    }
+}
+
+} // namespace kelvarn

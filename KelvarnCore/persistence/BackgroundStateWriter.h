@@ -1,0 +1,67 @@
+#pragma once
+
+#include "persistence/DataFolderStorage.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace kelvarn {
+
+// A data folder whose saved state is written on a thread of its own, so that a keystroke never
+// waits for the disk. Only the newest state handed over is written; older pending ones are
+// dropped. While changes keep coming, writes are spaced at least minimumSpacing apart, and at
+// least ten times the last write's duration, so that even a very large class never keeps the
+// disk busy more than a tenth of the time. The rules and the log are written at once, on the
+// calling thread, as by DataFolderStorage.
+//
+// Owned by one thread (the store's); only the hand-over between it and the writing thread is
+// shared. Flushes on destruction.
+class BackgroundStateWriter final : public StoreStorage {
+public:
+    static constexpr std::chrono::milliseconds minimumSpacing{500};
+    static constexpr int durationFactor = 10;
+
+    // onFailure, when given, is called on the writing thread after a failure is queued, so that
+    // an application can ask its owner thread to collect it (takeWriteFailures).
+    explicit BackgroundStateWriter(std::filesystem::path folder,
+                                   std::function<void()> onFailure = {});
+    ~BackgroundStateWriter() override;
+    BackgroundStateWriter(const BackgroundStateWriter&) = delete;
+    BackgroundStateWriter& operator=(const BackgroundStateWriter&) = delete;
+
+    Result<std::optional<std::string>> read(File file) override { return m_files.read(file); }
+    Result<std::string> setAside(File file, TimePoint now) override {
+        return m_files.setAside(file, now);
+    }
+    void writeState(SavedStateSnapshot snapshot) override;
+    Result<void> writeRules(std::string_view text) override { return m_files.writeRules(text); }
+    void appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) override {
+        m_files.appendLog(date, kind, text);
+    }
+    void flush() override;
+    std::vector<Error> takeWriteFailures() override;
+
+private:
+    using SteadyClock = std::chrono::steady_clock;
+
+    void run();
+
+    DataFolderStorage m_files;
+    std::function<void()> m_onFailure;
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::optional<SavedStateSnapshot> m_pending;
+    bool m_writing = false;
+    bool m_flushing = false;
+    bool m_stopping = false;
+    SteadyClock::time_point m_nextWrite{};
+    std::vector<Error> m_failures;
+    std::thread m_thread; // last: started once everything above exists
+};
+
+} // namespace kelvarn

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "model/FeedItem.h"
+#include "persistence/SavedStateSnapshot.h"
+#include "support/Result.h"
+#include "support/Time.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvarn {
+
+// The files a grading store keeps: its saved state, its correction rules and its activity log.
+// The store reaches persistence only through this seam. Every call comes from the store's owner
+// thread; an implementation may do the writing elsewhere.
+class StoreStorage {
+public:
+    enum class File { state, rules };
+
+    virtual ~StoreStorage() = default;
+
+    // The file's text; nothing when it does not exist (a first launch); an error for any other
+    // failure to read it, which must never be taken for a first launch.
+    virtual Result<std::optional<std::string>> read(File file) = 0;
+    // Moves an unreadable file aside under a time-stamped name that never replaces an earlier
+    // one, and returns that name.
+    virtual Result<std::string> setAside(File file, TimePoint now) = 0;
+
+    // Hands over the newest state. Failures are kept for takeWriteFailures.
+    virtual void writeState(SavedStateSnapshot snapshot) = 0;
+    virtual Result<void> writeRules(std::string_view text) = 0;
+    // One entry of the activity log; failures are ignored, the log is only a record.
+    virtual void appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) = 0;
+
+    // Returns once every state handed over has been written (or has failed).
+    virtual void flush() = 0;
+    // Failed state writes not yet reported, oldest first.
+    virtual std::vector<Error> takeWriteFailures() = 0;
+};
+
+} // namespace kelvarn
