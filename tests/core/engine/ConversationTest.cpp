@@ -197,5 +197,27 @@ TEST_F(ConversationTest, CorrectionRulesRewriteWhatIsHeard) {
     EXPECT_TRUE(store.corrections().empty());
 }
 
+TEST_F(ConversationTest, ASectionAndLevelAfterAnAmbiguousNameWaitForTheAnswer) {
+    say("Omar Haddad");
+    say("Nadia conclusion somewhat");
+    EXPECT_EQ(h.newFeed(), (Lines{"heard: Omar Haddad", "action: → Omar Haddad",
+                                  "heard: Nadia conclusion somewhat",
+                                  "question: Which one: Nadia Ford or Nadia Park?"}));
+    EXPECT_EQ(h.record(1).grade(SectionID::conclusion).level, std::nullopt)
+        << "never graded on the student focused before";
+
+    say("Park");
+    EXPECT_EQ(h.newFeed(),
+              (Lines{"heard: Park", "action: Conclusion → Somewhat (12.16/16.00) · Nadia Park"}));
+    EXPECT_EQ(h.record(2).grade(SectionID::conclusion).level, Level::somewhat);
+    EXPECT_EQ(store.pending(), std::nullopt);
+
+    // A level alone waits too, then asks for the section of the student named.
+    say("Nadia mostly");
+    say("I meant Nadia Ford");
+    EXPECT_EQ(store.session().focus, (Focus{h.id(0), std::nullopt}));
+    EXPECT_EQ(h.newFeed().back(), "question: “Mostly” — for which section?");
+}
+
 } // namespace
 } // namespace kelvarn

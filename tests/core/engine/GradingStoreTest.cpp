@@ -194,5 +194,36 @@ TEST_F(GradingStoreTest, UndoSnapshotsAreIndependentOfLaterChanges) {
         << "unchanged records are shared, not copied";
 }
 
+TEST_F(GradingStoreTest, ObserversAreToldOnceWhenTheWholeChangeIsInPlace) {
+    std::vector<std::string> seen;
+    const auto subscription = store.addObserver([&](StoreField field) {
+        if (field == StoreField::undoSerial) {
+            // The session announced with the serial is already the changed one.
+            seen.push_back(store.session().students[0].overallNotes);
+        }
+        if (field == StoreField::session) {
+            seen.push_back("session");
+        }
+    });
+    store.handleTranscript("Nadia Ford. Good thesis. Next student. Weak ending.");
+    EXPECT_EQ(seen, (std::vector<std::string>{"session", "Good thesis."}))
+        << "one announcement per field for the whole utterance";
+}
+
+TEST_F(GradingStoreTest, AnObserverRemovedDuringANotificationIsNotCalled) {
+    int laterCalls = 0;
+    GradingStore::Subscription later;
+    const auto first = store.addObserver([&](StoreField) { later.reset(); });
+    later = store.addObserver([&](StoreField) { ++laterCalls; });
+    store.log(FeedItem::Kind::heard, "hello");
+    EXPECT_EQ(laterCalls, 0);
+
+    // A subscription that outlives its store ends quietly.
+    auto orphan = std::make_unique<GradingStore>(SavedState{}, clock.clock());
+    GradingStore::Subscription stale = orphan->addObserver([](StoreField) {});
+    orphan.reset();
+    stale.reset();
+}
+
 } // namespace
 } // namespace kelvarn

@@ -185,6 +185,17 @@ TEST_F(StoreFilesTest, CorrectionRulesLiveInTheirOwnFile) {
     EXPECT_EQ(read("corrections.json"), "[]");
 }
 
+TEST_F(StoreFilesTest, ARuleThatCannotBeSavedIsNotReportedAsRemembered) {
+    GradingStore store(folder(), clock.clock());
+    fs::create_directory(folder() / "corrections.json"); // renaming over a folder fails
+    store.addCorrection(Correction("nadir", "Nadia"));
+    ASSERT_EQ(store.feed().size(), 1u);
+    EXPECT_EQ(store.feed()[0].kind, FeedItem::Kind::warning);
+    EXPECT_EQ(store.feed()[0].text.rfind("Couldn't save the correction rules: ", 0), 0u);
+    EXPECT_EQ(store.corrections().size(), 1u) << "it still applies for this run";
+    EXPECT_EQ(store.writeFailures().size(), 1u);
+}
+
 // A process killed at any moment during a burst of saves leaves a file that loads.
 TEST_F(StoreFilesTest, KilledMidSaveAlwaysLeavesALoadableFile) {
     write("session.json", encodeSavedState(savedWithStudents({"Nadia Ford", "Omar Haddad"})));
