@@ -113,6 +113,7 @@ public:
     void setVoicePaused(bool paused);
 
     // Speech: every final transcript enters here.
+    // Copy it to use it on another thread: a rebuild replaces this one.
     const CommandParser& parser() const { return m_parser; }
     const std::optional<HeardUtterance>& lastUtterance() const { return m_voice.lastUtterance; }
     void handleTranscript(std::string_view text);

@@ -1,4 +1,6 @@
 #include "Kelvarnctl.h"
+#include "FeedPrinter.h"
+#include "engine/GradingStore.h"
 #include "persistence/DataFolder.h"
 #include "persistence/FileIO.h"
 #include "support/TempFolder.h"
@@ -133,6 +135,51 @@ TEST_F(KelvarnctlTest, ExportsToAFileOrCleanlyToStandardOutput) {
     const auto bad = run({"export", "csv", "-o", (temp.path() / "no" / "such" / "x.csv").string()});
     EXPECT_EQ(bad.status, ctl::exitFailure);
     EXPECT_EQ(bad.err.rfind("Couldn't export to ", 0), 0u);
+}
+
+TEST_F(KelvarnctlTest, AChangeThatWasNotSavedFailsTheRun) {
+    const std::string roster = file("class.txt", "Nadia Ford\n");
+    std::filesystem::create_directories(data() / "session.json"); // no file can replace it
+    const Outcome outcome = run({"roster", roster});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find("Autosave failed: "), std::string::npos) << outcome.err;
+}
+
+// Storage that notes what had been printed when each state was handed over to be saved.
+class PrintWatchingStorage final : public StoreStorage {
+public:
+    explicit PrintWatchingStorage(const std::ostringstream& out) : m_out(out) {}
+
+    Result<std::optional<std::string>> read(File) override { return std::optional<std::string>(); }
+    Result<std::string> setAside(File, TimePoint) override { return Error{"unused"}; }
+    void writeState(SavedStateSnapshot) override { printedAtSaves.push_back(m_out.str()); }
+    Result<void> writeRules(std::string_view) override { return {}; }
+    void appendLog(TimePoint, FeedItem::Kind, std::string_view) override {}
+    void flush() override {}
+    std::vector<Error> takeWriteFailures() override { return {}; }
+
+    std::vector<std::string> printedAtSaves;
+
+private:
+    const std::ostringstream& m_out;
+};
+
+TEST(FeedPrinterTest, PrintsAChangeOnlyOnceItsSaveIsDone) {
+    std::ostringstream out;
+    auto storage = std::make_unique<PrintWatchingStorage>(out);
+    const PrintWatchingStorage& watcher = *storage;
+    GradingStore store(std::move(storage));
+    ctl::FeedPrinter printer(store, out);
+    store.loadRoster({"Nadia Ford"});
+    store.handleTranscript("Nadia Ford intro complete");
+
+    ASSERT_EQ(watcher.printedAtSaves.size(), 4u) << "roster, student, section, level";
+    EXPECT_EQ(watcher.printedAtSaves[0], "");
+    EXPECT_EQ(watcher.printedAtSaves[1].find("→ Nadia Ford"), std::string::npos)
+        << "a change is not printed before it is saved";
+    EXPECT_NE(out.str().find("action\tIntro / Thesis → Complete (17.00/17.00) · Nadia Ford\n"),
+              std::string::npos)
+        << out.str();
 }
 
 } // namespace

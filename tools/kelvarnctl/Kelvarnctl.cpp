@@ -153,6 +153,26 @@ int exportGrades(const GradingStore& store, const Options& options, std::ostream
     return 0;
 }
 
+int runCommand(GradingStore& store, const Options& options, const Subcommands& commands,
+               std::ostream& out, std::ostream& err) {
+    if (commands.status->parsed()) {
+        out << statusReport(store.session());
+    } else if (commands.roster->parsed()) {
+        return loadRoster(store, options.rosterFile, err);
+    } else if (commands.say->parsed()) {
+        say(store, options, commands);
+    } else if (commands.corrections->parsed()) {
+        return editCorrections(store, options, commands, out, err);
+    } else if (commands.undo->parsed()) {
+        for (int i = 0; i < options.undoCount; ++i) {
+            store.undo();
+        }
+    } else if (commands.exportGrades->parsed()) {
+        return exportGrades(store, options, out, err);
+    }
+    return 0;
+}
+
 } // namespace
 
 int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -186,22 +206,14 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     const bool exportToOut = commands.exportGrades->parsed() && options.exportFile.empty();
     FeedPrinter printer(store, exportToOut ? err : out);
 
-    if (commands.status->parsed()) {
-        out << statusReport(store.session());
-    } else if (commands.roster->parsed()) {
-        return loadRoster(store, options.rosterFile, err);
-    } else if (commands.say->parsed()) {
-        say(store, options, commands);
-    } else if (commands.corrections->parsed()) {
-        return editCorrections(store, options, commands, out, err);
-    } else if (commands.undo->parsed()) {
-        for (int i = 0; i < options.undoCount; ++i) {
-            store.undo();
-        }
-    } else if (commands.exportGrades->parsed()) {
-        return exportGrades(store, options, out, err);
+    const int status = runCommand(store, options, commands, out, err);
+    store.flush();
+    // A change that did not reach the disk is lost when this process ends: that is a failure,
+    // whatever the command itself did.
+    for (const std::string& failure : store.writeFailures()) {
+        err << failure << '\n';
     }
-    return 0;
+    return store.writeFailures().empty() ? status : exitFailure;
 }
 
 } // namespace kelvarn::ctl
