@@ -95,11 +95,13 @@ std::optional<icu::UnicodeString> patternFor(const std::string& heard) {
     return pattern;
 }
 
-// Compiled patterns of recent rules, per thread (a pattern is immutable once compiled). The
-// same few dozen rules run on every transcript; without this, compiling them would cost more
-// than all the matching. Null for a pattern that does not compile.
-const icu::RegexPattern* compiled(const icu::UnicodeString& pattern) {
-    constexpr std::size_t capacity = 256;
+// Compiled patterns of recent rules. The same rules run on every transcript; without this,
+// compiling them would cost more than all the matching. The cache is thread_local, so each
+// thread compiles and keeps its own patterns and no lock is needed. It holds at least `capacity`
+// patterns before it starts afresh; callers size that to their rule set, since a cache smaller
+// than the set is emptied on every pass and compiles every rule again. Null for a pattern that
+// does not compile.
+const icu::RegexPattern* compiled(const icu::UnicodeString& pattern, std::size_t capacity) {
     struct Hash {
         std::size_t operator()(const icu::UnicodeString& text) const {
             return static_cast<std::size_t>(text.hashCode());
@@ -137,12 +139,12 @@ icu::UnicodeString literalReplacement(const std::string& replacement) {
 }
 
 // Rewrites text by one rule; the text unchanged when the rule cannot be used.
-void applyRule(const Correction& rule, icu::UnicodeString& text) {
+void applyRule(const Correction& rule, icu::UnicodeString& text, std::size_t cacheCapacity) {
     const std::optional<icu::UnicodeString> pattern = patternFor(rule.heard);
     if (!pattern) {
         return;
     }
-    const icu::RegexPattern* regex = compiled(*pattern);
+    const icu::RegexPattern* regex = compiled(*pattern, cacheCapacity);
     if (regex == nullptr) {
         return;
     }
@@ -185,12 +187,14 @@ std::string Correction::apply(const std::vector<Correction>& rules, std::string_
     for (const Correction& rule : rules) {
         ordered.emplace_back(unicode::characterCount(rule.heard), &rule);
     }
+    // Room for this set and as many others, so editing a rule or two keeps the rest compiled.
+    const std::size_t cacheCapacity = std::max<std::size_t>(256, 2 * rules.size());
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
     icu::UnicodeString result = icu::UnicodeString::fromUTF8(
         icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
     for (const auto& [length, rule] : ordered) {
-        applyRule(*rule, result);
+        applyRule(*rule, result, cacheCapacity);
     }
     std::string out;
     result.toUTF8String(out);
