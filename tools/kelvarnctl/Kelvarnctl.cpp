@@ -5,6 +5,7 @@
 #include "engine/GradingStore.h"
 #include "persistence/CSVExporter.h"
 #include "persistence/DataFolder.h"
+#include "persistence/ExportDate.h"
 #include "persistence/FileIO.h"
 #include "persistence/Roster.h"
 #include "persistence/TextExporter.h"
@@ -141,7 +142,8 @@ int exportGrades(const GradingStore& store, const Options& options, std::ostream
     const std::string text =
         options.exportFormat == "csv"
             ? csvExporter::csv(store.session())
-            : textExporter::text(store.session(), std::chrono::system_clock::now());
+            : textExporter::text(store.session(), std::chrono::system_clock::now(),
+                                 exportDate::localeFromEnvironment());
     if (options.exportFile.empty()) {
         out << text;
         return 0;
