@@ -91,15 +91,17 @@ BENCHMARK_CAPTURE(BM_BuildParser, roster400, largeRoster())
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-// 50 rules of one to three words, a 30-word utterance that some of them rewrite.
+// N rules of one to three words, a 30-word utterance that some of them rewrite. The first 50
+// rules include names; the rest, for large rule sets, are distinct three-word terms.
 void BM_ApplyCorrections(benchmark::State& state) {
     std::vector<Correction> rules;
     const auto roster = largeRoster();
-    for (std::size_t i = 0; i < 50; ++i) {
-        const std::string& name = roster[i * 7].name;
-        const std::string heard = i % 3 == 0   ? name
-                                  : i % 3 == 1 ? name.substr(0, name.find(' '))
-                                               : "misheard term " + std::to_string(i);
+    const auto count = static_cast<std::size_t>(state.range(0));
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& name = roster[(i * 7) % roster.size()].name;
+        const std::string heard = i >= 50 || i % 3 == 2 ? "misheard term " + std::to_string(i)
+                                  : i % 3 == 0          ? name
+                                                        : name.substr(0, name.find(' '));
         rules.emplace_back(heard, "Replacement " + std::to_string(i));
     }
     const std::string text = "I think Nadia Ford did well on the intro but misheard term 5 was "
@@ -111,6 +113,8 @@ void BM_ApplyCorrections(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ApplyCorrections)
+    ->Arg(50)
+    ->Arg(300)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);

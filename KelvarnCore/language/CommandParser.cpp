@@ -1,6 +1,7 @@
 #include "language/CommandParser.h"
 
 #include "language/NameIndex.h"
+#include "support/Lines.h"
 #include "support/Unicode.h"
 
 #include <unicode/regex.h>
@@ -68,7 +69,7 @@ PreparedTokens prepare(const std::vector<std::string>& tokens, const NameIndex& 
     const auto& commandWords = phrase_table::commandWords();
     PreparedTokens out;
     for (const std::string& token : tokens) {
-        out.words.push_back(index.prepare(toUtf32(token)));
+        out.words.push_back(index.prepare(unicode::toUtf32(token)));
         const auto found = numbers.wordNumbers.find(token);
         out.phraseWords.push_back(found == numbers.wordNumbers.end() ? -1 : found->second);
         out.isFiller.push_back(fillers.contains(token));
@@ -197,17 +198,6 @@ std::string withoutCorrectionPrefix(const std::string& sentence) {
     return out;
 }
 
-std::string joinedWithSpaces(const std::vector<std::string>& words) {
-    std::string out;
-    for (const std::string& word : words) {
-        if (!out.empty()) {
-            out.push_back(' ');
-        }
-        out += word;
-    }
-    return out;
-}
-
 } // namespace
 
 CommandParser::CommandParser(const std::vector<RosterEntry>& roster) {
@@ -277,30 +267,18 @@ NameMatch CommandParser::matchName(std::string_view text) const {
     if (index.empty()) {
         return {};
     }
-    const std::u32string all = toUtf32(text);
+    const std::vector<std::string_view> pieces = splitWords(text);
     std::vector<HeardWord> words;
     std::u32string squashed;
-    std::u32string canonical; // the words joined by single spaces
-    std::size_t start = 0;
-    while (start <= all.size()) {
-        std::size_t end = all.find(U' ', start);
-        if (end == std::u32string::npos) {
-            end = all.size();
-        }
-        if (end > start) {
-            std::u32string word = all.substr(start, end - start);
-            squashed += word;
-            if (!canonical.empty()) {
-                canonical.push_back(U' ');
-            }
-            canonical += word;
-            words.push_back(index.prepare(std::move(word)));
-        }
-        start = end + 1;
+    for (const std::string_view piece : pieces) {
+        std::u32string word = unicode::toUtf32(piece);
+        squashed += word;
+        words.push_back(index.prepare(std::move(word)));
     }
     const SquashedText squashedText{Graphemes(std::move(squashed)),
-                                    all.find(U' ') != std::u32string::npos};
-    const HeardSpan span{words.data(), words.size(), canonical == all, &squashedText};
+                                    text.find(' ') != std::string_view::npos};
+    // Canonical text is the words joined by single spaces.
+    const HeardSpan span{words.data(), words.size(), join(pieces) == text, &squashedText};
     NameIndex::Scratch scratch;
     return index.match(span, scratch);
 }
@@ -340,7 +318,7 @@ std::vector<Uuid> CommandParser::studentsMentioned(std::string_view text,
 std::vector<std::string> CommandParser::vocabulary() const {
     std::set<std::string> words;
     for (const PhraseEntry& entry : phrases()) {
-        words.insert(joinedWithSpaces(entry.tokens));
+        words.insert(join(entry.tokens));
     }
     for (const NameKey& key : nameKeys()) {
         words.insert(key.key);

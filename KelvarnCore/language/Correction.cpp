@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <unordered_map>
 
 namespace kelvarn {
@@ -23,16 +24,12 @@ namespace {
 // long runs of separators) come near it. ICU counts in steps of a few milliseconds.
 constexpr int32_t matchTimeLimit = 2000;
 
-bool isWordCharacter(UChar32 c) {
-    return (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_N_MASK | U_GC_M_MASK)) != 0;
-}
-
 // Letters, numbers and marks stand for themselves; every other code point is written as
 // \x{…}, so no metacharacter or escape survives.
 void appendLiteral(icu::UnicodeString& pattern, const icu::UnicodeString& word) {
     for (int32_t i = 0; i < word.length(); i = word.moveIndex32(i, 1)) {
         const UChar32 c = word.char32At(i);
-        if (isWordCharacter(c)) {
+        if (unicode::isWordCharacter(static_cast<char32_t>(c))) {
             pattern.append(c);
         } else {
             char escaped[16];
@@ -44,28 +41,22 @@ void appendLiteral(icu::UnicodeString& pattern, const icu::UnicodeString& word) 
 
 std::vector<icu::UnicodeString> piecesOf(const std::string& heard) {
     std::vector<icu::UnicodeString> pieces;
-    std::size_t start = 0;
-    while (start <= heard.size()) {
-        std::size_t end = heard.find(' ', start);
-        if (end == std::string::npos) {
-            end = heard.size();
-        }
-        if (end > start) {
-            pieces.push_back(icu::UnicodeString::fromUTF8(
-                icu::StringPiece(heard.data() + start, static_cast<int32_t>(end - start))));
-        }
-        start = end + 1;
+    // Rules read from a file may hold other white space in heard; it is matched literally.
+    for (const std::string_view piece : splitAt(heard, ' ')) {
+        pieces.push_back(icu::UnicodeString::fromUTF8(
+            icu::StringPiece(piece.data(), static_cast<int32_t>(piece.size()))));
     }
     return pieces;
 }
 
-// The rule boundary "[\p{L}\p{N}]" inside a case-insensitive pattern is closed over case, which
-// adds a few code points (U+0345). ICU recomputes that closure on every compile (about 2 ms);
-// the same class, closed once here and used with case-insensitivity off, matches exactly the
-// same characters and compiles quickly.
+// Rules match whole words, made of the same characters as the tokenizer's words
+// (unicode::isWordCharacter). That boundary "[\p{L}\p{M}\p{N}]" inside a case-insensitive pattern
+// is closed over case, which adds a few code points (U+0345). ICU recomputes that closure on every
+// compile (about 2 ms); the same class, closed once here and used with case-insensitivity off,
+// matches exactly the same characters and compiles quickly.
 const icu::UnicodeString& boundaryClass() {
     static const icu::UnicodeString pattern = [] {
-        const icu::UnicodeString plain(u"[\\p{L}\\p{N}]");
+        const icu::UnicodeString plain(u"[\\p{L}\\p{M}\\p{N}]");
         UErrorCode status = U_ZERO_ERROR;
         icu::UnicodeSet letters(plain, status);
         icu::UnicodeSet closed(letters);
@@ -77,7 +68,7 @@ const icu::UnicodeString& boundaryClass() {
         }
         icu::UnicodeString extras;
         closed.toPattern(extras, true);
-        return icu::UnicodeString(u"[\\p{L}\\p{N}").append(extras).append(u']');
+        return icu::UnicodeString(u"[\\p{L}\\p{M}\\p{N}").append(extras).append(u']');
     }();
     return pattern;
 }
@@ -94,7 +85,8 @@ std::optional<icu::UnicodeString> patternFor(const std::string& heard) {
             // Possessive when the next word starts with a letter, number or mark, which no
             // separator is: it matches exactly what the greedy form matches, without
             // backtracking. Rules made by the system always have such words.
-            const bool possessive = isWordCharacter(pieces[i].char32At(0));
+            const bool possessive =
+                unicode::isWordCharacter(static_cast<char32_t>(pieces[i].char32At(0)));
             pattern.append(possessive ? u"[\\s,.;:\\-]++" : u"[\\s,.;:\\-]+");
         }
         appendLiteral(pattern, pieces[i]);
@@ -103,16 +95,18 @@ std::optional<icu::UnicodeString> patternFor(const std::string& heard) {
     return pattern;
 }
 
-// Compiled patterns of recent rules, per thread (a pattern is immutable once compiled). The
-// same few dozen rules run on every transcript; without this, compiling them would cost more
-// than all the matching. Null for a pattern that does not compile.
-const icu::RegexPattern* compiled(const icu::UnicodeString& pattern) {
+// Compiled patterns of recent rules. The same rules run on every transcript; without this,
+// compiling them would cost more than all the matching. The cache is thread_local, so each
+// thread compiles and keeps its own patterns and no lock is needed. It holds at least `capacity`
+// patterns before it starts afresh; callers size that to their rule set, since a cache smaller
+// than the set is emptied on every pass and compiles every rule again. Null for a pattern that
+// does not compile.
+const icu::RegexPattern* compiled(const icu::UnicodeString& pattern, std::size_t capacity) {
     struct Hash {
         std::size_t operator()(const icu::UnicodeString& text) const {
             return static_cast<std::size_t>(text.hashCode());
         }
     };
-    constexpr std::size_t capacity = 256;
     thread_local std::unordered_map<icu::UnicodeString, std::unique_ptr<icu::RegexPattern>, Hash>
         cache;
     if (const auto found = cache.find(pattern); found != cache.end()) {
@@ -145,12 +139,12 @@ icu::UnicodeString literalReplacement(const std::string& replacement) {
 }
 
 // Rewrites text by one rule; the text unchanged when the rule cannot be used.
-void applyRule(const Correction& rule, icu::UnicodeString& text) {
+void applyRule(const Correction& rule, icu::UnicodeString& text, std::size_t cacheCapacity) {
     const std::optional<icu::UnicodeString> pattern = patternFor(rule.heard);
     if (!pattern) {
         return;
     }
-    const icu::RegexPattern* regex = compiled(*pattern);
+    const icu::RegexPattern* regex = compiled(*pattern, cacheCapacity);
     if (regex == nullptr) {
         return;
     }
@@ -176,18 +170,6 @@ std::vector<std::string> whiteSpaceSeparated(std::string_view text) {
     return words;
 }
 
-std::string joined(std::vector<std::string>::const_iterator first,
-                   std::vector<std::string>::const_iterator last) {
-    std::string out;
-    for (auto it = first; it != last; ++it) {
-        if (it != first) {
-            out.push_back(' ');
-        }
-        out += *it;
-    }
-    return out;
-}
-
 } // namespace
 
 Correction::Correction(std::string_view heard, std::string_view replacement)
@@ -196,7 +178,7 @@ Correction::Correction(std::string_view heard, std::string_view replacement)
 
 std::string Correction::normalised(std::string_view text) {
     const std::vector<std::string> tokens = CommandParser::tokenize(text);
-    return joined(tokens.begin(), tokens.end());
+    return join(tokens);
 }
 
 std::string Correction::apply(const std::vector<Correction>& rules, std::string_view text) {
@@ -205,12 +187,14 @@ std::string Correction::apply(const std::vector<Correction>& rules, std::string_
     for (const Correction& rule : rules) {
         ordered.emplace_back(unicode::characterCount(rule.heard), &rule);
     }
+    // Room for this set and as many others, so editing a rule or two keeps the rest compiled.
+    const std::size_t cacheCapacity = std::max<std::size_t>(256, 2 * rules.size());
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
     icu::UnicodeString result = icu::UnicodeString::fromUTF8(
         icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
     for (const auto& [length, rule] : ordered) {
-        applyRule(*rule, result);
+        applyRule(*rule, result, cacheCapacity);
     }
     std::string out;
     result.toUTF8String(out);
@@ -246,10 +230,8 @@ std::optional<Correction> Correction::suggested(std::string_view heard,
         return std::nullopt;
     }
     const std::string replacement = unicode::trimWhitespace(
-        unicode::trimPunctuation(joined(b.begin() + static_cast<std::ptrdiff_t>(prefix),
-                                        b.end() - static_cast<std::ptrdiff_t>(suffix))));
-    const std::string heardText = normalised(joined(a.begin() + static_cast<std::ptrdiff_t>(prefix),
-                                                    a.end() - static_cast<std::ptrdiff_t>(suffix)));
+        unicode::trimPunctuation(join(std::span(b).subspan(prefix, changedB))));
+    const std::string heardText = normalised(join(std::span(a).subspan(prefix, changedA)));
     if (replacement.empty() || heardText.empty() || normalised(replacement) == heardText) {
         return std::nullopt;
     }

@@ -3,7 +3,11 @@
 #include "support/JsonDecodeError.h"
 #include "support/JsonDecoding.h"
 
+#include <nlohmann/json.hpp>
+
 namespace kelvarn {
+
+namespace {
 
 nlohmann::ordered_json toJson(const Correction& rule) {
     nlohmann::ordered_json out = nlohmann::ordered_json::object();
@@ -13,11 +17,14 @@ nlohmann::ordered_json toJson(const Correction& rule) {
     return out;
 }
 
+// Throws JsonDecodeError (or nlohmann's exceptions); decodeCorrections turns them into an Error.
 Correction correctionFromJson(const nlohmann::json& value) {
     return Correction(json::uuid(json::member(value, "id"), "id"),
                       json::string(json::member(value, "heard"), "heard"),
                       json::string(json::member(value, "replacement"), "replacement"));
 }
+
+} // namespace
 
 std::string encodeCorrections(const std::vector<Correction>& rules) {
     nlohmann::ordered_json out = nlohmann::ordered_json::array();

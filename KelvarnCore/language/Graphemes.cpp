@@ -1,40 +1,14 @@
 #include "language/Graphemes.h"
 
-#include <unicode/brkiter.h>
-#include <unicode/locid.h>
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
+#include "support/Unicode.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <memory>
-#include <numeric>
 
 namespace kelvarn {
 
 namespace {
-
-// True when no grapheme-cluster rule can join this code point to a neighbour: only then is
-// every code point of a run a character of its own.
-bool standsAlone(char32_t c) {
-    if (c < 0x7F) {
-        return c >= 0x20;
-    }
-    return u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_GRAPHEME_CLUSTER_BREAK) ==
-           U_GCB_OTHER;
-}
-
-icu::BreakIterator* characterBreaks() {
-    // One per thread: a break iterator holds the text it walks.
-    thread_local std::unique_ptr<icu::BreakIterator> breaks = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::BreakIterator> made(
-            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-        return U_SUCCESS(status) ? std::move(made) : nullptr;
-    }();
-    return breaks.get();
-}
 
 // Edit distance restricted to the diagonal band |i − j| ≤ limit (Ukkonen): exact when the
 // distance is at most limit, otherwise some value above it. m ≤ n.
@@ -81,36 +55,8 @@ std::size_t boundedDistance(std::size_t m, std::size_t n, std::size_t limit, Equ
 
 } // namespace
 
-Graphemes::Graphemes(std::u32string codePoints) : m_codePoints(std::move(codePoints)) {
-    if (std::all_of(m_codePoints.begin(), m_codePoints.end(), standsAlone)) {
-        countCharacters();
-        return;
-    }
-    // Map UTF-16 boundaries back to code-point offsets.
-    icu::UnicodeString unicode =
-        icu::UnicodeString::fromUTF32(reinterpret_cast<const UChar32*>(m_codePoints.data()),
-                                      static_cast<int32_t>(m_codePoints.size()));
-    std::vector<std::uint32_t> codePointAt(static_cast<std::size_t>(unicode.length()) + 1, 0);
-    std::uint32_t index = 0;
-    for (int32_t i = 0; i < unicode.length();) {
-        codePointAt[static_cast<std::size_t>(i)] = index++;
-        i = unicode.moveIndex32(i, 1);
-    }
-    codePointAt[static_cast<std::size_t>(unicode.length())] = index;
-    // fromUTF32 turns invalid code points into U+FFFD one for one, so offsets still line up.
-    icu::BreakIterator* breaks = characterBreaks();
-    if (breaks == nullptr) {
-        m_ends.resize(m_codePoints.size());
-        std::iota(m_ends.begin(), m_ends.end(), std::uint32_t{1});
-        countCharacters();
-        return;
-    }
-    breaks->setText(unicode);
-    breaks->first();
-    for (int32_t b = breaks->next(); b != icu::BreakIterator::DONE; b = breaks->next()) {
-        m_ends.push_back(codePointAt[static_cast<std::size_t>(b)]);
-    }
-    breaks->setText(icu::UnicodeString());
+Graphemes::Graphemes(std::u32string codePoints)
+    : m_codePoints(std::move(codePoints)), m_ends(unicode::characterEnds(m_codePoints)) {
     countCharacters();
 }
 
@@ -125,7 +71,7 @@ void Graphemes::countCharacters() {
 }
 
 Graphemes Graphemes::fromUtf8(std::string_view text) {
-    return Graphemes(toUtf32(text));
+    return Graphemes(unicode::toUtf32(text));
 }
 
 std::u32string_view Graphemes::at(std::size_t i) const {
@@ -138,7 +84,7 @@ std::u32string_view Graphemes::at(std::size_t i) const {
 }
 
 std::string Graphemes::toUtf8() const {
-    return kelvarn::toUtf8(m_codePoints);
+    return unicode::toUtf8(m_codePoints);
 }
 
 std::size_t levenshteinWithin(const Graphemes& a, const Graphemes& b, std::size_t limit) {
@@ -181,64 +127,6 @@ long maxDistanceFor(double threshold, std::size_t length) {
         --k;
     }
     return k;
-}
-
-std::u32string toUtf32(std::string_view text) {
-    const icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(
-        icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    std::u32string out;
-    out.reserve(static_cast<std::size_t>(unicode.length()));
-    for (int32_t i = 0; i < unicode.length();) {
-        const UChar32 c = unicode.char32At(i);
-        out.push_back(static_cast<char32_t>(c));
-        i = unicode.moveIndex32(i, 1);
-    }
-    return out;
-}
-
-std::string toUtf8(std::u32string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char32_t c : text) {
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
-std::vector<std::u32string> spaceSeparated(const std::u32string& text) {
-    std::vector<std::u32string> words;
-    std::u32string current;
-    for (char32_t c : text) {
-        if (c == U' ') {
-            if (!current.empty()) {
-                words.push_back(std::move(current));
-                current.clear();
-            }
-        } else {
-            current.push_back(c);
-        }
-    }
-    if (!current.empty()) {
-        words.push_back(std::move(current));
-    }
-    return words;
 }
 
 } // namespace kelvarn

@@ -53,10 +53,4 @@ std::size_t levenshteinWithin(const Graphemes& a, const Graphemes& b, std::size_
 // unbounded formula; -1 when even 0 fails. length must be positive.
 long maxDistanceFor(double threshold, std::size_t length);
 
-// UTF-8 ↔ UTF-32 with U+FFFD for invalid input.
-std::u32string toUtf32(std::string_view text);
-// The pieces between space characters (U+0020), empty pieces dropped.
-std::vector<std::u32string> spaceSeparated(const std::u32string& text);
-std::string toUtf8(std::u32string_view text);
-
 } // namespace kelvarn

@@ -1,5 +1,8 @@
 #include "language/NameIndex.h"
 
+#include "support/Lines.h"
+#include "support/Unicode.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -26,7 +29,6 @@ bool lengthsCanMatch(std::size_t h, std::size_t k) {
 NameIndex::NameIndex(const std::vector<NameKey>& keys) {
     std::unordered_map<Uuid, std::uint32_t> slots;
     for (const NameKey& nameKey : keys) {
-        const std::u32string text = toUtf32(nameKey.key);
         Key key;
         key.isFullName = nameKey.isFullName;
         const auto [slot, added] =
@@ -36,7 +38,8 @@ NameIndex::NameIndex(const std::vector<NameKey>& keys) {
         }
         key.slot = slot->second;
         std::u32string squashed;
-        for (std::u32string& word : spaceSeparated(text)) {
+        for (const std::string_view piece : splitWords(nameKey.key)) {
+            std::u32string word = unicode::toUtf32(piece);
             squashed += word;
             auto [found, isNew] =
                 m_wordIds.try_emplace(word, static_cast<std::int32_t>(m_words.size()));
@@ -46,7 +49,7 @@ NameIndex::NameIndex(const std::vector<NameKey>& keys) {
             key.wordIds.push_back(found->second);
         }
         key.squashed.text = Graphemes(std::move(squashed));
-        key.squashed.hadSpace = text.find(U' ') != std::u32string::npos;
+        key.squashed.hadSpace = nameKey.key.find(' ') != std::string::npos;
         key.squashed.phonetic(); // worked out now, so the shared index is never written later
         const auto index = static_cast<std::uint32_t>(m_keys.size());
         const std::size_t wordCount = key.wordIds.size();

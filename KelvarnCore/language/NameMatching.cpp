@@ -1,5 +1,8 @@
 #include "language/NameMatching.h"
 
+#include "support/Lines.h"
+#include "support/Unicode.h"
+
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
@@ -73,14 +76,14 @@ void replaceAll(std::u32string& text, std::u32string_view from, std::u32string_v
 
 std::vector<Graphemes> wordsOf(std::string_view text) {
     std::vector<Graphemes> words;
-    for (std::u32string& word : spaceSeparated(toUtf32(text))) {
-        words.emplace_back(std::move(word));
+    for (const std::string_view word : splitWords(text)) {
+        words.emplace_back(unicode::toUtf32(word));
     }
     return words;
 }
 
 SquashedText squashedOf(std::string_view text) {
-    std::u32string all = toUtf32(text);
+    std::u32string all = unicode::toUtf32(text);
     SquashedText out;
     out.hadSpace = std::find(all.begin(), all.end(), U' ') != all.end();
     all.erase(std::remove(all.begin(), all.end(), U' '), all.end());
@@ -116,7 +119,7 @@ std::string soundexOf(const Graphemes& s) {
         }
     }
     result.append(4 - length, U'0');
-    return toUtf8(result);
+    return unicode::toUtf8(result);
 }
 
 Graphemes phoneticOf(const Graphemes& s) {

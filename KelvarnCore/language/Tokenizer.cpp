@@ -12,10 +12,6 @@ namespace kelvarn {
 
 namespace {
 
-bool isWordCharacter(UChar32 c) {
-    return (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0;
-}
-
 bool endsSentence(std::u32string_view character) {
     return character.size() == 1 &&
            (character[0] == U'.' || character[0] == U'?' || character[0] == U'!' ||
@@ -43,7 +39,7 @@ std::vector<std::string> CommandParser::tokenize(std::string_view text) {
         }
     };
     for (int32_t i = 0; i < unicode.length(); i = unicode.moveIndex32(i, 1)) {
-        if (isWordCharacter(unicode.char32At(i))) {
+        if (unicode::isWordCharacter(static_cast<char32_t>(unicode.char32At(i)))) {
             if (start < 0) {
                 start = i;
             }
@@ -60,7 +56,7 @@ std::vector<std::string> CommandParser::sentences(std::string_view text) {
     std::vector<std::string> out;
     std::u32string current;
     const auto finish = [&] {
-        std::string sentence = unicode::trimWhitespace(toUtf8(current));
+        std::string sentence = unicode::trimWhitespace(unicode::toUtf8(current));
         if (!sentence.empty()) {
             out.push_back(std::move(sentence));
         }

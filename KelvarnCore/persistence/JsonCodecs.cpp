@@ -3,7 +3,18 @@
 #include "support/JsonDecodeError.h"
 #include "support/JsonDecoding.h"
 
+#include <cstdint>
+
 namespace kelvarn {
+
+namespace {
+
+// Serials count undo steps from 1; the store numbers new ones after the highest it reads. 2^53
+// is beyond any real history, keeps that counting far from overflowing, and is the largest
+// whole number every JSON reader holds exactly.
+constexpr std::int64_t largestSerial = std::int64_t{1} << 53;
+
+} // namespace
 
 nlohmann::ordered_json toJson(const UndoEntry& entry) {
     nlohmann::ordered_json out = nlohmann::ordered_json::object();
@@ -32,6 +43,9 @@ UndoEntry undoEntryFromJson(const nlohmann::json& value) {
     entry.date = json::date(json::member(value, "date"), "date");
     if (const auto* serial = json::optionalMember(value, "serial")) {
         entry.serial = json::integer(*serial, "serial");
+        if (*entry.serial < 0 || *entry.serial > largestSerial) {
+            throw JsonDecodeError("\"serial\" is out of range");
+        }
     }
     if (const auto* isNote = json::optionalMember(value, "isNote")) {
         // The file keeps one flag for notes and corrections of notes; the label tells them apart.

@@ -4,6 +4,8 @@
 #include "support/JsonDecodeError.h"
 #include "support/JsonDecoding.h"
 
+#include <unordered_set>
+
 namespace kelvarn {
 
 using nlohmann::ordered_json;
@@ -108,8 +110,14 @@ Session sessionFromJson(const nlohmann::json& value) {
         throw JsonDecodeError("\"students\" is not an array");
     }
     Session session;
+    // Students are told apart only by id; two with one id would take each other's grades.
+    std::unordered_set<Uuid> ids;
     for (const auto& record : studentsJson) {
-        session.students.push_back(studentRecordFromJson(record));
+        StudentRecord student = studentRecordFromJson(record);
+        if (!ids.insert(student.id).second) {
+            throw JsonDecodeError("two students have the id " + student.id.toString());
+        }
+        session.students.push_back(std::move(student));
     }
     session.focus = focusFromJson(json::member(value, "focus"));
     return session;

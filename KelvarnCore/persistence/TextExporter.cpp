@@ -2,11 +2,13 @@
 
 #include "model/PointFormat.h"
 #include "model/Rubric.h"
+#include "persistence/ExportDate.h"
 #include "support/Lines.h"
 #include "support/Unicode.h"
 
 #include <algorithm>
 #include <numeric>
+#include <span>
 #include <utility>
 
 namespace kelvarn::textExporter {
@@ -25,23 +27,8 @@ struct SortKey {
 };
 
 SortKey sortKey(const std::string& name) {
-    std::vector<std::string_view> words;
-    for (std::size_t start = 0; start <= name.size();) {
-        const std::size_t end = std::min(name.find(' ', start), name.size());
-        if (end > start) {
-            words.push_back(std::string_view(name).substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    std::string surname;
-    if (words.size() >= 2) {
-        for (std::size_t i = 1; i < words.size(); ++i) {
-            surname += (i > 1 ? " " : "");
-            surname += words[i];
-        }
-    } else {
-        surname = name;
-    }
+    const std::vector<std::string_view> words = splitWords(name);
+    const std::string surname = words.size() >= 2 ? join(std::span(words).subspan(1)) : name;
     const std::string_view given = words.empty() ? std::string_view() : words.front();
     return {unicode::foldCaseAndDiacritics(surname), unicode::foldCaseAndDiacritics(given)};
 }

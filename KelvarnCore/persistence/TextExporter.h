@@ -2,7 +2,6 @@
 
 #include "model/Session.h"
 #include "model/StudentList.h"
-#include "persistence/ExportDate.h"
 #include "support/Time.h"
 
 #include <cstddef>
@@ -16,10 +15,10 @@ namespace kelvarn::textExporter {
 inline constexpr std::size_t width = 78;
 
 // The readable report: a heading with the exam, the export date and a summary, then one block per
-// student in order of surname. Lines end with LF. The date is shown in the given locale and time
-// zone (by default the user's locale and the local zone).
-std::string text(const Session& session, TimePoint date,
-                 const std::string& locale = exportDate::localeFromEnvironment(),
+// student in order of surname. Lines end with LF. The date is shown in the given locale (an ICU
+// name such as "de_DE"; the caller decides where it comes from) and time zone (by default the
+// local one).
+std::string text(const Session& session, TimePoint date, const std::string& locale,
                  const std::string& timeZone = {});
 
 // A stable sort by surname (everything after the first word), then by the first word; both

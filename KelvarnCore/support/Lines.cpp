@@ -16,8 +16,8 @@ bool endsLine(UChar32 c) {
 // Cuts text into the pieces between characters that satisfy isSeparator; the callback decides
 // which pieces to keep. Invalid UTF-8 decodes as a negative value and never separates.
 template <typename IsSeparator>
-std::vector<std::string_view> splitAt(std::string_view text, IsSeparator isSeparator,
-                                      bool keepEmpty) {
+std::vector<std::string_view> piecesBetween(std::string_view text, IsSeparator isSeparator,
+                                            bool keepEmpty) {
     std::vector<std::string_view> pieces;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     const auto length = static_cast<std::int32_t>(text.size());
@@ -42,12 +42,17 @@ std::vector<std::string_view> splitAt(std::string_view text, IsSeparator isSepar
 } // namespace
 
 std::vector<std::string_view> splitLines(std::string_view text) {
-    return splitAt(text, endsLine, true);
+    return piecesBetween(text, endsLine, true);
 }
 
 std::vector<std::string_view> splitWords(std::string_view text) {
-    return splitAt(
+    return piecesBetween(
         text, [](UChar32 c) { return c >= 0 && u_isUWhiteSpace(c); }, false);
+}
+
+std::vector<std::string_view> splitAt(std::string_view text, char separator) {
+    return piecesBetween(
+        text, [separator](UChar32 c) { return c == static_cast<unsigned char>(separator); }, false);
 }
 
 } // namespace kelvarn

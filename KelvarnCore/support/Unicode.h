@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvarn::unicode {
 
@@ -22,6 +24,17 @@ std::string trimWhitespace(std::string_view text);
 // Trims Unicode punctuation from both ends.
 std::string trimPunctuation(std::string_view text);
 
+// UTF-8 <-> UTF-32; invalid input (bytes or code points) becomes U+FFFD.
+std::u32string toUtf32(std::string_view text);
+std::string toUtf8(std::u32string_view text);
+
+// Letters, marks and numbers: what words are made of, for the tokenizer and for the correction
+// rules' word boundaries alike.
+bool isWordCharacter(char32_t c);
+
+// Where each user-perceived character (extended grapheme cluster) ends, as code-point offsets;
+// empty when every code point is a character of its own, as it is in almost all text.
+std::vector<std::uint32_t> characterEnds(std::u32string_view codePoints);
 // User-perceived characters (extended grapheme clusters).
 std::size_t characterCount(std::string_view text);
 

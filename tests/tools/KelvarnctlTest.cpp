@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -21,8 +23,9 @@ struct Outcome {
 
 class KelvarnctlTest : public ::testing::Test {
 protected:
-    Outcome run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"kelvarnctl", "--data-dir", data().string()});
+    Outcome run(std::vector<std::string> args) { return runIn(data().string(), std::move(args)); }
+    Outcome runIn(const std::string& dataDir, std::vector<std::string> args) {
+        args.insert(args.begin(), {"kelvarnctl", "--data-dir", dataDir});
         std::vector<const char*> argv;
         for (const auto& arg : args) {
             argv.push_back(arg.c_str());
@@ -55,6 +58,17 @@ TEST_F(KelvarnctlTest, RosterStatusUndoAndFeedLines) {
     EXPECT_EQ(undo.out,
               "action\t↩︎ Undid: Loaded roster (2 students)\nwarning\tNothing to undo\n");
     EXPECT_EQ(run({"status"}).out, "Focus: all students\n");
+
+    const auto many = run({"undo", "2147483647"});
+    EXPECT_EQ(many.status, 0);
+    EXPECT_EQ(many.out, "warning\tNothing to undo\n") << "stops at the first empty step";
+    EXPECT_EQ(run({"undo", "99999999999999999999999"}).out, "warning\tNothing to undo\n");
+    for (const char* count : {"0", "-1", "abc", "1.5", ""}) {
+        const auto bad = run({"undo", count});
+        EXPECT_EQ(bad.status, ctl::exitUsage) << count;
+        EXPECT_EQ(bad.err.rfind("kelvarnctl: N must be a whole number of 1 or more\n", 0), 0u)
+            << count << ": " << bad.err;
+    }
 }
 
 TEST_F(KelvarnctlTest, SayFixAndCorrectionRules) {
@@ -85,8 +99,19 @@ TEST_F(KelvarnctlTest, SayFixAndCorrectionRules) {
     const auto badID = run({"corrections", "remove", "not-an-id"});
     EXPECT_EQ(badID.status, ctl::exitFailure);
     EXPECT_EQ(badID.err, "Not a rule id: not-an-id\n");
+    const auto unknown = run({"corrections", "remove", id});
+    EXPECT_EQ(unknown.status, ctl::exitFailure) << "removed already";
+    EXPECT_EQ(unknown.err, "No rule with id " + id + "\n");
     EXPECT_EQ(run({"corrections", "add", "...", "x"}).status, ctl::exitFailure);
     EXPECT_EQ(run({"say", "x", "--remember"}).status, ctl::exitUsage);
+
+    const auto dashed = run({"say", "--", "-5 points off", "-half a point", "--fix"});
+    EXPECT_EQ(dashed.status, 0) << dashed.err;
+    for (const char* heard :
+         {"heard\t-5 points off\n", "heard\t-half a point\n", "heard\t--fix\n"}) {
+        EXPECT_NE(dashed.out.find(heard), std::string::npos) << dashed.out;
+    }
+    EXPECT_NE(run({"say", "--help"}).out.find("put -- before"), std::string::npos);
 }
 
 TEST_F(KelvarnctlTest, FailuresAndUsageErrors) {
@@ -104,6 +129,27 @@ TEST_F(KelvarnctlTest, FailuresAndUsageErrors) {
     EXPECT_EQ(run({"export", "pdf"}).status, ctl::exitUsage);
     EXPECT_EQ(run({"status", "extra"}).status, ctl::exitUsage);
     EXPECT_EQ(run({"--help"}).status, 0);
+}
+
+TEST_F(KelvarnctlTest, ADataFolderThatCannotBeOneIsNamed) {
+    const auto path = file("plain", "not a folder");
+    for (const std::string& dir : {path, path + "/Kelvarn"}) {
+        const auto refused = runIn(dir, {"status"});
+        EXPECT_EQ(refused.status, ctl::exitFailure);
+        EXPECT_EQ(refused.err, path + " is a file, not a folder\n");
+    }
+
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root may write into any folder";
+    }
+    const auto locked = temp.path() / "locked";
+    std::filesystem::create_directory(locked);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_exec);
+    const auto readOnly = runIn((locked / "Kelvarn").string(), {"status"});
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+    EXPECT_EQ(readOnly.status, ctl::exitFailure);
+    EXPECT_EQ(readOnly.err, locked.string() + " is read-only\n");
 }
 
 TEST_F(KelvarnctlTest, ASecondProcessIsRefusedAndTouchesNothing) {

@@ -5,13 +5,22 @@
 #include "engine/GradingStore.h"
 #include "persistence/CSVExporter.h"
 #include "persistence/DataFolder.h"
+#include "persistence/ExportDate.h"
 #include "persistence/FileIO.h"
 #include "persistence/Roster.h"
 #include "persistence/TextExporter.h"
 
 #include <CLI/CLI.hpp>
 
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <chrono>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -28,7 +37,7 @@ struct Options {
     std::string heard;
     std::string replacement;
     std::string ruleID;
-    int undoCount = 1;
+    std::string undoSteps = "1";
     std::string exportFormat;
     std::string exportFile;
 };
@@ -56,16 +65,16 @@ Subcommands describe(CLI::App& app, Options& options) {
         app.add_subcommand("status", "Each student's progress and score, then the focus");
     commands.roster = app.add_subcommand("roster", "Merge a roster file, one student per line");
     commands.roster->add_option("FILE", options.rosterFile, "Roster text file")->required();
-    commands.say =
-        app.add_subcommand("say", "Hand each TEXT to the engine as one final transcript");
+    commands.say = app.add_subcommand(
+        "say", "Hand each TEXT to the engine as one final transcript (put -- before the first "
+               "TEXT when one starts with -)");
     commands.say->add_option("TEXT", options.utterances, "Transcripts, in order")->required();
     commands.fix = commands.say->add_option("--fix", options.fixText,
                                             "Then fix the last heard line: run this text instead");
     commands.say->add_flag("--remember", options.remember, "With --fix: learn a correction rule")
         ->needs(commands.fix);
     commands.undo = app.add_subcommand("undo", "Undo the newest N steps");
-    commands.undo->add_option("N", options.undoCount, "How many steps (default 1)")
-        ->check(CLI::PositiveNumber);
+    commands.undo->add_option("N", options.undoSteps, "How many steps (default 1)");
     commands.exportGrades =
         app.add_subcommand("export", "Export the grades as CSV or a text report");
     commands.exportGrades->add_option("FORMAT", options.exportFormat, "csv or text")
@@ -116,9 +125,81 @@ int editCorrections(GradingStore& store, const Options& options, const Subcomman
             err << "Not a rule id: " << options.ruleID << '\n';
             return exitFailure;
         }
+        if (std::ranges::none_of(store.corrections(),
+                                 [&](const Correction& rule) { return rule.id == *id; })) {
+            err << "No rule with id " << options.ruleID << '\n';
+            return exitFailure;
+        }
         store.removeCorrection(*id);
     }
     return 0;
+}
+
+// N of "undo N". A count beyond what fits means "everything", which undo stops at anyway.
+Result<std::int64_t> undoStepCount(const std::string& text) {
+    const Error notACount{"N must be a whole number of 1 or more"};
+    if (text.empty() || !std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; })) {
+        return notACount;
+    }
+    std::int64_t count = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (failure == std::errc::result_out_of_range) {
+        return std::numeric_limits<std::int64_t>::max();
+    }
+    if (count < 1) {
+        return notACount;
+    }
+    return count;
+}
+
+// Stops at the first step with nothing to undo, which the store reports once in the feed.
+void undo(GradingStore& store, std::int64_t steps) {
+    for (std::int64_t i = 0; i < steps; ++i) {
+        const bool nothingLeft = !store.canUndo();
+        store.undo();
+        if (nothingLeft) {
+            return;
+        }
+    }
+}
+
+// The folder, or the nearest folder above it that exists when it is still to be made.
+std::filesystem::path nearestExisting(std::filesystem::path path) {
+    std::error_code error;
+    while (!std::filesystem::exists(path, error)) {
+        std::filesystem::path parent = path.parent_path();
+        if (parent.empty()) {
+            return ".";
+        }
+        if (parent == path) {
+            break;
+        }
+        path = std::move(parent);
+    }
+    return path;
+}
+
+// The two ways a data folder most often cannot be used, said plainly before trying to make it.
+Result<void> checkDataFolder(const std::filesystem::path& folder) {
+    const std::filesystem::path existing = nearestExisting(folder);
+    std::error_code error;
+    if (std::filesystem::exists(existing, error) &&
+        !std::filesystem::is_directory(existing, error)) {
+        return Error{existing.string() + " is a file, not a folder"};
+    }
+    struct statvfs volume {};
+    const bool readOnlyMedia =
+        statvfs(existing.c_str(), &volume) == 0 && (volume.f_flag & ST_RDONLY) != 0;
+    if (readOnlyMedia ||
+        (access(existing.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))) {
+        return Error{existing.string() + " is read-only"};
+    }
+    return {};
+}
+
+int usageError(std::ostream& err, const std::string& message) {
+    err << "kelvarnctl: " << message << "\nRun kelvarnctl --help for usage.\n";
+    return exitUsage;
 }
 
 int loadRoster(GradingStore& store, const std::string& file, std::ostream& err) {
@@ -141,7 +222,8 @@ int exportGrades(const GradingStore& store, const Options& options, std::ostream
     const std::string text =
         options.exportFormat == "csv"
             ? csvExporter::csv(store.session())
-            : textExporter::text(store.session(), std::chrono::system_clock::now());
+            : textExporter::text(store.session(), std::chrono::system_clock::now(),
+                                 exportDate::localeFromEnvironment());
     if (options.exportFile.empty()) {
         out << text;
         return 0;
@@ -154,7 +236,7 @@ int exportGrades(const GradingStore& store, const Options& options, std::ostream
 }
 
 int runCommand(GradingStore& store, const Options& options, const Subcommands& commands,
-               std::ostream& out, std::ostream& err) {
+               std::int64_t undoSteps, std::ostream& out, std::ostream& err) {
     if (commands.status->parsed()) {
         out << statusReport(store.session());
     } else if (commands.roster->parsed()) {
@@ -164,9 +246,7 @@ int runCommand(GradingStore& store, const Options& options, const Subcommands& c
     } else if (commands.corrections->parsed()) {
         return editCorrections(store, options, commands, out, err);
     } else if (commands.undo->parsed()) {
-        for (int i = 0; i < options.undoCount; ++i) {
-            store.undo();
-        }
+        undo(store, undoSteps);
     } else if (commands.exportGrades->parsed()) {
         return exportGrades(store, options, out, err);
     }
@@ -185,12 +265,19 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         out << app.help();
         return 0;
     } catch (const CLI::ParseError& e) {
-        err << "kelvarnctl: " << e.what() << "\nRun kelvarnctl --help for usage.\n";
-        return exitUsage;
+        return usageError(err, e.what());
+    }
+    const auto undoSteps = undoStepCount(options.undoSteps);
+    if (!undoSteps) {
+        return usageError(err, undoSteps.error());
     }
 
     const std::filesystem::path folder =
         options.dataDir.empty() ? defaultDataFolder() : std::filesystem::path(options.dataDir);
+    if (const auto usable = checkDataFolder(folder); !usable) {
+        err << usable.error() << '\n';
+        return exitFailure;
+    }
     if (const auto failure = createDataFolder(folder)) {
         err << "Can't use " << folder.string() << ": " << failure->message << '\n';
         return exitFailure;
@@ -206,7 +293,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     const bool exportToOut = commands.exportGrades->parsed() && options.exportFile.empty();
     FeedPrinter printer(store, exportToOut ? err : out);
 
-    const int status = runCommand(store, options, commands, out, err);
+    const int status = runCommand(store, options, commands, undoSteps.value(), out, err);
     store.flush();
     // A change that did not reach the disk is lost when this process ends: that is a failure,
     // whatever the command itself did.

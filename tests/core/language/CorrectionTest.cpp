@@ -1,4 +1,5 @@
 #include "language/Correction.h"
+#include "language/CommandParser.h"
 #include "language/CorrectionJson.h"
 #include "support/Unicode.h"
 
@@ -37,6 +38,9 @@ TEST(CorrectionTest, RewritesWholeWordsWithSeparatorsBetween) {
         << "digits block a match, punctuation does not";
     EXPECT_EQ(Correction::apply({rule("jose", "José")}, "José and JOSE"), "José and José")
         << "case-insensitive but not diacritic-insensitive";
+    // A combining mark is part of a word for the tokenizer, so it blocks a match as a letter does.
+    EXPECT_EQ(CommandParser::tokenize("Cafe\u0301 noir").size(), 2u);
+    EXPECT_EQ(Correction::apply({rule("cafe", "X")}, "cafe\u0301 cafe"), "cafe\u0301 X");
     EXPECT_EQ(Correction::apply({}, "unchanged"), "unchanged");
     EXPECT_EQ(Correction::apply(ford, ""), "");
 }
@@ -96,7 +100,7 @@ std::string literalApply(std::vector<Correction> rules, const std::string& text)
     });
     icu::UnicodeString result = icu::UnicodeString::fromUTF8(text);
     for (const Correction& rule : rules) {
-        icu::UnicodeString pattern(u"(?<![\\p{L}\\p{N}])");
+        icu::UnicodeString pattern(u"(?<![\\p{L}\\p{M}\\p{N}])");
         bool any = false;
         std::size_t start = 0;
         while (start <= rule.heard.size()) {
@@ -121,7 +125,7 @@ std::string literalApply(std::vector<Correction> rules, const std::string& text)
         if (!any) {
             continue;
         }
-        pattern.append(u"(?![\\p{L}\\p{N}])");
+        pattern.append(u"(?![\\p{L}\\p{M}\\p{N}])");
         UErrorCode status = U_ZERO_ERROR;
         std::unique_ptr<icu::RegexMatcher> matcher(
             new icu::RegexMatcher(pattern, result, UREGEX_CASE_INSENSITIVE, status));

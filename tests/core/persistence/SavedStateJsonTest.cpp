@@ -55,6 +55,31 @@ TEST(SavedStateJsonTest, RoundTripsAndRequiresBothMembers) {
                                   R"(,"undo":[{"label":"x","date":1}]})"));
 }
 
+TEST(SavedStateJsonTest, RejectsSerialsOutOfRangeAndStudentsSharingAnID) {
+    const SavedState state{testing::sessionWithStudents({"Nadia Ford", "Ben"}),
+                           {entry("x", 1, UndoEntry::Kind::other)}};
+    const auto withSerial = [&](std::int64_t serial) {
+        SavedState changed = state;
+        changed.undo[0].serial = serial;
+        return decodeSavedState(encodeSavedState(changed)).ok();
+    };
+    EXPECT_TRUE(withSerial(0));
+    EXPECT_TRUE(withSerial(std::int64_t{1} << 53));
+    EXPECT_FALSE(withSerial(-1));
+    EXPECT_FALSE(withSerial((std::int64_t{1} << 53) + 1));
+    EXPECT_FALSE(withSerial(INT64_MAX)) << "numbering after it would overflow";
+
+    SavedState twins = state;
+    twins.session.students.push_back(twins.session.students[0]);
+    EXPECT_FALSE(decodeSavedState(encodeSavedState(twins)).ok());
+    EXPECT_FALSE(decodeSession(encodeSession(twins.session)).ok());
+    SavedState twinsInHistory = state;
+    twinsInHistory.undo[0].session = twins.session;
+    const auto decoded = decodeSavedState(encodeSavedState(twinsInHistory));
+    ASSERT_FALSE(decoded.ok());
+    EXPECT_NE(decoded.error().find(state.session.students[0].id.toString()), std::string::npos);
+}
+
 TEST(SavedStateJsonTest, UndoStackEncodesTheNewestEntriesAndFollowsChanges) {
     UndoStack stack(5);
     for (std::int64_t serial = 1; serial <= 7; ++serial) {

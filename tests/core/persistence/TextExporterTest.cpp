@@ -1,4 +1,5 @@
 #include "persistence/TextExporter.h"
+#include "persistence/ExportDate.h"
 
 #include "support/Fixtures.h"
 #include "support/LocaleGuard.h"
