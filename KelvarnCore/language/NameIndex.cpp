@@ -81,49 +81,58 @@ NameMatch NameIndex::match(const HeardSpan& span, Scratch& scratch) const {
     if (m_keys.empty()) {
         return {};
     }
-    constexpr double unscored = -std::numeric_limits<double>::infinity();
     if (scratch.scores.size() != m_slotIds.size()) {
         scratch.scores.assign(m_slotIds.size(), unscored);
     }
     scratch.touched.clear();
-    const auto consider = [&](const Key& key, double similarity) {
-        if (similarity <= 0) {
-            return;
-        }
-        if (key.isFullName) {
-            similarity += name_matching::fullNameBonus;
-        }
-        double& score = scratch.scores[key.slot];
-        if (score == unscored) {
-            scratch.touched.push_back(key.slot);
-        }
-        score = std::max(score, similarity);
-    };
+    scoreKeysOfTheSameLength(span, scratch);
+    scoreSquashedKeys(span, scratch);
+    return bestStudents(scratch);
+}
 
-    const std::size_t n = span.count;
-    if (n < m_keysByWordCount.size()) {
-        for (const std::uint32_t index : m_keysByWordCount[n]) {
-            const Key& key = m_keys[index];
-            const auto same = [&](std::size_t i) {
-                return span.words[i].keyWordId >= 0 && span.words[i].keyWordId == key.wordIds[i];
-            };
-            bool exact = span.wordsAreTheText;
-            for (std::size_t i = 0; i < n && exact; ++i) {
-                exact = same(i);
-            }
-            if (exact) {
-                consider(key, 1.0);
-                continue;
-            }
-            const double wordwise = name_matching::wordwise(
-                n, same, [&](std::size_t i) -> const AnalysedWord& { return span.words[i].word; },
-                [&](std::size_t i) -> const AnalysedWord& {
-                    return m_words[static_cast<std::size_t>(key.wordIds[i])];
-                });
-            consider(key,
-                     std::max(wordwise, name_matching::squashed(*span.squashed, key.squashed)));
-        }
+void NameIndex::consider(const Key& key, double similarity, Scratch& scratch) {
+    if (similarity <= 0) {
+        return;
     }
+    if (key.isFullName) {
+        similarity += name_matching::fullNameBonus;
+    }
+    double& score = scratch.scores[key.slot];
+    if (score == unscored) {
+        scratch.touched.push_back(key.slot);
+    }
+    score = std::max(score, similarity);
+}
+
+void NameIndex::scoreKeysOfTheSameLength(const HeardSpan& span, Scratch& scratch) const {
+    const std::size_t n = span.count;
+    if (n >= m_keysByWordCount.size()) {
+        return;
+    }
+    for (const std::uint32_t index : m_keysByWordCount[n]) {
+        const Key& key = m_keys[index];
+        const auto same = [&](std::size_t i) {
+            return span.words[i].keyWordId >= 0 && span.words[i].keyWordId == key.wordIds[i];
+        };
+        bool exact = span.wordsAreTheText;
+        for (std::size_t i = 0; i < n && exact; ++i) {
+            exact = same(i);
+        }
+        if (exact) {
+            consider(key, 1.0, scratch);
+            continue;
+        }
+        const double wordwise = name_matching::wordwise(
+            n, same, [&](std::size_t i) -> const AnalysedWord& { return span.words[i].word; },
+            [&](std::size_t i) -> const AnalysedWord& {
+                return m_words[static_cast<std::size_t>(key.wordIds[i])];
+            });
+        consider(key, std::max(wordwise, name_matching::squashed(*span.squashed, key.squashed)),
+                 scratch);
+    }
+}
+
+void NameIndex::scoreSquashedKeys(const HeardSpan& span, Scratch& scratch) const {
     const std::size_t heardLength = span.squashed->text.size();
     for (std::size_t length = 0; length < m_keysBySquashedLength.size(); ++length) {
         if (!lengthsCanMatch(heardLength, length)) {
@@ -131,12 +140,14 @@ NameMatch NameIndex::match(const HeardSpan& span, Scratch& scratch) const {
         }
         for (const std::uint32_t index : m_keysBySquashedLength[length]) {
             const Key& key = m_keys[index];
-            if (key.wordIds.size() != n) { // keys of n words were scored above
-                consider(key, name_matching::squashed(*span.squashed, key.squashed));
+            if (key.wordIds.size() != span.count) { // keys of as many words were scored already
+                consider(key, name_matching::squashed(*span.squashed, key.squashed), scratch);
             }
         }
     }
+}
 
+NameMatch NameIndex::bestStudents(Scratch& scratch) const {
     NameMatch result;
     if (scratch.touched.empty()) {
         return result;
@@ -150,7 +161,7 @@ NameMatch NameIndex::match(const HeardSpan& span, Scratch& scratch) const {
         if (scratch.scores[slot] >= best - name_matching::tieBand) {
             result.ids.push_back(m_slotIds[slot]);
         }
-        scratch.scores[slot] = unscored;
+        scratch.scores[slot] = unscored; // ready for the next span
     }
     result.score = std::min(best, 1.0);
     return result;

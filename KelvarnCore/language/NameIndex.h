@@ -5,6 +5,7 @@
 #include "language/NameMatching.h"
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -54,6 +55,14 @@ private:
         std::vector<std::int32_t> wordIds;
         SquashedText squashed;
     };
+
+    // A score below every real one: the student has not been scored for this span.
+    static constexpr double unscored = -std::numeric_limits<double>::infinity();
+
+    static void consider(const Key& key, double similarity, Scratch& scratch);
+    void scoreKeysOfTheSameLength(const HeardSpan& span, Scratch& scratch) const;
+    void scoreSquashedKeys(const HeardSpan& span, Scratch& scratch) const;
+    NameMatch bestStudents(Scratch& scratch) const;
 
     std::vector<AnalysedWord> m_words;
     std::unordered_map<std::u32string, std::int32_t> m_wordIds;
