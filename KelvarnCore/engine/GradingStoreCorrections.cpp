@@ -54,7 +54,7 @@ void GradingStore::loadCorrections() {
 void GradingStore::saveCorrections() {
     if (m_correctionsURL) {
         // A failure is not reported: the rules in memory still apply for this run.
-        writeFileAtomically(*m_correctionsURL, encodeCorrections(m_corrections));
+        (void)writeFileAtomically(*m_correctionsURL, encodeCorrections(m_corrections));
     }
 }
 

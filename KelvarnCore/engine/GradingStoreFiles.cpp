@@ -27,7 +27,7 @@ GradingStore::GradingStore(const std::optional<std::filesystem::path>& directory
     loadCorrections();
     rebuildParser();
     if (directory) {
-        createDataFolder(*directory);
+        (void)createDataFolder(*directory);
     }
     if (setAsideName) {
         log(FeedItem::Kind::warning, "Couldn't read the saved grades, so they were set aside in " +
@@ -94,7 +94,9 @@ void GradingStore::save() {
         std::deque<std::string> dates;
         m_undoStack.appendEncoding(pieces, dates, savedUndoEntries);
         pieces.emplace_back("]}");
-        failure = writeFileAtomically(*m_saveURL, pieces);
+        if (const auto written = writeFileAtomically(*m_saveURL, pieces); !written) {
+            failure = Error{written.error()};
+        }
     }
     if (failure) {
         // Straight into the feed: a failing disk must not also be written to the log.
@@ -107,8 +109,8 @@ void GradingStore::appendToLogFile(FeedItem::Kind kind, const std::string& text)
         return;
     }
     // Failures are ignored: the log is a record, never a reason to interrupt grading.
-    appendToFile(*m_logURL,
-                 iso8601(m_clock()) + "\t" + std::string(kindName(kind)) + "\t" + text + "\n");
+    (void)appendToFile(*m_logURL, iso8601(m_clock()) + "\t" + std::string(kindName(kind)) + "\t" +
+                                      text + "\n");
 }
 
 } // namespace kelvarn

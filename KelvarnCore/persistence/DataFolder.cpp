@@ -32,10 +32,10 @@ std::filesystem::path defaultDataFolder() {
     return homeFolder() / ".local" / "share" / "Kelvarn";
 }
 
-std::optional<Error> createDataFolder(const std::filesystem::path& folder) {
+Result<void> createDataFolder(const std::filesystem::path& folder) {
     std::error_code error;
     if (std::filesystem::is_directory(folder, error)) {
-        return std::nullopt;
+        return {};
     }
     if (folder.has_parent_path()) {
         std::filesystem::create_directories(folder.parent_path(), error);
@@ -43,7 +43,7 @@ std::optional<Error> createDataFolder(const std::filesystem::path& folder) {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         return Error{std::strerror(errno)};
     }
-    return std::nullopt;
+    return {};
 }
 
 Result<DataFolderLock> DataFolderLock::acquire(const std::filesystem::path& folder) {

@@ -3,7 +3,6 @@
 #include "support/Result.h"
 
 #include <filesystem>
-#include <optional>
 
 namespace kelvarn {
 
@@ -12,7 +11,7 @@ std::filesystem::path defaultDataFolder();
 
 // Creates the folder and any missing parents; the folder itself is made private (0700)
 // because it holds grades. An existing folder is left as it is.
-std::optional<Error> createDataFolder(const std::filesystem::path& folder);
+Result<void> createDataFolder(const std::filesystem::path& folder);
 
 // One process at a time owns a data folder: an exclusive advisory lock on a file in it,
 // held for the life of this object.

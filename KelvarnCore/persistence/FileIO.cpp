@@ -91,13 +91,12 @@ Result<std::string> readWholeFile(const std::filesystem::path& path) {
     return content;
 }
 
-std::optional<Error> writeFileAtomically(const std::filesystem::path& path,
-                                         std::string_view bytes) {
+Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     return writeFileAtomically(path, std::span<const std::string_view>(&bytes, 1));
 }
 
-std::optional<Error> writeFileAtomically(const std::filesystem::path& path,
-                                         std::span<const std::string_view> pieces) {
+Result<void> writeFileAtomically(const std::filesystem::path& path,
+                                 std::span<const std::string_view> pieces) {
     const std::filesystem::path temporary = temporaryPathBeside(path);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, privateFile);
     if (fd < 0) {
@@ -118,10 +117,10 @@ std::optional<Error> writeFileAtomically(const std::filesystem::path& path,
         return systemError(error);
     }
     syncFolder(path.parent_path());
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Error> appendToFile(const std::filesystem::path& path, std::string_view bytes) {
+Result<void> appendToFile(const std::filesystem::path& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, privateFile);
     if (fd < 0) {
         return systemError(errno);
@@ -133,7 +132,7 @@ std::optional<Error> appendToFile(const std::filesystem::path& path, std::string
     if (error != 0) {
         return systemError(error);
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace kelvarn

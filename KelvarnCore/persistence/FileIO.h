@@ -3,7 +3,6 @@
 #include "support/Result.h"
 
 #include <filesystem>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,12 +16,12 @@ Result<std::string> readWholeFile(const std::filesystem::path& path);
 
 // Replaces the file as a whole: a complete, flushed temporary file beside it is renamed over it,
 // so a crash leaves either the old or the new content, never half a file. Nothing on success.
-std::optional<Error> writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 // The same for a file given as consecutive pieces.
-std::optional<Error> writeFileAtomically(const std::filesystem::path& path,
-                                         std::span<const std::string_view> pieces);
+Result<void> writeFileAtomically(const std::filesystem::path& path,
+                                 std::span<const std::string_view> pieces);
 
 // Appends to the end of the file, creating it when missing. Nothing on success.
-std::optional<Error> appendToFile(const std::filesystem::path& path, std::string_view bytes);
+Result<void> appendToFile(const std::filesystem::path& path, std::string_view bytes);
 
 } // namespace kelvarn

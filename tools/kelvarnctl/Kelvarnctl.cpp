@@ -146,8 +146,8 @@ int exportGrades(const GradingStore& store, const Options& options, std::ostream
         out << text;
         return 0;
     }
-    if (const auto failure = writeFileAtomically(options.exportFile, text)) {
-        err << "Couldn't export to " << options.exportFile << ": " << failure->message << '\n';
+    if (const auto written = writeFileAtomically(options.exportFile, text); !written) {
+        err << "Couldn't export to " << options.exportFile << ": " << written.error() << '\n';
         return exitFailure;
     }
     return 0;
@@ -171,8 +171,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 
     const std::filesystem::path folder =
         options.dataDir.empty() ? defaultDataFolder() : std::filesystem::path(options.dataDir);
-    if (const auto failure = createDataFolder(folder)) {
-        err << "Can't use " << folder.string() << ": " << failure->message << '\n';
+    if (const auto created = createDataFolder(folder); !created) {
+        err << "Can't use " << folder.string() << ": " << created.error() << '\n';
         return exitFailure;
     }
     auto lock = DataFolderLock::acquire(folder);

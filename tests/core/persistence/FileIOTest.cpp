@@ -37,16 +37,16 @@ fs::perms permissions(const fs::path& path) {
 
 TEST_F(FileIOTest, AtomicWriteReplacesTheWholeFileAndKeepsItPrivate) {
     const fs::path file = m_folder / "session.json";
-    ASSERT_FALSE(writeFileAtomically(file, "a much longer first version"));
+    ASSERT_TRUE(writeFileAtomically(file, "a much longer first version"));
     EXPECT_EQ(permissions(file), fs::perms::owner_read | fs::perms::owner_write);
-    ASSERT_FALSE(writeFileAtomically(file, std::string("new\0bytes", 9)));
+    ASSERT_TRUE(writeFileAtomically(file, std::string("new\0bytes", 9)));
     const auto read = readWholeFile(file);
     ASSERT_TRUE(read);
     EXPECT_EQ(read.value(), std::string("new\0bytes", 9));
     EXPECT_EQ(entries(), std::vector<std::string>{"session.json"}) << "no temporary file left";
 
     const std::string large(200'000, 'x');
-    ASSERT_FALSE(writeFileAtomically(file, large));
+    ASSERT_TRUE(writeFileAtomically(file, large));
     EXPECT_EQ(readWholeFile(file).value(), large);
 
     // More pieces than one gathered write takes, some empty, some large.
@@ -61,27 +61,27 @@ TEST_F(FileIOTest, AtomicWriteReplacesTheWholeFileAndKeepsItPrivate) {
     for (const auto& piece : owned) {
         joined += piece;
     }
-    ASSERT_FALSE(writeFileAtomically(file, pieces));
+    ASSERT_TRUE(writeFileAtomically(file, pieces));
     EXPECT_EQ(readWholeFile(file).value(), joined);
 }
 
 TEST_F(FileIOTest, FailedWritesReportTheSystemErrorAndLeaveNothingBehind) {
     const auto missingFolder = writeFileAtomically(m_folder / "missing" / "session.json", "x");
-    ASSERT_TRUE(missingFolder);
-    EXPECT_EQ(missingFolder->message, "No such file or directory");
+    ASSERT_FALSE(missingFolder);
+    EXPECT_EQ(missingFolder.error(), "No such file or directory");
 
     std::ofstream(m_folder / "plain") << "old";
     const auto folderIsAFile = writeFileAtomically(m_folder / "plain" / "session.json", "x");
-    ASSERT_TRUE(folderIsAFile);
-    EXPECT_EQ(folderIsAFile->message, "Not a directory");
+    ASSERT_FALSE(folderIsAFile);
+    EXPECT_EQ(folderIsAFile.error(), "Not a directory");
 
     // The rename fails only after the temporary file is complete: it must be removed, and what
     // stands at the target must stay as it was.
     fs::create_directory(m_folder / "session.json");
     std::ofstream(m_folder / "session.json" / "inside") << "kept";
     const auto targetIsAFolder = writeFileAtomically(m_folder / "session.json", "new");
-    ASSERT_TRUE(targetIsAFolder);
-    EXPECT_EQ(targetIsAFolder->message, "Is a directory");
+    ASSERT_FALSE(targetIsAFolder);
+    EXPECT_EQ(targetIsAFolder.error(), "Is a directory");
     EXPECT_EQ(readWholeFile(m_folder / "session.json" / "inside").value(), "kept");
     EXPECT_EQ(readWholeFile(m_folder / "plain").value(), "old");
     EXPECT_EQ(entries(), (std::vector<std::string>{"plain", "session.json"}));
@@ -89,14 +89,14 @@ TEST_F(FileIOTest, FailedWritesReportTheSystemErrorAndLeaveNothingBehind) {
 
 TEST_F(FileIOTest, AppendsCreatePrivateFilesAndAddToTheEnd) {
     const fs::path log = m_folder / "actions.log";
-    ASSERT_FALSE(appendToFile(log, "one\n"));
+    ASSERT_TRUE(appendToFile(log, "one\n"));
     EXPECT_EQ(permissions(log), fs::perms::owner_read | fs::perms::owner_write);
-    ASSERT_FALSE(appendToFile(log, "two\n"));
+    ASSERT_TRUE(appendToFile(log, "two\n"));
     EXPECT_EQ(readWholeFile(log).value(), "one\ntwo\n");
 
     const auto failed = appendToFile(m_folder / "missing" / "actions.log", "x");
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(failed->message, "No such file or directory");
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.error(), "No such file or directory");
 }
 
 TEST_F(FileIOTest, ReadingAMissingFileOrAFolderFails) {
