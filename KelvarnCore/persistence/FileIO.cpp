@@ -4,7 +4,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <system_error>
 #include <unistd.h>
@@ -18,6 +21,42 @@ constexpr mode_t privateFile = 0600;
 
 Error systemError(int code) {
     return Error{std::system_category().message(code)};
+}
+
+// Closes on every way out of a function.
+struct FileDescriptor {
+    explicit FileDescriptor(int descriptor) : fd(descriptor) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+
+    int fd;
+};
+
+std::string notARegularFile(mode_t mode) {
+    switch (mode & S_IFMT) {
+    case S_IFDIR:
+        return std::system_category().message(EISDIR);
+    case S_IFIFO:
+        return "Is a named pipe, not a regular file";
+    case S_IFSOCK:
+        return "Is a socket, not a regular file";
+    case S_IFCHR:
+    case S_IFBLK:
+        return "Is a device, not a regular file";
+    default:
+        return "Is not a regular file";
+    }
+}
+
+std::string largerThan(std::size_t maxBytes) {
+    return maxBytes % mebibyte == 0
+               ? "Is larger than " + std::to_string(maxBytes / mebibyte) + " MiB"
+               : "Is larger than " + std::to_string(maxBytes) + " bytes";
 }
 
 // Writes the pieces in order, resuming after partial and interrupted writes; on failure errno
@@ -68,27 +107,65 @@ void syncFolder(const std::filesystem::path& folder) {
 
 } // namespace
 
-Result<std::string> readWholeFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+Result<std::optional<std::string>> readFileIfPresent(const std::filesystem::path& path,
+                                                     std::size_t maxBytes) {
+    // The type is checked before opening, because opening a device can have effects of its own,
+    // and again on the open file in case the path was replaced in between.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) {
+            return std::optional<std::string>();
+        }
         return systemError(errno);
     }
+    if (!S_ISREG(info.st_mode)) {
+        return Error{notARegularFile(info.st_mode)};
+    }
+    const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (file.fd < 0) {
+        if (errno == ENOENT) {
+            return std::optional<std::string>();
+        }
+        return systemError(errno);
+    }
+    if (::fstat(file.fd, &info) != 0) {
+        return systemError(errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return Error{notARegularFile(info.st_mode)};
+    }
+    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+        return Error{largerThan(maxBytes)};
+    }
     std::string content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        const ssize_t count = ::read(file.fd, buffer, sizeof buffer);
         if (count > 0) {
+            // The file may have grown since fstat.
+            if (static_cast<std::size_t>(count) > maxBytes - content.size()) {
+                return Error{largerThan(maxBytes)};
+            }
             content.append(buffer, static_cast<std::size_t>(count));
         } else if (count == 0) {
             break;
         } else if (errno != EINTR) {
-            const int error = errno;
-            ::close(fd);
-            return systemError(error);
+            return systemError(errno);
         }
     }
-    ::close(fd);
-    return content;
+    return std::optional<std::string>(std::move(content));
+}
+
+Result<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
+    auto read = readFileIfPresent(path, maxBytes);
+    if (!read) {
+        return Error{read.error()};
+    }
+    if (!read.value()) {
+        return systemError(ENOENT);
+    }
+    return std::move(*read.value());
 }
 
 Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {

@@ -2,7 +2,9 @@
 
 #include "support/Result.h"
 
+#include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,7 +14,23 @@ namespace kelvarn {
 // Files in the data folder hold grades, so every file these create is readable by the user alone
 // (mode 0600). Failures carry the system's description of the error.
 
-Result<std::string> readWholeFile(const std::filesystem::path& path);
+inline constexpr std::size_t mebibyte = 1024 * 1024;
+// Caps on what is read into memory. Real files stay far below them; a damaged file, or a link to
+// something endless such as a 2 GB sparse file, is refused instead of exhausting memory.
+inline constexpr std::size_t maxSessionFileBytes = 512 * mebibyte;
+inline constexpr std::size_t maxCorrectionsFileBytes = 16 * mebibyte;
+inline constexpr std::size_t maxRosterFileBytes = 16 * mebibyte;
+
+// The content of a regular file, following symbolic links; nothing when the file does not exist.
+// Every other failure is an error naming the reason: no permission, a folder, a named pipe or
+// device (refused without being read, so a pipe never blocks), a file above maxBytes, a read
+// error.
+Result<std::optional<std::string>> readFileIfPresent(const std::filesystem::path& path,
+                                                     std::size_t maxBytes);
+
+// The same, with a missing file as an error too.
+Result<std::string> readWholeFile(const std::filesystem::path& path,
+                                  std::size_t maxBytes = maxSessionFileBytes);
 
 // Replaces the file as a whole: a complete, flushed temporary file beside it is renamed over it,
 // so a crash leaves either the old or the new content, never half a file. Nothing on success.

@@ -122,7 +122,7 @@ int editCorrections(GradingStore& store, const Options& options, const Subcomman
 }
 
 int loadRoster(GradingStore& store, const std::string& file, std::ostream& err) {
-    const auto text = readWholeFile(file);
+    const auto text = readWholeFile(file, maxRosterFileBytes);
     if (!text) {
         err << "Couldn't read roster: " << text.error() << '\n';
         return exitFailure;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvarn {
 namespace {
@@ -106,6 +108,44 @@ TEST_F(FileIOTest, ReadingAMissingFileOrAFolderFails) {
     const auto folder = readWholeFile(m_folder);
     ASSERT_FALSE(folder);
     EXPECT_EQ(folder.error(), "Is a directory");
+}
+
+TEST_F(FileIOTest, ReadingTellsAMissingFileApartFromEveryOtherFailure) {
+    const auto missing = readFileIfPresent(m_folder / "session.json", maxSessionFileBytes);
+    ASSERT_TRUE(missing);
+    EXPECT_FALSE(missing.value());
+
+    std::ofstream(m_folder / "plain") << "0123456789";
+    fs::create_symlink(m_folder / "plain", m_folder / "linked");
+    EXPECT_EQ(readFileIfPresent(m_folder / "linked", 10).value(), "0123456789");
+    const auto tooLarge = readFileIfPresent(m_folder / "plain", 9);
+    ASSERT_FALSE(tooLarge);
+    EXPECT_EQ(tooLarge.error(), "Is larger than 9 bytes");
+
+    // Neither may hang or fill memory: a pipe nobody writes to, an endless device, a sparse file.
+    ASSERT_EQ(::mkfifo((m_folder / "pipe").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", m_folder / "zero");
+    std::ofstream(m_folder / "sparse").close();
+    fs::resize_file(m_folder / "sparse", std::uintmax_t{2} << 30);
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {"pipe", "Is a named pipe, not a regular file"},
+        {"zero", "Is a device, not a regular file"},
+        {"sparse", "Is larger than 16 MiB"},
+        {"", "Is a directory"},
+    };
+    for (const auto& [name, reason] : refused) {
+        const auto read = readFileIfPresent(m_folder / name, maxCorrectionsFileBytes);
+        ASSERT_FALSE(read) << name;
+        EXPECT_EQ(read.error(), reason);
+        EXPECT_EQ(readWholeFile(m_folder / name, maxCorrectionsFileBytes).error(), reason);
+    }
+
+    if (::geteuid() != 0) { // root reads anything
+        fs::permissions(m_folder / "plain", fs::perms::none);
+        const auto denied = readFileIfPresent(m_folder / "plain", 10);
+        ASSERT_FALSE(denied);
+        EXPECT_EQ(denied.error(), "Permission denied");
+    }
 }
 
 } // namespace
