@@ -89,10 +89,23 @@ bool writeAll(int fd, std::span<const std::string_view> pieces) {
     return true;
 }
 
+constexpr std::string_view temporarySuffix = ".tmp";
+constexpr std::size_t uuidLength = 36;
+
 // Hidden, unique, and in the target's folder so that the final rename stays on one file system.
 std::filesystem::path temporaryPathBeside(const std::filesystem::path& path) {
-    return path.parent_path() /
-           ("." + path.filename().string() + "." + Uuid::generate().toString() + ".tmp");
+    return path.parent_path() / ("." + path.filename().string() + "." +
+                                 Uuid::generate().toString() + std::string(temporarySuffix));
+}
+
+// Names that temporaryPathBeside makes: "." + a name + "." + a UUID + ".tmp".
+bool isTemporaryName(std::string_view name) {
+    const std::size_t tail = 1 + uuidLength + temporarySuffix.size();
+    if (name.size() < 2 + tail || name.front() != '.' || !name.ends_with(temporarySuffix)) {
+        return false;
+    }
+    const std::string_view uuidAndSuffix = name.substr(name.size() - tail);
+    return uuidAndSuffix.front() == '.' && Uuid::parse(uuidAndSuffix.substr(1, uuidLength));
 }
 
 // Makes the rename itself durable. Best effort: the new content is already complete on disk.
@@ -210,6 +223,23 @@ Result<void> appendToFile(const std::filesystem::path& path, std::string_view by
         return systemError(error);
     }
     return {};
+}
+
+std::size_t removeLeftoverTemporaryFiles(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    std::size_t removed = 0;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error); !error && entry != fs::directory_iterator();
+         entry.increment(error)) {
+        std::error_code ignored;
+        // A link is never a leftover: temporary files are created as plain files.
+        if (isTemporaryName(entry->path().filename().string()) &&
+            entry->symlink_status(ignored).type() == fs::file_type::regular &&
+            fs::remove(entry->path(), ignored)) {
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 } // namespace kelvarn

@@ -42,4 +42,9 @@ Result<void> writeFileAtomically(const std::filesystem::path& path,
 // Appends to the end of the file, creating it when missing. Nothing on success.
 Result<void> appendToFile(const std::filesystem::path& path, std::string_view bytes);
 
+// Removes the temporary files that atomic writes interrupted by a crash left in the folder
+// (".session.json.<uuid>.tmp"); returns how many. Call it only while holding the folder's lock:
+// another process's write in progress looks the same. Best effort: what cannot be removed stays.
+std::size_t removeLeftoverTemporaryFiles(const std::filesystem::path& folder);
+
 } // namespace kelvarn

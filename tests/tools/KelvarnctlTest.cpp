@@ -106,13 +106,21 @@ TEST_F(KelvarnctlTest, FailuresAndUsageErrors) {
 
 TEST_F(KelvarnctlTest, ASecondProcessIsRefusedAndTouchesNothing) {
     ASSERT_TRUE(createDataFolder(data()));
-    auto held = DataFolderLock::acquire(data());
-    ASSERT_TRUE(held);
-    const auto refused = run({"roster", file("class.txt", "Nadia Ford\n")});
-    EXPECT_EQ(refused.status, ctl::exitFailure);
-    EXPECT_EQ(refused.err, "Kelvarn is already using " + data().string() + "\n");
-    EXPECT_FALSE(std::filesystem::exists(data() / "session.json"));
-    EXPECT_FALSE(std::filesystem::exists(data() / "actions.log"));
+    // The holder's write in progress, or a crashed write's leftover: only the owner may tell.
+    const auto temporary = data() / ".session.json.0F0E0D0C-0B0A-4908-8706-050403020100.tmp";
+    std::ofstream(temporary) << "{\"sess";
+    {
+        auto held = DataFolderLock::acquire(data());
+        ASSERT_TRUE(held);
+        const auto refused = run({"roster", file("class.txt", "Nadia Ford\n")});
+        EXPECT_EQ(refused.status, ctl::exitFailure);
+        EXPECT_EQ(refused.err, "Kelvarn is already using " + data().string() + "\n");
+        EXPECT_FALSE(std::filesystem::exists(data() / "session.json"));
+        EXPECT_FALSE(std::filesystem::exists(data() / "actions.log"));
+        EXPECT_TRUE(std::filesystem::exists(temporary));
+    }
+    EXPECT_EQ(run({"status"}).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(temporary)) << "the owner clears leftovers";
 }
 
 TEST_F(KelvarnctlTest, ExportsToAFileOrCleanlyToStandardOutput) {

@@ -180,6 +180,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         err << lock.error() << '\n';
         return exitFailure;
     }
+    // Only now: with the lock held, no other process can be halfway through writing one.
+    removeLeftoverTemporaryFiles(folder);
 
     GradingStore store(folder);
     // An export on standard output must stay clean, so feed lines go to the error stream then.

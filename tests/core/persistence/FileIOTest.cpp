@@ -110,6 +110,38 @@ TEST_F(FileIOTest, ReadingAMissingFileOrAFolderFails) {
     EXPECT_EQ(folder.error(), "Is a directory");
 }
 
+TEST_F(FileIOTest, OnlyTheLeftoversOfInterruptedAtomicWritesAreRemoved) {
+    const std::string uuid = Uuid::generate().toString();
+    const std::vector<std::string> leftovers{".session.json." + uuid + ".tmp",
+                                             ".corrections.json." + uuid + ".tmp"};
+    const std::vector<std::string> kept{
+        "session.json",
+        "session.json." + uuid + ".tmp", // not hidden
+        ".session.json.not-a-uuid-at-all-but-thirty-six.tmp",
+        ".session.json." + uuid + ".json", // another ending
+        "." + uuid + ".tmp",               // no name before the uuid
+        ".notes." + uuid + ".tmp",         // a folder, below
+    };
+    for (const auto& name : leftovers) {
+        std::ofstream(m_folder / name) << "half";
+    }
+    for (const auto& name : kept) {
+        if (name.starts_with(".notes.")) {
+            fs::create_directory(m_folder / name);
+        } else {
+            std::ofstream(m_folder / name) << "keep";
+        }
+    }
+    fs::create_symlink(m_folder / "session.json", m_folder / (".linked.json." + uuid + ".tmp"));
+
+    EXPECT_EQ(removeLeftoverTemporaryFiles(m_folder), 2u);
+    std::vector<std::string> expected = kept;
+    expected.push_back(".linked.json." + uuid + ".tmp");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(entries(), expected);
+    EXPECT_EQ(removeLeftoverTemporaryFiles(m_folder / "missing"), 0u);
+}
+
 TEST_F(FileIOTest, ReadingTellsAMissingFileApartFromEveryOtherFailure) {
     const auto missing = readFileIfPresent(m_folder / "session.json", maxSessionFileBytes);
     ASSERT_TRUE(missing);
