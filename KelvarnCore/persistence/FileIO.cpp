@@ -211,11 +211,29 @@ Result<void> writeFileAtomically(const std::filesystem::path& path,
 }
 
 Result<void> appendToFile(const std::filesystem::path& path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, privateFile);
+    // Never through a link, which could point at any file the user may write, and never into a
+    // pipe or device, which could block grading or swallow the log.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+               privateFile);
     if (fd < 0) {
+        if (errno == ELOOP) {
+            return Error{"Is a symbolic link, which is not followed"};
+        }
+        if (errno == ENXIO) { // a pipe nobody reads, or a socket
+            return Error{"Is not a regular file"};
+        }
         return systemError(errno);
     }
-    int error = writeAll(fd, std::span<const std::string_view>(&bytes, 1)) ? 0 : errno;
+    struct stat info {};
+    int error = ::fstat(fd, &info) != 0 ? errno : 0;
+    if (error == 0 && !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return Error{notARegularFile(info.st_mode)};
+    }
+    if (error == 0 && !writeAll(fd, std::span<const std::string_view>(&bytes, 1))) {
+        error = errno;
+    }
     if (::close(fd) != 0 && error == 0) {
         error = errno;
     }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,6 +100,32 @@ TEST_F(FileIOTest, AppendsCreatePrivateFilesAndAddToTheEnd) {
     const auto failed = appendToFile(m_folder / "missing" / "actions.log", "x");
     ASSERT_FALSE(failed);
     EXPECT_EQ(failed.error(), "No such file or directory");
+}
+
+TEST_F(FileIOTest, AppendsGoNeitherThroughLinksNorIntoPipesOrDevices) {
+    std::ofstream(m_folder / "elsewhere") << "mine";
+    fs::create_symlink(m_folder / "elsewhere", m_folder / "actions.log");
+    const auto linked = appendToFile(m_folder / "actions.log", "entry\n");
+    ASSERT_FALSE(linked);
+    EXPECT_EQ(linked.error(), "Is a symbolic link, which is not followed");
+    EXPECT_EQ(readWholeFile(m_folder / "elsewhere").value(), "mine");
+
+    ASSERT_EQ(::mkfifo((m_folder / "pipe").c_str(), 0600), 0);
+    const auto unread = appendToFile(m_folder / "pipe", "entry\n");
+    ASSERT_FALSE(unread);
+    EXPECT_EQ(unread.error(), "Is not a regular file");
+    const int reader = ::open((m_folder / "pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const auto read = appendToFile(m_folder / "pipe", "entry\n");
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.error(), "Is a named pipe, not a regular file");
+    char buffer[8];
+    EXPECT_LE(::read(reader, buffer, sizeof buffer), 0) << "nothing was written into the pipe";
+    ::close(reader);
+
+    const auto device = appendToFile("/dev/null", "entry\n");
+    ASSERT_FALSE(device);
+    EXPECT_EQ(device.error(), "Is a device, not a regular file");
 }
 
 TEST_F(FileIOTest, ReadingAMissingFileOrAFolderFails) {
