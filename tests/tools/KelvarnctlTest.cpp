@@ -87,6 +87,22 @@ TEST_F(KelvarnctlTest, SayFixAndCorrectionRules) {
     EXPECT_EQ(run({"say", "x", "--remember"}).status, ctl::exitUsage);
 }
 
+TEST_F(KelvarnctlTest, OutputIsOneLinePerEntryWithoutControlCharacters) {
+    run({"roster", file("class.txt", "Ben\t\tOkafor\n")});
+    EXPECT_EQ(run({"status"}).out, "Ben  Okafor\t0/6\t0.00/5.00\nFocus: all students\n");
+
+    const auto said = run({"say", "Ben Okafor", "Strong.\nWeak \x1b[2Jending."});
+    EXPECT_EQ(said.out, "heard\tBen Okafor\n"
+                        "action\t→ Ben  Okafor\n"
+                        "heard\tStrong. Weak \uFFFD[2Jending.\n"
+                        "note\tNote → Ben  Okafor · overall: “Strong. Weak \uFFFD[2Jending.”\n");
+    EXPECT_EQ(run({"status"}).out.find('\x1b'), std::string::npos);
+
+    run({"corrections", "add", "nadir", "Nadia\x1b]0;x\x07\tFord"});
+    const auto listed = run({"corrections", "list"});
+    EXPECT_EQ(listed.out.substr(36), "\tnadir\tNadia\uFFFD]0;x\uFFFD Ford\n");
+}
+
 TEST_F(KelvarnctlTest, FailuresAndUsageErrors) {
     const auto missing = run({"roster", (temp.path() / "nope.txt").string()});
     EXPECT_EQ(missing.status, ctl::exitFailure);

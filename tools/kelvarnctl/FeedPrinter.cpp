@@ -1,5 +1,7 @@
 #include "FeedPrinter.h"
 
+#include "support/ControlCharacters.h"
+
 namespace kelvarn::ctl {
 
 FeedPrinter::FeedPrinter(GradingStore& store, std::ostream& out) : m_store(store), m_out(out) {
@@ -19,7 +21,7 @@ FeedPrinter::~FeedPrinter() {
 }
 
 void FeedPrinter::print(const FeedItem& item) {
-    m_out << kindName(item.kind) << '\t' << item.text << '\n';
+    m_out << kindName(item.kind) << '\t' << oneLine(item.text) << '\n';
 }
 
 } // namespace kelvarn::ctl

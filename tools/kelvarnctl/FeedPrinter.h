@@ -7,7 +7,9 @@
 namespace kelvarn::ctl {
 
 // Writes every feed line the store appends, from the lines of its start-up on, as
-// KIND<TAB>TEXT: the activity log's format without the time stamp.
+// KIND<TAB>TEXT: the activity log's format without the time stamp, each on one line with no
+// control characters, so that a note of several paragraphs or a name holding an escape sequence
+// neither breaks the columns nor drives the terminal.
 class FeedPrinter final {
 public:
     FeedPrinter(GradingStore& store, std::ostream& out);

@@ -8,6 +8,7 @@
 #include "persistence/FileIO.h"
 #include "persistence/Roster.h"
 #include "persistence/TextExporter.h"
+#include "support/ControlCharacters.h"
 
 #include <CLI/CLI.hpp>
 
@@ -101,7 +102,8 @@ int editCorrections(GradingStore& store, const Options& options, const Subcomman
                     std::ostream& out, std::ostream& err) {
     if (commands.listRules->parsed()) {
         for (const Correction& rule : store.corrections()) {
-            out << rule.id.toString() << '\t' << rule.heard << '\t' << rule.replacement << '\n';
+            out << rule.id.toString() << '\t' << oneLine(rule.heard) << '\t'
+                << oneLine(rule.replacement) << '\n';
         }
     } else if (commands.addRule->parsed()) {
         const Correction rule(options.heard, options.replacement);
