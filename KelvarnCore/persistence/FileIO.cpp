@@ -118,6 +118,60 @@ void syncFolder(const std::filesystem::path& folder) {
     }
 }
 
+// Writes a complete temporary file beside path and renames it over path. A replaced file's
+// permissions and, where allowed, owner carry over; a new file is private.
+Result<void> replaceAtomically(const std::filesystem::path& path,
+                               std::span<const std::string_view> pieces,
+                               const struct stat* replaced) {
+    const std::filesystem::path temporary = temporaryPathBeside(path);
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, privateFile);
+    if (fd < 0) {
+        return systemError(errno);
+    }
+    int error = 0;
+    if (replaced != nullptr) {
+        // Best effort: as root, a user's file stays theirs; otherwise the owner is already us.
+        if (replaced->st_uid != ::geteuid() || replaced->st_gid != ::getegid()) {
+            [[maybe_unused]] const int ignored = ::fchown(fd, replaced->st_uid, replaced->st_gid);
+        }
+        if (::fchmod(fd, replaced->st_mode & 0777) != 0) {
+            error = errno;
+        }
+    }
+    if (error == 0 && (!writeAll(fd, pieces) || ::fsync(fd) != 0)) {
+        error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return systemError(error);
+    }
+    syncFolder(path.parent_path());
+    return {};
+}
+
+// The path a chain of symbolic links ends at, whether or not a file is there yet.
+Result<std::filesystem::path> resolveLinks(std::filesystem::path path) {
+    constexpr int maxLinks = 40; // as the kernel allows
+    for (int link = 0; link < maxLinks; ++link) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
+            return path;
+        }
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error) {
+            return Error{error.message()};
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return systemError(ELOOP);
+}
+
 } // namespace
 
 Result<std::optional<std::string>> readFileIfPresent(const std::filesystem::path& path,
@@ -187,27 +241,27 @@ Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_
 
 Result<void> writeFileAtomically(const std::filesystem::path& path,
                                  std::span<const std::string_view> pieces) {
-    const std::filesystem::path temporary = temporaryPathBeside(path);
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, privateFile);
-    if (fd < 0) {
-        return systemError(errno);
+    return replaceAtomically(path, pieces, nullptr);
+}
+
+Result<void> writeUserFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    const auto target = resolveLinks(path);
+    if (!target) {
+        return Error{target.error()};
     }
-    int error = 0;
-    if (!writeAll(fd, pieces) || ::fsync(fd) != 0) {
-        error = errno;
+    struct stat info {};
+    if (::stat(target.value().c_str(), &info) != 0) {
+        if (errno != ENOENT) {
+            return systemError(errno);
+        }
+        return replaceAtomically(target.value(), std::span<const std::string_view>(&bytes, 1),
+                                 nullptr);
     }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
+    // Renaming over a device, pipe or socket would remove the node itself: as root, "/dev/null".
+    if (!S_ISREG(info.st_mode)) {
+        return Error{notARegularFile(info.st_mode)};
     }
-    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        return systemError(error);
-    }
-    syncFolder(path.parent_path());
-    return {};
+    return replaceAtomically(target.value(), std::span<const std::string_view>(&bytes, 1), &info);
 }
 
 Result<void> appendToFile(const std::filesystem::path& path, std::string_view bytes) {

@@ -39,6 +39,13 @@ Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_
 Result<void> writeFileAtomically(const std::filesystem::path& path,
                                  std::span<const std::string_view> pieces);
 
+// Replaces a file the user named, such as an export, atomically as above. A symbolic link is
+// written through: its target is replaced and the link stays. Anything but a regular file at the
+// target (a folder, device, pipe or socket) is refused and left alone. A replaced file keeps its
+// permissions; a new one is private like every other file Kelvarn writes, since it holds grades
+// and notes about named students: whoever shares it widens it once, and replacing keeps that.
+Result<void> writeUserFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
 // Appends to the end of the file, creating it when missing. Nothing on success.
 Result<void> appendToFile(const std::filesystem::path& path, std::string_view bytes);
 

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace kelvarn {
 namespace {
@@ -157,6 +158,13 @@ TEST_F(KelvarnctlTest, ExportsToAFileOrCleanlyToStandardOutput) {
     const auto bad = run({"export", "csv", "-o", (temp.path() / "no" / "such" / "x.csv").string()});
     EXPECT_EQ(bad.status, ctl::exitFailure);
     EXPECT_EQ(bad.err.rfind("Couldn't export to ", 0), 0u);
+
+    const auto pipe = (temp.path() / "pipe").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto toPipe = run({"export", "csv", "-o", pipe});
+    EXPECT_EQ(toPipe.status, ctl::exitFailure);
+    EXPECT_EQ(toPipe.err, "Couldn't export to " + pipe + ": Is a named pipe, not a regular file\n");
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 } // namespace

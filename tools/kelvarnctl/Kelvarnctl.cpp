@@ -148,7 +148,7 @@ int exportGrades(const GradingStore& store, const Options& options, std::ostream
         out << text;
         return 0;
     }
-    if (const auto written = writeFileAtomically(options.exportFile, text); !written) {
+    if (const auto written = writeUserFileAtomically(options.exportFile, text); !written) {
         err << "Couldn't export to " << options.exportFile << ": " << written.error() << '\n';
         return exitFailure;
     }

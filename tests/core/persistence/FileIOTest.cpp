@@ -6,7 +6,9 @@
 
 #include <fcntl.h>
 #include <fstream>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace kelvarn {
@@ -126,6 +128,58 @@ TEST_F(FileIOTest, AppendsGoNeitherThroughLinksNorIntoPipesOrDevices) {
     const auto device = appendToFile("/dev/null", "entry\n");
     ASSERT_FALSE(device);
     EXPECT_EQ(device.error(), "Is a device, not a regular file");
+}
+
+TEST_F(FileIOTest, UserFilesAreWrittenThroughLinksKeepTheirModeAndOnlyReplaceRegularFiles) {
+    const auto ownerAnd = [](fs::perms others) {
+        return fs::perms::owner_read | fs::perms::owner_write | others;
+    };
+    ASSERT_TRUE(writeUserFileAtomically(m_folder / "new.csv", "a"));
+    EXPECT_EQ(permissions(m_folder / "new.csv"), ownerAnd(fs::perms::none));
+    fs::permissions(m_folder / "new.csv", ownerAnd(fs::perms::group_read));
+    ASSERT_TRUE(writeUserFileAtomically(m_folder / "new.csv", "b"));
+    EXPECT_EQ(readWholeFile(m_folder / "new.csv").value(), "b");
+    EXPECT_EQ(permissions(m_folder / "new.csv"), ownerAnd(fs::perms::group_read));
+
+    // A chain of links, relative and absolute, ending at an existing file or at none yet.
+    fs::create_directory(m_folder / "exports");
+    fs::create_symlink("exports/grades.csv", m_folder / "latest.csv");
+    fs::create_symlink(m_folder / "latest.csv", m_folder / "shortcut.csv");
+    ASSERT_TRUE(writeUserFileAtomically(m_folder / "shortcut.csv", "first"));
+    fs::permissions(m_folder / "exports" / "grades.csv", ownerAnd(fs::perms::others_read));
+    ASSERT_TRUE(writeUserFileAtomically(m_folder / "shortcut.csv", "second"));
+    EXPECT_TRUE(fs::is_symlink(m_folder / "shortcut.csv"));
+    EXPECT_TRUE(fs::is_symlink(m_folder / "latest.csv"));
+    EXPECT_EQ(readWholeFile(m_folder / "exports" / "grades.csv").value(), "second");
+    EXPECT_EQ(permissions(m_folder / "exports" / "grades.csv"), ownerAnd(fs::perms::others_read));
+    EXPECT_EQ(fs::directory_iterator(m_folder / "exports")->path().filename(), "grades.csv");
+
+    ASSERT_EQ(::mkfifo((m_folder / "pipe").c_str(), 0600), 0);
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (m_folder / "socket").string();
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    fs::create_symlink("pipe", m_folder / "to-pipe");
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {"pipe", "Is a named pipe, not a regular file"},
+        {"to-pipe", "Is a named pipe, not a regular file"},
+        {"socket", "Is a socket, not a regular file"},
+        {"exports", "Is a directory"},
+    };
+    for (const auto& [name, reason] : refused) {
+        const auto written = writeUserFileAtomically(m_folder / name, "x");
+        ASSERT_FALSE(written) << name;
+        EXPECT_EQ(written.error(), reason);
+    }
+    ::close(listening);
+    EXPECT_TRUE(fs::is_fifo(m_folder / "pipe"));
+    EXPECT_TRUE(fs::is_socket(m_folder / "socket"));
+
+    fs::create_symlink("loop", m_folder / "loop");
+    EXPECT_EQ(writeUserFileAtomically(m_folder / "loop", "x").error(),
+              "Too many levels of symbolic links");
 }
 
 TEST_F(FileIOTest, ReadingAMissingFileOrAFolderFails) {
