@@ -9,6 +9,10 @@
 
 namespace kelvarn {
 
+bool isControlCharacter(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
 std::string oneLine(std::string_view text) {
     const std::string repaired = unicode::repairUtf8(text);
     std::string line;
@@ -21,7 +25,7 @@ std::string oneLine(std::string_view text) {
         U8_NEXT(bytes, i, length, c);
         if (c == '\t' || endsLine(static_cast<char32_t>(c))) {
             line += ' ';
-        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+        } else if (isControlCharacter(static_cast<char32_t>(c))) {
             line += "\uFFFD";
         } else {
             line.append(repaired, static_cast<std::size_t>(start),

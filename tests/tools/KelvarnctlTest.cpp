@@ -104,6 +104,28 @@ TEST_F(KelvarnctlTest, OutputIsOneLinePerEntryWithoutControlCharacters) {
     EXPECT_EQ(listed.out.substr(36), "\tnadir\tNadia\uFFFD]0;x\uFFFD Ford\n");
 }
 
+TEST_F(KelvarnctlTest, RosterFilesThatAreNotListsOfNames) {
+    const auto mixed = run({"roster", file("class.txt", "Nadia Ford\n\x1b[2J\nThe essay argues "
+                                                        "that neither side trusted the other at "
+                                                        "all.\n")});
+    EXPECT_EQ(mixed.status, 0);
+    EXPECT_EQ(mixed.out, "action\tLoaded roster (1 students)\n"
+                         "warning\tSkipped 2 line(s) that don't look like names\n");
+
+    const std::string binary("\x7f"
+                             "ELF\x02\x01\x01\0\0\0\nNadia Ford\n",
+                             22);
+    const auto refused = run({"roster", file("a.out", binary)});
+    EXPECT_EQ(refused.status, ctl::exitFailure);
+    EXPECT_EQ(refused.err, "That file has no names in it.\n");
+
+    const auto pipe = (temp.path() / "pipe").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto fromPipe = run({"roster", pipe});
+    EXPECT_EQ(fromPipe.status, ctl::exitFailure);
+    EXPECT_EQ(fromPipe.err, "Couldn't read roster: Is a named pipe, not a regular file\n");
+}
+
 TEST_F(KelvarnctlTest, FailuresAndUsageErrors) {
     const auto missing = run({"roster", (temp.path() / "nope.txt").string()});
     EXPECT_EQ(missing.status, ctl::exitFailure);

@@ -129,12 +129,16 @@ int loadRoster(GradingStore& store, const std::string& file, std::ostream& err) 
         err << "Couldn't read roster: " << text.error() << '\n';
         return exitFailure;
     }
-    const auto names = roster::parse(text.value());
-    if (names.empty()) {
+    const roster::Parsed parsed = roster::parse(text.value());
+    if (parsed.names.empty()) {
         err << "That file has no names in it.\n";
         return exitFailure;
     }
-    store.loadRoster(names);
+    store.loadRoster(parsed.names);
+    if (parsed.skippedLines > 0) {
+        store.log(FeedItem::Kind::warning, "Skipped " + std::to_string(parsed.skippedLines) +
+                                               " line(s) that don't look like names");
+    }
     return 0;
 }
 
