@@ -28,7 +28,7 @@ inline constexpr std::size_t maxRosterFileBytes = 16 * mebibyte;
 Result<std::optional<std::string>> readFileIfPresent(const std::filesystem::path& path,
                                                      std::size_t maxBytes);
 
-// The same, with a missing file as an error too.
+// The same, with a missing file as an error too; by default capped as the largest state file.
 Result<std::string> readWholeFile(const std::filesystem::path& path,
                                   std::size_t maxBytes = maxSessionFileBytes);
 
@@ -46,7 +46,8 @@ Result<void> writeFileAtomically(const std::filesystem::path& path,
 // and notes about named students: whoever shares it widens it once, and replacing keeps that.
 Result<void> writeUserFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-// Appends to the end of the file, creating it when missing. Nothing on success.
+// Appends to the end of the file, creating it when missing. A symbolic link is not followed and
+// anything but a regular file is refused, without blocking on a pipe. Nothing on success.
 Result<void> appendToFile(const std::filesystem::path& path, std::string_view bytes);
 
 // Removes the temporary files that atomic writes interrupted by a crash left in the folder
