@@ -9,7 +9,7 @@ using namespace kelvarn;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<std::string> names =
-        roster::parse(std::string_view(reinterpret_cast<const char*>(data), size));
+        roster::parse(std::string_view(reinterpret_cast<const char*>(data), size)).names;
     std::set<std::string> seen;
     for (const std::string& name : names) {
         fuzz::requireValidUtf8(name, "names are UTF-8");
@@ -17,6 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::require(name.front() != ' ' && name.back() != ' ', "names are trimmed");
         fuzz::require(name.find("  ") == std::string::npos, "runs of spaces are collapsed");
         fuzz::require(seen.insert(unicode::toLower(name)).second, "names are unique");
+        fuzz::require(unicode::toNFC(name) == name, "names are composed");
+        fuzz::require(unicode::characterCount(name) <= roster::maxNameCharacters,
+                      "names are short");
     }
     return 0;
 }

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::error_code ignored;
     fs::remove_all(folder(), ignored);
     fs::create_directories(folder());
-    fuzz::require(!writeFileAtomically(folder() / "session.json", bytes), "seed the file");
+    fuzz::require(writeFileAtomically(folder() / "session.json", bytes).ok(), "seed the file");
     const TimePoint fixed = fromSecondsSinceReferenceDate(794412429.0);
     GradingStore store(folder(), [&] { return fixed; });
     const fs::path setAside = folder() / "session-unreadable-2026-03-05T14-07-09Z.json";

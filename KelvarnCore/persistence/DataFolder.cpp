@@ -1,6 +1,8 @@
 #include "persistence/DataFolder.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -23,6 +25,20 @@ std::filesystem::path homeFolder() {
     return std::filesystem::current_path();
 }
 
+// Best effort, and never through a link: the move has happened whatever this does. A file that
+// was readable by others before it was set aside holds grades all the same.
+void makePrivate(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        ::fchmod(fd, 0600);
+    }
+    ::close(fd);
+}
+
 } // namespace
 
 std::filesystem::path defaultDataFolder() {
@@ -32,18 +48,50 @@ std::filesystem::path defaultDataFolder() {
     return homeFolder() / ".local" / "share" / "Kelvarn";
 }
 
-std::optional<Error> createDataFolder(const std::filesystem::path& folder) {
-    std::error_code error;
-    if (std::filesystem::is_directory(folder, error)) {
-        return std::nullopt;
+Result<void> createDataFolder(const std::filesystem::path& folder) {
+    // Parent by parent, so that the missing ones get 0700 rather than whatever the umask allows.
+    std::filesystem::path partial;
+    for (const std::filesystem::path& part : folder) {
+        partial /= part;
+        struct stat info {};
+        if (part.empty() || ::stat(partial.c_str(), &info) == 0) {
+            continue;
+        }
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) {
+            return Error{std::strerror(errno)};
+        }
     }
-    if (folder.has_parent_path()) {
-        std::filesystem::create_directories(folder.parent_path(), error);
-    }
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
         return Error{std::strerror(errno)};
     }
-    return std::nullopt;
+    if (!S_ISDIR(info.st_mode)) {
+        return Error{std::strerror(ENOTDIR)};
+    }
+    if (info.st_uid == ::geteuid() && (info.st_mode & 077) != 0) {
+        // Best effort: a folder that stays shared still works, and the files in it are 0600.
+        ::chmod(folder.c_str(), info.st_mode & 0700);
+    }
+    return {};
+}
+
+Result<std::string> setAsideUnreadable(const std::filesystem::path& file, TimePoint now) {
+    std::string stamp = iso8601(now);
+    std::replace(stamp.begin(), stamp.end(), ':', '-');
+    const std::string stem = file.stem().string() + "-unreadable-" + stamp;
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const std::string name =
+            stem + (attempt > 1 ? "-" + std::to_string(attempt) : "") + file.extension().string();
+        const std::filesystem::path target = file.parent_path() / name;
+        if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+            makePrivate(target);
+            return name;
+        }
+        if (errno != EEXIST) {
+            return Error{std::strerror(errno)};
+        }
+    }
+    return Error{std::strerror(EEXIST)};
 }
 
 Result<DataFolderLock> DataFolderLock::acquire(const std::filesystem::path& folder) {

@@ -1,18 +1,26 @@
 #pragma once
 
 #include "support/Result.h"
+#include "support/Time.h"
 
 #include <filesystem>
-#include <optional>
+#include <string>
 
 namespace kelvarn {
 
 // $XDG_DATA_HOME/Kelvarn, or ~/.local/share/Kelvarn when that is unset or not absolute.
 std::filesystem::path defaultDataFolder();
 
-// Creates the folder and any missing parents; the folder itself is made private (0700)
-// because it holds grades. An existing folder is left as it is.
-std::optional<Error> createDataFolder(const std::filesystem::path& folder);
+// Creates the folder and any missing parents, all private (0700), because it holds grades. An
+// existing folder of this user loses its group and other permissions; none are ever added, so a
+// folder the user made read-only stays read-only.
+Result<void> createDataFolder(const std::filesystem::path& folder);
+
+// Moves a file that cannot be read out of the way, in its folder, as stem + "-unreadable-" + time
+// stamp + extension ("session-unreadable-2026-03-05T14-07-09Z.json"; a later one in the same
+// second gets "-2" and so on), never replacing an earlier one, and makes it private. Returns the
+// new file name.
+Result<std::string> setAsideUnreadable(const std::filesystem::path& file, TimePoint now);
 
 // One process at a time owns a data folder: an exclusive advisory lock on a file in it,
 // held for the life of this object.

@@ -2,18 +2,13 @@
 
 #include "persistence/DataFolder.h"
 #include "persistence/FileIO.h"
-
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
+#include "support/ControlCharacters.h"
 
 namespace kelvarn {
 
 DataFolderStorage::DataFolderStorage(std::filesystem::path folder) : m_folder(std::move(folder)) {
     // A failure shows later, when the first save fails with its own reason.
-    createDataFolder(m_folder);
+    (void)createDataFolder(m_folder);
 }
 
 std::filesystem::path DataFolderStorage::path(File file) const {
@@ -21,39 +16,21 @@ std::filesystem::path DataFolderStorage::path(File file) const {
 }
 
 Result<std::optional<std::string>> DataFolderStorage::read(File file) {
-    auto text = readWholeFile(path(file));
-    if (!text) {
-        return std::optional<std::string>();
-    }
-    return std::optional<std::string>(std::move(text).value());
+    return readFileIfPresent(path(file),
+                             file == File::state ? maxSessionFileBytes : maxCorrectionsFileBytes);
 }
 
 Result<std::string> DataFolderStorage::setAside(File file, TimePoint now) {
-    std::string stamp = iso8601(now);
-    std::replace(stamp.begin(), stamp.end(), ':', '-');
-    const std::filesystem::path from = path(file);
-    const std::string stem = from.stem().string();
-    // Never replace an earlier set-aside file: a second one in the same second gets a number.
-    for (int attempt = 1; attempt <= 100; ++attempt) {
-        const std::string name = stem + "-unreadable-" + stamp +
-                                 (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".json";
-        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, (m_folder / name).c_str(),
-                        RENAME_NOREPLACE) == 0) {
-            return name;
-        }
-        if (errno != EEXIST) {
-            return Error{std::strerror(errno)};
-        }
-    }
-    return Error{std::strerror(EEXIST)};
+    return setAsideUnreadable(path(file), now);
 }
 
 Result<void> DataFolderStorage::writeStateFile(const std::filesystem::path& path,
                                                const SavedStateSnapshot& snapshot) {
     std::deque<std::string> scratch;
     const std::vector<std::string_view> pieces = savedStatePieces(snapshot, scratch);
-    if (const auto failure = writeFileAtomically(path, pieces)) {
-        return *failure;
+    if (auto written = writeFileAtomically(path, pieces); !written) {
+        // Named, so that a failure seen in the feed or a terminal says which file it was.
+        return Error{path.string() + ": " + written.error()};
     }
     return {};
 }
@@ -65,15 +42,14 @@ void DataFolderStorage::writeState(SavedStateSnapshot snapshot) {
 }
 
 Result<void> DataFolderStorage::writeRules(std::string_view text) {
-    if (const auto failure = writeFileAtomically(path(File::rules), text)) {
-        return *failure;
-    }
-    return {};
+    return writeFileAtomically(path(File::rules), text);
 }
 
 void DataFolderStorage::appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) {
+    // One entry, one line: a note of several paragraphs or a pasted control character must not
+    // forge entries of its own.
     (void)appendToFile(logPath(), iso8601(date) + "\t" + std::string(kindName(kind)) + "\t" +
-                                      std::string(text) + "\n");
+                                      oneLine(text) + "\n");
 }
 
 std::vector<Error> DataFolderStorage::takeWriteFailures() {

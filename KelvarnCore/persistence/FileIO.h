@@ -2,6 +2,7 @@
 
 #include "support/Result.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -13,16 +14,45 @@ namespace kelvarn {
 // Files in the data folder hold grades, so every file these create is readable by the user alone
 // (mode 0600). Failures carry the system's description of the error.
 
-Result<std::string> readWholeFile(const std::filesystem::path& path);
+inline constexpr std::size_t mebibyte = 1024 * 1024;
+// Caps on what is read into memory. Real files stay far below them; a damaged file, or a link to
+// something endless such as a 2 GB sparse file, is refused instead of exhausting memory.
+inline constexpr std::size_t maxSessionFileBytes = 512 * mebibyte;
+inline constexpr std::size_t maxCorrectionsFileBytes = 16 * mebibyte;
+inline constexpr std::size_t maxRosterFileBytes = 16 * mebibyte;
+
+// The content of a regular file, following symbolic links; nothing when the file does not exist.
+// Every other failure is an error naming the reason: no permission, a folder, a named pipe or
+// device (refused without being read, so a pipe never blocks), a file above maxBytes, a read
+// error.
+Result<std::optional<std::string>> readFileIfPresent(const std::filesystem::path& path,
+                                                     std::size_t maxBytes);
+
+// The same, with a missing file as an error too; by default capped as the largest state file.
+Result<std::string> readWholeFile(const std::filesystem::path& path,
+                                  std::size_t maxBytes = maxSessionFileBytes);
 
 // Replaces the file as a whole: a complete, flushed temporary file beside it is renamed over it,
 // so a crash leaves either the old or the new content, never half a file. Nothing on success.
-std::optional<Error> writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 // The same for a file given as consecutive pieces.
-std::optional<Error> writeFileAtomically(const std::filesystem::path& path,
-                                         std::span<const std::string_view> pieces);
+Result<void> writeFileAtomically(const std::filesystem::path& path,
+                                 std::span<const std::string_view> pieces);
 
-// Appends to the end of the file, creating it when missing. Nothing on success.
-std::optional<Error> appendToFile(const std::filesystem::path& path, std::string_view bytes);
+// Replaces a file the user named, such as an export, atomically as above. A symbolic link is
+// written through: its target is replaced and the link stays. Anything but a regular file at the
+// target (a folder, device, pipe or socket) is refused and left alone. A replaced file keeps its
+// permissions; a new one is private like every other file Kelvarn writes, since it holds grades
+// and notes about named students: whoever shares it widens it once, and replacing keeps that.
+Result<void> writeUserFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Appends to the end of the file, creating it when missing. A symbolic link is not followed and
+// anything but a regular file is refused, without blocking on a pipe. Nothing on success.
+Result<void> appendToFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Removes the temporary files that atomic writes interrupted by a crash left in the folder
+// (".session.json.<uuid>.tmp"); returns how many. Call it only while holding the folder's lock:
+// another process's write in progress looks the same. Best effort: what cannot be removed stays.
+std::size_t removeLeftoverTemporaryFiles(const std::filesystem::path& folder);
 
 } // namespace kelvarn

@@ -1,5 +1,6 @@
 #include "persistence/Roster.h"
 
+#include "support/ControlCharacters.h"
 #include "support/Lines.h"
 #include "support/Unicode.h"
 
@@ -69,23 +70,56 @@ std::string collapseSpaces(std::string_view name) {
     return collapsed;
 }
 
+// A tab inside a name is kept as written; every other control character means the line is not
+// text a person typed as a name, and so does a line without a single letter.
+bool hasLetterAndNoControl(std::string_view line) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(line.data());
+    const auto length = static_cast<std::int32_t>(line.size());
+    bool letter = false;
+    for (std::int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(bytes, i, length, c);
+        if (c != '\t' && isControlCharacter(static_cast<char32_t>(c))) {
+            return false;
+        }
+        letter = letter || u_isalpha(c);
+    }
+    return letter;
+}
+
 } // namespace
 
-std::vector<std::string> parse(std::string_view text) {
+Parsed parse(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) {
+        return {};
+    }
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(byteOrderMark)) {
+        text.remove_prefix(byteOrderMark.size());
+    }
     const std::string repaired = unicode::repairUtf8(text);
-    std::vector<std::string> names;
+    Parsed parsed;
     std::unordered_set<std::string> seen;
     for (const std::string_view line : splitLines(repaired)) {
         const std::string_view trimmed = trimBlanks(line);
         if (trimmed.empty() || trimmed.front() == '#') {
             continue;
         }
-        std::string name = collapseSpaces(reorderSurnameFirst(trimmed));
+        if (!hasLetterAndNoControl(trimmed)) {
+            ++parsed.skippedLines;
+            continue;
+        }
+        std::string name = unicode::toNFC(collapseSpaces(reorderSurnameFirst(trimmed)));
+        if (splitWords(name).size() > maxNameWords ||
+            unicode::characterCount(name) > maxNameCharacters) {
+            ++parsed.skippedLines;
+            continue;
+        }
         if (seen.insert(unicode::toLower(name)).second) {
-            names.push_back(std::move(name));
+            parsed.names.push_back(std::move(name));
         }
     }
-    return names;
+    return parsed;
 }
 
 } // namespace kelvarn::roster

@@ -7,11 +7,11 @@
 
 namespace kelvarn {
 
-namespace {
-
-bool endsLine(UChar32 c) {
+bool endsLine(char32_t c) {
     return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
 }
+
+namespace {
 
 // Cuts text into the pieces between characters that satisfy isSeparator; the callback decides
 // which pieces to keep. Invalid UTF-8 decodes as a negative value and never separates.
@@ -42,7 +42,8 @@ std::vector<std::string_view> piecesBetween(std::string_view text, IsSeparator i
 } // namespace
 
 std::vector<std::string_view> splitLines(std::string_view text) {
-    return piecesBetween(text, endsLine, true);
+    return piecesBetween(
+        text, [](UChar32 c) { return c >= 0 && endsLine(static_cast<char32_t>(c)); }, true);
 }
 
 std::vector<std::string_view> splitWords(std::string_view text) {

@@ -91,6 +91,17 @@ std::string toLower(std::string_view text) {
     return toUtf8(fromUtf8(text).toLower(icu::Locale("en_US")));
 }
 
+std::string toNFC(std::string_view text) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::UnicodeString unicode = fromUtf8(text);
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status)) {
+        return toUtf8(unicode);
+    }
+    const icu::UnicodeString composed = nfc->normalize(unicode, status);
+    return toUtf8(U_SUCCESS(status) ? composed : unicode);
+}
+
 std::string trimWhitespace(std::string_view text) {
     return trimmed(text, [](UChar32 c) { return u_isUWhiteSpace(c) != 0; });
 }

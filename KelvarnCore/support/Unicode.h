@@ -19,6 +19,10 @@ std::string foldCaseAndDiacritics(std::string_view text);
 
 std::string toLower(std::string_view text);
 
+// Canonical composition (NFC), so that the same name typed in two editors, one composing "å" and
+// one writing "a" and a combining ring, is the same text.
+std::string toNFC(std::string_view text);
+
 // Trims Unicode white space, line breaks included, from both ends.
 std::string trimWhitespace(std::string_view text);
 // Trims Unicode punctuation from both ends.

@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace kelvarn {
 namespace {
@@ -114,6 +115,44 @@ TEST_F(KelvarnctlTest, SayFixAndCorrectionRules) {
     EXPECT_NE(run({"say", "--help"}).out.find("put -- before"), std::string::npos);
 }
 
+TEST_F(KelvarnctlTest, OutputIsOneLinePerEntryWithoutControlCharacters) {
+    run({"roster", file("class.txt", "Ben\t\tOkafor\n")});
+    EXPECT_EQ(run({"status"}).out, "Ben  Okafor\t0/6\t0.00/5.00\nFocus: all students\n");
+
+    const auto said = run({"say", "Ben Okafor", "Strong.\nWeak \x1b[2Jending."});
+    EXPECT_EQ(said.out, "heard\tBen Okafor\n"
+                        "action\t→ Ben  Okafor\n"
+                        "heard\tStrong. Weak \uFFFD[2Jending.\n"
+                        "note\tNote → Ben  Okafor · overall: “Strong. Weak \uFFFD[2Jending.”\n");
+    EXPECT_EQ(run({"status"}).out.find('\x1b'), std::string::npos);
+
+    run({"corrections", "add", "nadir", "Nadia\x1b]0;x\x07\tFord"});
+    const auto listed = run({"corrections", "list"});
+    EXPECT_EQ(listed.out.substr(36), "\tnadir\tNadia\uFFFD]0;x\uFFFD Ford\n");
+}
+
+TEST_F(KelvarnctlTest, RosterFilesThatAreNotListsOfNames) {
+    const auto mixed = run({"roster", file("class.txt", "Nadia Ford\n\x1b[2J\nThe essay argues "
+                                                        "that neither side trusted the other at "
+                                                        "all.\n")});
+    EXPECT_EQ(mixed.status, 0);
+    EXPECT_EQ(mixed.out, "action\tLoaded roster (1 students)\n"
+                         "warning\tSkipped 2 line(s) that don't look like names\n");
+
+    const std::string binary("\x7f"
+                             "ELF\x02\x01\x01\0\0\0\nNadia Ford\n",
+                             22);
+    const auto refused = run({"roster", file("a.out", binary)});
+    EXPECT_EQ(refused.status, ctl::exitFailure);
+    EXPECT_EQ(refused.err, "That file has no names in it.\n");
+
+    const auto pipe = (temp.path() / "pipe").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto fromPipe = run({"roster", pipe});
+    EXPECT_EQ(fromPipe.status, ctl::exitFailure);
+    EXPECT_EQ(fromPipe.err, "Couldn't read roster: Is a named pipe, not a regular file\n");
+}
+
 TEST_F(KelvarnctlTest, FailuresAndUsageErrors) {
     const auto missing = run({"roster", (temp.path() / "nope.txt").string()});
     EXPECT_EQ(missing.status, ctl::exitFailure);
@@ -153,14 +192,22 @@ TEST_F(KelvarnctlTest, ADataFolderThatCannotBeOneIsNamed) {
 }
 
 TEST_F(KelvarnctlTest, ASecondProcessIsRefusedAndTouchesNothing) {
-    ASSERT_FALSE(createDataFolder(data()));
-    auto held = DataFolderLock::acquire(data());
-    ASSERT_TRUE(held);
-    const auto refused = run({"roster", file("class.txt", "Nadia Ford\n")});
-    EXPECT_EQ(refused.status, ctl::exitFailure);
-    EXPECT_EQ(refused.err, "Kelvarn is already using " + data().string() + "\n");
-    EXPECT_FALSE(std::filesystem::exists(data() / "session.json"));
-    EXPECT_FALSE(std::filesystem::exists(data() / "actions.log"));
+    ASSERT_TRUE(createDataFolder(data()));
+    // The holder's write in progress, or a crashed write's leftover: only the owner may tell.
+    const auto temporary = data() / ".session.json.0F0E0D0C-0B0A-4908-8706-050403020100.tmp";
+    std::ofstream(temporary) << "{\"sess";
+    {
+        auto held = DataFolderLock::acquire(data());
+        ASSERT_TRUE(held);
+        const auto refused = run({"roster", file("class.txt", "Nadia Ford\n")});
+        EXPECT_EQ(refused.status, ctl::exitFailure);
+        EXPECT_EQ(refused.err, "Kelvarn is already using " + data().string() + "\n");
+        EXPECT_FALSE(std::filesystem::exists(data() / "session.json"));
+        EXPECT_FALSE(std::filesystem::exists(data() / "actions.log"));
+        EXPECT_TRUE(std::filesystem::exists(temporary));
+    }
+    EXPECT_EQ(run({"status"}).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(temporary)) << "the owner clears leftovers";
 }
 
 TEST_F(KelvarnctlTest, ExportsToAFileOrCleanlyToStandardOutput) {
@@ -181,6 +228,13 @@ TEST_F(KelvarnctlTest, ExportsToAFileOrCleanlyToStandardOutput) {
     const auto bad = run({"export", "csv", "-o", (temp.path() / "no" / "such" / "x.csv").string()});
     EXPECT_EQ(bad.status, ctl::exitFailure);
     EXPECT_EQ(bad.err.rfind("Couldn't export to ", 0), 0u);
+
+    const auto pipe = (temp.path() / "pipe").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto toPipe = run({"export", "csv", "-o", pipe});
+    EXPECT_EQ(toPipe.status, ctl::exitFailure);
+    EXPECT_EQ(toPipe.err, "Couldn't export to " + pipe + ": Is a named pipe, not a regular file\n");
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 TEST_F(KelvarnctlTest, AChangeThatWasNotSavedFailsTheRun) {

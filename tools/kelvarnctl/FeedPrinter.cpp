@@ -1,5 +1,7 @@
 #include "FeedPrinter.h"
 
+#include "support/ControlCharacters.h"
+
 #include <algorithm>
 
 namespace kelvarn::ctl {
@@ -30,7 +32,7 @@ void FeedPrinter::printNewLines() {
 }
 
 void FeedPrinter::print(const FeedItem& item) {
-    m_out << kindName(item.kind) << '\t' << item.text << '\n';
+    m_out << kindName(item.kind) << '\t' << oneLine(item.text) << '\n';
 }
 
 } // namespace kelvarn::ctl

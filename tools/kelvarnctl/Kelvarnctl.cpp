@@ -9,6 +9,7 @@
 #include "persistence/FileIO.h"
 #include "persistence/Roster.h"
 #include "persistence/TextExporter.h"
+#include "support/ControlCharacters.h"
 
 #include <CLI/CLI.hpp>
 
@@ -110,7 +111,8 @@ int editCorrections(GradingStore& store, const Options& options, const Subcomman
                     std::ostream& out, std::ostream& err) {
     if (commands.listRules->parsed()) {
         for (const Correction& rule : store.corrections()) {
-            out << rule.id.toString() << '\t' << rule.heard << '\t' << rule.replacement << '\n';
+            out << rule.id.toString() << '\t' << oneLine(rule.heard) << '\t'
+                << oneLine(rule.replacement) << '\n';
         }
     } else if (commands.addRule->parsed()) {
         const Correction rule(options.heard, options.replacement);
@@ -203,17 +205,21 @@ int usageError(std::ostream& err, const std::string& message) {
 }
 
 int loadRoster(GradingStore& store, const std::string& file, std::ostream& err) {
-    const auto text = readWholeFile(file);
+    const auto text = readWholeFile(file, maxRosterFileBytes);
     if (!text) {
         err << "Couldn't read roster: " << text.error() << '\n';
         return exitFailure;
     }
-    const auto names = roster::parse(text.value());
-    if (names.empty()) {
+    const roster::Parsed parsed = roster::parse(text.value());
+    if (parsed.names.empty()) {
         err << "That file has no names in it.\n";
         return exitFailure;
     }
-    store.loadRoster(names);
+    store.loadRoster(parsed.names);
+    if (parsed.skippedLines > 0) {
+        store.log(FeedItem::Kind::warning, "Skipped " + std::to_string(parsed.skippedLines) +
+                                               " line(s) that don't look like names");
+    }
     return 0;
 }
 
@@ -228,8 +234,8 @@ int exportGrades(const GradingStore& store, const Options& options, std::ostream
         out << text;
         return 0;
     }
-    if (const auto failure = writeFileAtomically(options.exportFile, text)) {
-        err << "Couldn't export to " << options.exportFile << ": " << failure->message << '\n';
+    if (const auto written = writeUserFileAtomically(options.exportFile, text); !written) {
+        err << "Couldn't export to " << options.exportFile << ": " << written.error() << '\n';
         return exitFailure;
     }
     return 0;
@@ -278,8 +284,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         err << usable.error() << '\n';
         return exitFailure;
     }
-    if (const auto failure = createDataFolder(folder)) {
-        err << "Can't use " << folder.string() << ": " << failure->message << '\n';
+    if (const auto created = createDataFolder(folder); !created) {
+        err << "Can't use " << folder.string() << ": " << created.error() << '\n';
         return exitFailure;
     }
     auto lock = DataFolderLock::acquire(folder);
@@ -287,6 +293,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         err << lock.error() << '\n';
         return exitFailure;
     }
+    // Only now: with the lock held, no other process can be halfway through writing one.
+    removeLeftoverTemporaryFiles(folder);
 
     GradingStore store(folder);
     // An export on standard output must stay clean, so feed lines go to the error stream then.

@@ -75,7 +75,8 @@ TEST_F(StoreFilesTest, FirstLaunchCreatesAPrivateFolderAndSavesEveryChange) {
     EXPECT_EQ(saved.value().undo.size(), 1u);
     EXPECT_EQ(fs::status(folder() / "session.json").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(read("actions.log"), iso8601(clock.now) + "\tnote\tTwo\nlines\n");
+    EXPECT_EQ(read("actions.log"), iso8601(clock.now) + "\tnote\tTwo lines\n")
+        << "one entry, one line: text cannot forge entries";
 }
 
 TEST_F(StoreFilesTest, TheNewestHundredEntriesAreSavedAndSerialsContinue) {
