@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -145,6 +146,35 @@ TEST_F(StoreFilesTest, AFileThatCannotBeSetAsideIsNeverSavedOver) {
               "Autosave failed: session.json could not be read or set aside, so it is kept as it "
               "is");
     EXPECT_EQ(readWholeFile(deep / "session.json").value(), damaged);
+}
+
+TEST_F(StoreFilesTest, ASessionFileThatExistsButCannotBeReadIsNeverTakenForAFirstLaunch) {
+    const std::vector<std::pair<std::string, std::function<void(const fs::path&)>>> cases{
+        {"a folder", [](const fs::path& path) { fs::create_directory(path); }},
+        {"a pipe", [](const fs::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }},
+        {"an oversized file",
+         [](const fs::path& path) {
+             std::ofstream(path).close();
+             fs::resize_file(path, maxSessionFileBytes + 1); // sparse: costs no disk
+         }},
+    };
+    for (const auto& [what, make] : cases) {
+        fs::remove_all(folder());
+        fs::create_directories(folder());
+        make(folder() / "session.json");
+        const auto type = fs::symlink_status(folder() / "session.json").type();
+
+        GradingStore store(folder(), clock.clock());
+        ASSERT_EQ(store.feed().size(), 1u) << what;
+        EXPECT_EQ(store.feed()[0].text.rfind("Couldn't read the saved grades (", 0), 0u)
+            << what << ": " << store.feed()[0].text;
+        store.loadRoster({"Nadia Ford"});
+        EXPECT_EQ(store.feed().back().text,
+                  "Autosave failed: session.json could not be read or set aside, so it is kept "
+                  "as it is")
+            << what;
+        EXPECT_EQ(fs::symlink_status(folder() / "session.json").type(), type) << what;
+    }
 }
 
 TEST_F(StoreFilesTest, AFailedSaveIsShownButNotLogged) {
