@@ -78,92 +78,117 @@ PreparedTokens prepare(const std::vector<std::string>& tokens, const NameIndex& 
     return out;
 }
 
-std::optional<std::vector<Command>> segmentPrepared(const detail::ParserRoster& roster,
-                                                    const PreparedTokens& tokens,
-                                                    bool allowFillers) {
+// The cheapest cover of prepared tokens by fillers, phrases and names, found from the end
+// backwards: best[i] is the cheapest cover of the tokens from i on.
+class Segmenter {
+public:
+    Segmenter(const detail::ParserRoster& roster, const PreparedTokens& tokens, bool allowFillers)
+        : m_roster(roster), m_tokens(tokens), m_allowFillers(allowFillers),
+          m_best(tokens.size() + 1) {
+        m_best.back().covered = true;
+        m_best.back().next = tokens.size();
+    }
+
+    std::optional<std::vector<Command>> run() {
+        const std::size_t n = m_tokens.size();
+        for (std::size_t i = n; i-- > 0;) {
+            Cover candidate;
+            offerFillerAndPhrases(i, candidate);
+            offerNames(i, candidate);
+            m_best[i] = std::move(candidate);
+        }
+        if (!m_best[0].covered) {
+            return std::nullopt;
+        }
+        std::vector<Command> result;
+        for (std::size_t i = 0; i < n; i = m_best[i].next) {
+            if (m_best[i].command) {
+                result.push_back(*m_best[i].command);
+            }
+        }
+        return result;
+    }
+
+private:
     struct Cover {
         double cost = 0;
         bool covered = false;
         std::optional<Command> command; // the first command of this cover, if any
         std::size_t next = 0;           // where the rest of the cover starts
     };
-    const std::size_t n = tokens.size();
-    std::vector<Cover> best(n + 1);
-    best[n].covered = true;
-    best[n].next = n;
-    const auto& phrases = phrase_table::phrases();
-    const auto& phraseWords = phraseNumbers().phrases;
-    const std::size_t spanLimit = roster.maxNameTokens + name_matching::nameSpanExtraTokens;
-    NameIndex::Scratch scratch;
 
-    for (std::size_t i = n; i-- > 0;) {
-        Cover candidate;
-        const auto offer = [&](std::size_t j, double cost, const Command* command) {
-            if (!best[j].covered) {
-                return;
-            }
-            const double total = cost + best[j].cost;
-            if (!candidate.covered || total < candidate.cost) {
-                candidate.cost = total;
-                candidate.covered = true;
-                candidate.command = command ? std::optional<Command>(*command) : std::nullopt;
-                candidate.next = j;
-            }
-        };
-        if (allowFillers && tokens.isFiller[i]) {
-            offer(i + 1, fillerCost, nullptr);
+    // Tokens i..j-1 as one option of this cost, followed by the best cover from j.
+    void offer(Cover& candidate, std::size_t j, double cost, const Command* command) const {
+        if (!m_best[j].covered) {
+            return;
         }
+        const double total = cost + m_best[j].cost;
+        if (!candidate.covered || total < candidate.cost) {
+            candidate.cost = total;
+            candidate.covered = true;
+            candidate.command = command ? std::optional<Command>(*command) : std::nullopt;
+            candidate.next = j;
+        }
+    }
+
+    void offerFillerAndPhrases(std::size_t i, Cover& candidate) const {
+        if (m_allowFillers && m_tokens.isFiller[i]) {
+            offer(candidate, i + 1, fillerCost, nullptr);
+        }
+        const auto& phrases = phrase_table::phrases();
+        const auto& phraseWords = phraseNumbers().phrases;
         for (std::size_t p = 0; p < phrases.size(); ++p) {
             const std::vector<int>& phrase = phraseWords[p];
-            if (phrase.size() <= n - i &&
-                std::equal(phrase.begin(), phrase.end(), tokens.phraseWords.begin() + i)) {
-                offer(i + phrase.size(), phraseCost, &phrases[p].command);
+            if (phrase.size() <= m_tokens.size() - i &&
+                std::equal(phrase.begin(), phrase.end(), m_tokens.phraseWords.begin() + i)) {
+                offer(candidate, i + phrase.size(), phraseCost, &phrases[p].command);
             }
         }
-        if (roster.index.empty()) {
-            best[i] = std::move(candidate);
-            continue;
+    }
+
+    void offerNames(std::size_t i, Cover& candidate) {
+        if (m_roster.index.empty()) {
+            return;
         }
-        const std::size_t longest = std::min(n - i, spanLimit);
+        const std::size_t spanLimit = m_roster.maxNameTokens + name_matching::nameSpanExtraTokens;
+        const std::size_t longest = std::min(m_tokens.size() - i, spanLimit);
         std::u32string squashed;
         bool containsCommandWord = false;
         for (std::size_t length = 1; length <= longest; ++length) {
             const std::size_t last = i + length - 1;
-            squashed += tokens.words[last].word.text.codePoints();
-            containsCommandWord = containsCommandWord || tokens.isCommandWord[last];
-            if (!best[i + length].covered) {
+            squashed += m_tokens.words[last].word.text.codePoints();
+            containsCommandWord = containsCommandWord || m_tokens.isCommandWord[last];
+            if (!m_best[i + length].covered) {
                 continue; // the option could not be used, whatever the match
             }
             const SquashedText squashedText{Graphemes(squashed), length >= 2};
-            const HeardSpan span{&tokens.words[i], length, true, &squashedText};
-            NameMatch match = roster.index.match(span, scratch);
-            if (match.score < name_matching::strongMatch && containsCommandWord) {
-                continue;
-            }
-            if (match.ids.empty()) {
+            const HeardSpan span{&m_tokens.words[i], length, true, &squashedText};
+            NameMatch match = m_roster.index.match(span, m_scratch);
+            if (match.ids.empty() ||
+                (match.score < name_matching::strongMatch && containsCommandWord)) {
                 continue;
             }
             if (match.ids.size() == 1) {
                 const Command command = commands::Student{match.ids.front()};
-                offer(i + length, (1.0 - match.score) + uniqueNameBaseCost, &command);
+                offer(candidate, i + length, (1.0 - match.score) + uniqueNameBaseCost, &command);
             } else {
                 const Command command = commands::AmbiguousStudent{std::move(match.ids)};
-                offer(i + length, ambiguousNameCost, &command);
+                offer(candidate, i + length, ambiguousNameCost, &command);
             }
         }
-        best[i] = std::move(candidate);
     }
 
-    if (!best[0].covered) {
-        return std::nullopt;
-    }
-    std::vector<Command> result;
-    for (std::size_t i = 0; i < n; i = best[i].next) {
-        if (best[i].command) {
-            result.push_back(*best[i].command);
-        }
-    }
-    return result;
+    const detail::ParserRoster& m_roster;
+    const PreparedTokens& m_tokens;
+    bool m_allowFillers;
+    std::vector<Cover> m_best;
+    NameIndex::Scratch m_scratch;
+};
+
+std::optional<std::vector<Command>> segmentPrepared(const detail::ParserRoster& roster,
+                                                    const PreparedTokens& tokens,
+                                                    bool allowFillers) {
+    return Segmenter(roster, tokens, allowFillers).run();
 }
 
 // "^\s*correction[\s,:;.\-—]*", case-insensitive: what a correction's text starts after.
