@@ -8,10 +8,14 @@
 using namespace kelvarn;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::vector<std::string> names =
+    const std::vector<RosterName> names =
         roster::parse(std::string_view(reinterpret_cast<const char*>(data), size)).names;
     std::set<std::string> seen;
-    for (const std::string& name : names) {
+    for (const auto& [name, surname] : names) {
+        if (surname) {
+            fuzz::require(!surname->empty() && name.ends_with(" " + *surname),
+                          "a surname ends its name");
+        }
         fuzz::requireValidUtf8(name, "names are UTF-8");
         fuzz::require(!name.empty(), "no empty names");
         fuzz::require(name.front() != ' ' && name.back() != ' ', "names are trimmed");

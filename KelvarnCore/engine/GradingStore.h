@@ -13,6 +13,7 @@
 #include "language/Correction.h"
 #include "model/FeedItem.h"
 #include "model/NotesTarget.h"
+#include "model/RosterName.h"
 #include "model/SavedState.h"
 #include "model/Session.h"
 #include "model/UndoEntry.h"
@@ -96,7 +97,7 @@ public:
 
     // Merges a roster into the class as one step: students still listed keep their records,
     // new names get fresh records, and students with work who are no longer listed are kept.
-    void loadRoster(const std::vector<std::string>& names);
+    void loadRoster(const std::vector<RosterName>& names);
 
     // Commands, whether spoken, typed as shortcuts or clicked.
     const std::optional<Pending>& pending() const { return m_voice.pending; }

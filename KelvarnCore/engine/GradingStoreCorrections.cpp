@@ -53,7 +53,7 @@ void GradingStore::rebuildParser() {
     std::vector<RosterEntry> roster;
     roster.reserve(m_session.students.size());
     for (const StudentRecord& record : m_session.students) {
-        roster.push_back(RosterEntry{record.id, record.name});
+        roster.push_back(RosterEntry{record.id, record.name, record.surname});
     }
     m_parser = CommandParser(roster);
     changed(StoreField::parser);

@@ -5,7 +5,7 @@
 
 namespace kelvarn {
 
-void GradingStore::loadRoster(const std::vector<std::string>& names) {
+void GradingStore::loadRoster(const std::vector<RosterName>& names) {
     m_thread.check();
     const Batch batch(m_observers);
     const RosterMerge merge = mergeRoster(m_session.students, names, m_ids);

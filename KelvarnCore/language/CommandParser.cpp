@@ -233,7 +233,7 @@ CommandParser::CommandParser(const std::vector<RosterEntry>& roster) {
             continue;
         }
         data->maxNameTokens = std::max(data->maxNameTokens, tokens.size());
-        for (NameKey& key : nameKeysFor(entry.id, tokens)) {
+        for (NameKey& key : nameKeysFor(entry.id, entry.name, entry.surname)) {
             data->nameKeys.push_back(std::move(key));
         }
     }

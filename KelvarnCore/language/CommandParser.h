@@ -21,6 +21,8 @@ namespace kelvarn {
 struct RosterEntry {
     Uuid id;
     std::string name;
+    // The words of the name that are the surname, when the roster said so.
+    std::optional<std::string> surname = std::nullopt;
 };
 
 namespace detail {

@@ -6,7 +6,7 @@
 
 namespace kelvarn {
 
-RosterMerge mergeRoster(const StudentList& current, const std::vector<std::string>& names,
+RosterMerge mergeRoster(const StudentList& current, const std::vector<RosterName>& names,
                         const UuidSource& newID) {
     // Later records win when two share a lower-cased name, as a map assignment does.
     std::unordered_map<std::string, std::size_t> byName;
@@ -15,14 +15,15 @@ RosterMerge mergeRoster(const StudentList& current, const std::vector<std::strin
     }
 
     RosterMerge merge;
-    for (const std::string& name : names) {
-        const auto it = byName.find(unicode::toLower(name));
+    for (const RosterName& listed : names) {
+        const auto it = byName.find(unicode::toLower(listed.name));
+        StudentRecord record =
+            it != byName.end() ? current[it->second] : StudentRecord(newID(), listed.name);
         if (it != byName.end()) {
-            merge.students.push_back(current[it->second]);
             byName.erase(it);
-        } else {
-            merge.students.push_back(StudentRecord(newID(), name));
         }
+        record.surname = listed.surname;
+        merge.students.push_back(std::move(record));
     }
     for (std::size_t i = 0; i < current.size(); ++i) {
         const auto it = byName.find(unicode::toLower(current[i].name));

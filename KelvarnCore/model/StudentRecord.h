@@ -5,6 +5,7 @@
 #include "support/Uuid.h"
 
 #include <map>
+#include <optional>
 #include <string>
 
 namespace kelvarn {
@@ -12,6 +13,8 @@ namespace kelvarn {
 struct StudentRecord {
     Uuid id;
     std::string name;
+    // The words of the name that are the surname, when the roster said so ("Surname, Given").
+    std::optional<std::string> surname;
     // A section without an entry counts as ungraded with empty notes.
     std::map<SectionID, SectionGrade> sections;
     std::string overallNotes;

@@ -40,20 +40,22 @@ std::string_view trimBlanks(std::string_view text) {
     return text.substr(start, end - start);
 }
 
-// "Ford, Nadia" is "Nadia Ford"; only the first comma splits, and a line with nothing after its
-// comma (or nothing before it) is kept as written.
-std::string reorderSurnameFirst(std::string_view line) {
+std::string collapseSpaces(std::string_view name);
+
+// "Ford, Nadia" is "Nadia Ford" with the surname "Ford"; only the first comma splits, and a line
+// with nothing after its comma (or nothing before it) is kept as written.
+RosterName reorderSurnameFirst(std::string_view line) {
     const auto comma = line.find(',');
     if (comma != std::string_view::npos && comma > 0) {
         const std::string_view given = trimBlanks(line.substr(comma + 1));
-        if (!given.empty()) {
-            std::string name(given);
-            name += ' ';
-            name += trimBlanks(line.substr(0, comma));
-            return name;
+        const std::string_view surname = trimBlanks(line.substr(0, comma));
+        if (!given.empty() && !surname.empty()) {
+            return RosterName(
+                unicode::toNFC(collapseSpaces(std::string(given) + ' ' + std::string(surname))),
+                unicode::toNFC(collapseSpaces(surname)));
         }
     }
-    return std::string(line);
+    return RosterName(unicode::toNFC(collapseSpaces(line)));
 }
 
 std::string collapseSpaces(std::string_view name) {
@@ -109,13 +111,13 @@ Parsed parse(std::string_view text) {
             ++parsed.skippedLines;
             continue;
         }
-        std::string name = unicode::toNFC(collapseSpaces(reorderSurnameFirst(trimmed)));
-        if (splitWords(name).size() > maxNameWords ||
-            unicode::characterCount(name) > maxNameCharacters) {
+        RosterName name = reorderSurnameFirst(trimmed);
+        if (splitWords(name.name).size() > maxNameWords ||
+            unicode::characterCount(name.name) > maxNameCharacters) {
             ++parsed.skippedLines;
             continue;
         }
-        if (seen.insert(unicode::toLower(name)).second) {
+        if (seen.insert(unicode::toLower(name.name)).second) {
             parsed.names.push_back(std::move(name));
         }
     }

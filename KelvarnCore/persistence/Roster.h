@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/RosterName.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -12,7 +14,7 @@ inline constexpr std::size_t maxNameCharacters = 100;
 inline constexpr std::size_t maxNameWords = 8;
 
 struct Parsed {
-    std::vector<std::string> names;
+    std::vector<RosterName> names;
     // Lines that cannot be names, so that the caller can say they were left out.
     std::size_t skippedLines = 0;
 
@@ -20,12 +22,12 @@ struct Parsed {
 };
 
 // The names of a roster file, one student per line, in file order. Blank lines and "#" comments
-// are skipped, "Surname, Given" becomes "Given Surname", runs of spaces become one, names are
-// composed (NFC), and a name that differs from an earlier one only in letter case is dropped.
-// Invalid UTF-8 becomes U+FFFD so that no student silently disappears, and a leading byte-order
-// mark is ignored. A line is skipped and counted when it holds a control character other than a
-// tab, has no letter, or has more than maxNameCharacters characters or maxNameWords words. Text
-// with a NUL byte is not a roster at all (a binary file) and has no names.
+// are skipped, "Surname, Given" becomes "Given Surname" with its surname kept, runs of spaces
+// become one, names are composed (NFC), and a name that differs from an earlier one only in letter
+// case is dropped. Invalid UTF-8 becomes U+FFFD so that no student silently disappears, and a
+// leading byte-order mark is ignored. A line is skipped and counted when it holds a control
+// character other than a tab, has no letter, or has more than maxNameCharacters characters or
+// maxNameWords words. Text with a NUL byte is not a roster at all (a binary file) and has no names.
 Parsed parse(std::string_view text);
 
 } // namespace kelvarn::roster

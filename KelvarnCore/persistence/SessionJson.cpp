@@ -23,6 +23,10 @@ ordered_json toJson(const StudentRecord& record) {
     ordered_json out = ordered_json::object();
     out["id"] = record.id.toString();
     out["name"] = record.name;
+    // Written only when known, so that files without it keep their exact shape.
+    if (record.surname) {
+        out["surname"] = *record.surname;
+    }
     ordered_json sectionsJson = ordered_json::object();
     for (const auto& [section, grade] : record.sections) {
         sectionsJson[std::string(sections::rawValue(section))] = toJson(grade);
@@ -82,6 +86,9 @@ SectionGrade sectionGradeFromJson(const nlohmann::json& value) {
 StudentRecord studentRecordFromJson(const nlohmann::json& value) {
     StudentRecord record(json::uuid(json::member(value, "id"), "id"),
                          json::string(json::member(value, "name"), "name"));
+    if (const auto* surname = json::optionalMember(value, "surname")) {
+        record.surname = json::string(*surname, "surname");
+    }
     const auto& sectionsJson = json::member(value, "sections");
     if (!sectionsJson.is_object()) {
         throw JsonDecodeError("\"sections\" is not an object");

@@ -2,6 +2,7 @@
 
 #include "language/CommandParser.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,8 +12,8 @@ namespace kelvarn::testing {
 struct ParserRoster {
     std::vector<RosterEntry> entries;
 
-    Uuid add(std::string name) {
-        entries.push_back({Uuid::generate(), std::move(name)});
+    Uuid add(std::string name, std::optional<std::string> surname = std::nullopt) {
+        entries.push_back({Uuid::generate(), std::move(name), std::move(surname)});
         return entries.back().id;
     }
     CommandParser parser() const { return CommandParser(entries); }

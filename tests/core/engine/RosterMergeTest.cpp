@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kelvarn {
 namespace {
 
@@ -71,6 +73,20 @@ TEST(RosterMergeTest, TheParserFollowsRosterLoadsAndTheirUndo) {
     h.store.handleTranscript("Omar Haddad");
     EXPECT_EQ(h.store.session().focus.studentID, h.id(0));
     EXPECT_EQ(h.record(0).name, "Omar Haddad");
+}
+
+TEST(RosterMergeTest, KeepsWhatTheRosterSaysOfTheSurnameAndNamesStudentsByIt) {
+    testing::StoreHarness h({"Lucía Fernández Ruiz"});
+    const Uuid lucia = h.id(0);
+    h.store.loadRoster({{"Lucía Fernández Ruiz", "Fernández Ruiz"}, "Omar Haddad"});
+    EXPECT_EQ(h.record(0).id, lucia);
+    EXPECT_EQ(h.record(0).surname, "Fernández Ruiz");
+    EXPECT_EQ(h.record(1).surname, std::nullopt);
+
+    h.store.handleTranscript("Lucía Fernández");
+    EXPECT_EQ(h.store.session().focus.studentID, lucia) << "the parser knows the new keys";
+    const auto vocabulary = h.store.recognizerVocabulary();
+    EXPECT_TRUE(std::binary_search(vocabulary.begin(), vocabulary.end(), "lucia fernandez"));
 }
 
 } // namespace

@@ -5,11 +5,11 @@
 namespace kelvarn {
 namespace {
 
-using Names = std::vector<std::string>;
+using Names = std::vector<RosterName>;
 
 TEST(RosterTest, SkipsCommentsAndBlanksAndDropsLaterCaseVariants) {
     EXPECT_EQ(roster::parse("# Section 2\n\nFord, Nadia\nnadia  ford\nOmar Haddad\r\n").names,
-              (Names{"Nadia Ford", "Omar Haddad"}));
+              (Names{{"Nadia Ford", "Ford"}, "Omar Haddad"}));
     EXPECT_EQ(roster::parse("ÉLISE ZORN\n  #not a name\n\t \nélise zorn\nZoë\nZOË").names,
               (Names{"ÉLISE ZORN", "Zoë"}));
     EXPECT_EQ(roster::parse("").names, Names{});
@@ -17,12 +17,13 @@ TEST(RosterTest, SkipsCommentsAndBlanksAndDropsLaterCaseVariants) {
 }
 
 TEST(RosterTest, ReordersSurnameFirstAtTheFirstCommaOnly) {
-    EXPECT_EQ(roster::parse("Ford, Nadia, Jr").names, Names{"Nadia, Jr Ford"});
+    EXPECT_EQ(roster::parse("Ford, Nadia, Jr").names, (Names{{"Nadia, Jr Ford", "Ford"}}));
     EXPECT_EQ(roster::parse("Ford,").names, Names{"Ford,"});
     EXPECT_EQ(roster::parse("Ford,  \t").names, Names{"Ford,"});
     EXPECT_EQ(roster::parse(",Nadia").names, Names{",Nadia"});
-    EXPECT_EQ(roster::parse("  Lopez ,  Anna   Maria  ").names, Names{"Anna Maria Lopez"});
-    EXPECT_EQ(roster::parse("Ford,Nadia\nNadia Ford").names, Names{"Nadia Ford"});
+    EXPECT_EQ(roster::parse("  Lopez ,  Anna   Maria  ").names,
+              (Names{{"Anna Maria Lopez", "Lopez"}}));
+    EXPECT_EQ(roster::parse("Ford,Nadia\nNadia Ford").names, (Names{{"Nadia Ford", "Ford"}}));
 }
 
 TEST(RosterTest, SplitsAtEveryLineEndAndTrimsOnlyBlanks) {

@@ -17,6 +17,9 @@ Session sampleSession() {
     ada.overallNotes = "Good work";
     session.students.push_back(ada);
     session.students.push_back(StudentRecord(Uuid::generate(), "Ben"));
+    StudentRecord lucia(Uuid::generate(), "Lucía Fernández Ruiz");
+    lucia.surname = "Fernández Ruiz";
+    session.students.push_back(lucia);
     session.focus = Focus{ada.id, SectionID::style};
     return session;
 }
