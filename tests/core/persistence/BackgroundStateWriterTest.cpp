@@ -1,0 +1,254 @@
+#include "persistence/BackgroundStateWriter.h"
+
+#include "engine/GradingStore.h"
+#include "persistence/FileIO.h"
+#include "persistence/SavedStateJson.h"
+#include "support/Fixtures.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <charconv>
+#include <csignal>
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <semaphore>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace kelvarn {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// CLOCK_MONOTONIC is shared by parent and child, so times taken in both compare directly.
+long long monotonicMillis() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Counts the saved states that have landed: every write ends by renaming onto session.json.
+class LandedWrites final {
+public:
+    explicit LandedWrites(const fs::path& folder)
+        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        // The kernel merges identical events in a row; the temporary file's creation between
+        // two renames keeps them apart.
+        ::inotify_add_watch(m_fd, folder.c_str(), IN_MOVED_TO | IN_CREATE);
+    }
+    ~LandedWrites() { ::close(m_fd); }
+    LandedWrites(const LandedWrites&) = delete;
+    LandedWrites& operator=(const LandedWrites&) = delete;
+
+    int count() {
+        alignas(inotify_event) char buffer[4096];
+        ssize_t size = 0;
+        while ((size = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (ssize_t at = 0; at < size;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                m_count += (event->mask & IN_MOVED_TO) != 0 && event->len > 0 &&
+                           std::string_view(event->name) == "session.json";
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return m_count;
+    }
+
+private:
+    int m_fd;
+    int m_count = 0;
+};
+
+class BackgroundStateWriterTest : public ::testing::Test {
+protected:
+    fs::path folder() const { return temp.path() / "share" / "Kelvarn"; }
+    std::string savedNotes() const {
+        const auto text = readWholeFile(folder() / "session.json");
+        if (!text) {
+            return "<unreadable>";
+        }
+        const auto saved = decodeSavedState(text.value());
+        return saved ? saved.value().session.students[0].overallNotes : "<undecodable>";
+    }
+    static SavedStateSnapshot withNotes(const std::string& notes) {
+        SavedStateSnapshot snapshot{testing::sessionWithStudents({"Nadia Ford"}), {}};
+        snapshot.session.students.edit(0).overallNotes = notes;
+        return snapshot;
+    }
+    void writeSession(const std::string& overallNotes) const {
+        SavedState state{testing::sessionWithStudents({"Nadia Ford", "Omar Haddad"}), {}};
+        state.session.students.edit(0).overallNotes = overallNotes;
+        fs::create_directories(folder());
+        std::ofstream(folder() / "session.json", std::ios::binary) << encodeSavedState(state);
+    }
+
+    testing::TempFolder temp;
+};
+
+TEST_F(BackgroundStateWriterTest, WhileChangesKeepComingOnlyTheNewestIsWrittenSpacedApart) {
+    BackgroundStateWriter writer(folder());
+    LandedWrites landed(folder());
+    writer.writeState(withNotes("first"));
+    writer.flush();
+    ASSERT_EQ(landed.count(), 1);
+
+    // Handed over well within the spacing that the first write started.
+    writer.writeState(withNotes("second"));
+    writer.writeState(withNotes("third"));
+    writer.writeState(withNotes("fourth"));
+    writer.flush();
+    EXPECT_EQ(landed.count(), 2);
+    EXPECT_EQ(savedNotes(), "fourth");
+
+    // Typing for a while: the n-th write starts no earlier than n spacings after the first.
+    const auto started = std::chrono::steady_clock::now();
+    const int before = landed.count();
+    for (int i = 0; std::chrono::steady_clock::now() - started < 1200ms; ++i) {
+        writer.writeState(withNotes("typed " + std::to_string(i)));
+        std::this_thread::sleep_for(5ms);
+    }
+    const int written = landed.count() - before;
+    const auto spacings = (std::chrono::steady_clock::now() - started) /
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              BackgroundStateWriter::minimumSpacing);
+    EXPECT_LE(written, 1 + spacings);
+    writer.flush();
+    EXPECT_EQ(savedNotes().rfind("typed ", 0), 0u);
+}
+
+TEST_F(BackgroundStateWriterTest, FlushWritesAtOnceAndDestructionWritesWhatIsPending) {
+    {
+        BackgroundStateWriter writer(folder());
+        LandedWrites landed(folder());
+        // Were the spacing waited out, these ten flushes would take at least 4.5 s.
+        const auto started = std::chrono::steady_clock::now();
+        for (int i = 0; i < 10; ++i) {
+            writer.writeState(withNotes(std::to_string(i)));
+            writer.flush();
+            ASSERT_EQ(savedNotes(), std::to_string(i));
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - started,
+                  9 * BackgroundStateWriter::minimumSpacing);
+        EXPECT_EQ(landed.count(), 10);
+
+        writer.writeState(withNotes("pending at the end"));
+    }
+    EXPECT_EQ(savedNotes(), "pending at the end");
+}
+
+// Tests run as root, so the folder is broken rather than made read-only.
+TEST_F(BackgroundStateWriterTest, AFailedWriteReachesTheFeedAndTheCallback) {
+    const std::vector<std::pair<std::string, std::function<void(const fs::path&)>>> breakages = {
+        {"folder removed", [](const fs::path& folder) { fs::remove_all(folder); }},
+        {"folder replaced by a file",
+         [](const fs::path& folder) {
+             fs::remove_all(folder);
+             std::ofstream(folder) << "not a folder";
+         }},
+    };
+    for (const auto& [name, breakFolder] : breakages) {
+        SCOPED_TRACE(name);
+        writeSession("");
+        std::counting_semaphore<> failures(0);
+        GradingStore store(
+            std::make_unique<BackgroundStateWriter>(folder(), [&] { failures.release(); }));
+        const NotesTarget target = OverallNotes{store.session().students[0].id};
+        store.editNotes("saved", target);
+        store.flush();
+        ASSERT_TRUE(store.writeFailures().empty());
+        EXPECT_EQ(savedNotes(), "saved");
+
+        breakFolder(folder());
+        store.editNotes("lost", target);
+        store.flush();
+        ASSERT_EQ(store.writeFailures().size(), 1u);
+        EXPECT_EQ(store.feed().back().kind, FeedItem::Kind::warning);
+        EXPECT_EQ(store.feed().back().text.rfind("Autosave failed: ", 0), 0u)
+            << store.feed().back().text;
+        // The callback runs on the writing thread, possibly just after flush returned.
+        EXPECT_TRUE(failures.try_acquire_for(10s));
+        EXPECT_EQ(store.notes(target), "lost");
+        fs::remove_all(folder());
+    }
+}
+
+// A child types into a notes editor, one edit every 3 ms, each text being the child's time; it is
+// killed at random moments. Whatever the moment, the file must load and hold what the child had
+// shortly before.
+TEST_F(BackgroundStateWriterTest, KilledWhileTypingLeavesARecentLoadableState) {
+    // The spacing plus a write; the slack allows for fsync on a busy shared machine.
+    constexpr long long allowedMs = 600;
+    constexpr long long slackMs = 400;
+    writeSession("0");
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> delayMillis(0, 900);
+    long long previousSavedAt = 0;
+    long long maxStaleness = 0;
+    int lateKills = 0;
+    int lateKillsAfterASpacedWrite = 0;
+    for (int round = 0; round < 120; ++round) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            GradingStore store(std::make_unique<BackgroundStateWriter>(folder()));
+            const NotesTarget target = OverallNotes{store.session().students[0].id};
+            const long long start = monotonicMillis();
+            store.editNotes(std::to_string(start), target);
+            [[maybe_unused]] const auto written = ::write(ready[1], &start, sizeof start);
+            for (;;) {
+                ::usleep(3000);
+                store.editNotes(std::to_string(monotonicMillis()), target);
+            }
+        }
+        ::close(ready[1]);
+        long long start = 0;
+        const bool started = ::read(ready[0], &start, sizeof start) == sizeof start;
+        ::close(ready[0]);
+        ::usleep(static_cast<useconds_t>(delayMillis(random)) * 1000);
+        const long long killedAt = monotonicMillis();
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(started) << "round " << round << ": the child died before typing";
+
+        const auto text = readWholeFile(folder() / "session.json");
+        ASSERT_TRUE(text) << "round " << round << ": " << text.error();
+        const auto saved = decodeSavedState(text.value());
+        ASSERT_TRUE(saved) << "round " << round << ": " << saved.error();
+        ASSERT_EQ(saved.value().session.students.size(), 2u);
+        const std::string& notes = saved.value().session.students[0].overallNotes;
+        long long savedAt = -1;
+        std::from_chars(notes.data(), notes.data() + notes.size(), savedAt);
+        ASSERT_GE(savedAt, previousSavedAt) << "round " << round << ": notes " << notes;
+        previousSavedAt = savedAt;
+
+        // Until its first edit the child had the state it loaded.
+        const long long staleness = killedAt - std::max(savedAt, start);
+        maxStaleness = std::max(maxStaleness, staleness);
+        ASSERT_LE(staleness, allowedMs + slackMs) << "round " << round;
+        // Killed well after the first spacing: a second write should have landed by then.
+        if (killedAt - start >= 700) {
+            ++lateKills;
+            lateKillsAfterASpacedWrite += savedAt >= start + 400;
+        }
+    }
+    RecordProperty("maxStalenessMs", std::to_string(maxStaleness));
+    std::cout << "killed while typing: max staleness " << maxStaleness << " ms, " << lateKills
+              << " kills after 700 ms of which " << lateKillsAfterASpacedWrite
+              << " found a spaced write\n";
+    EXPECT_GT(lateKills, 10);
+    EXPECT_GE(2 * lateKillsAfterASpacedWrite, lateKills)
+        << "writes must keep coming while the typing does";
+}
+
+} // namespace
+} // namespace kelvarn
