@@ -20,8 +20,9 @@ QCoro::Task<int> answerAfter(std::chrono::milliseconds delay) {
 
 TEST(EventLoopTest, AwaitsATaskAndGivesUpOnOneThatTakesTooLong) {
     EXPECT_EQ(testing::await(answerAfter(20ms)), 42);
-    EXPECT_EQ(testing::await(answerAfter(5s), 50ms), std::nullopt) << "a broken test fails fast";
-    EXPECT_FALSE(testing::runUntil([] { return false; }, 30ms));
+    EXPECT_EQ(testing::await(answerAfter(150ms), 20ms), std::nullopt) << "a broken test fails fast";
+    // The abandoned task still finishes safely, its result dropped.
+    EXPECT_FALSE(testing::runUntil([] { return false; }, 300ms));
 }
 
 } // namespace
