@@ -1,5 +1,6 @@
 #include "persistence/Roster.h"
 
+#include "persistence/FileIO.h"
 #include "support/ControlCharacters.h"
 #include "support/Lines.h"
 #include "support/Unicode.h"
@@ -122,6 +123,22 @@ Parsed parse(std::string_view text) {
         }
     }
     return parsed;
+}
+
+Result<Parsed> readFile(const std::filesystem::path& path) {
+    const auto text = readWholeFile(path, maxRosterFileBytes);
+    if (!text) {
+        return Error{"Couldn't read roster: " + text.error()};
+    }
+    Parsed parsed = parse(text.value());
+    if (parsed.names.empty()) {
+        return Error{"That file has no names in it."};
+    }
+    return parsed;
+}
+
+std::string skippedLinesNotice(std::size_t count) {
+    return "Skipped " + std::to_string(count) + " line(s) that don't look like names";
 }
 
 } // namespace kelvarn::roster

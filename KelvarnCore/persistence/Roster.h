@@ -1,8 +1,10 @@
 #pragma once
 
 #include "model/RosterName.h"
+#include "support/Result.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,5 +31,12 @@ struct Parsed {
 // character other than a tab, has no letter, or has more than maxNameCharacters characters or
 // maxNameWords words. Text with a NUL byte is not a roster at all (a binary file) and has no names.
 Parsed parse(std::string_view text);
+
+// A roster file read and parsed. Fails with the texts shown to the user: "Couldn't read roster: "
+// and the reason, or "That file has no names in it."
+Result<Parsed> readFile(const std::filesystem::path& path);
+
+// The feed's word on lines left out, for a count above zero.
+std::string skippedLinesNotice(std::size_t count);
 
 } // namespace kelvarn::roster

@@ -205,20 +205,14 @@ int usageError(std::ostream& err, const std::string& message) {
 }
 
 int loadRoster(GradingStore& store, const std::string& file, std::ostream& err) {
-    const auto text = readWholeFile(file, maxRosterFileBytes);
-    if (!text) {
-        err << "Couldn't read roster: " << text.error() << '\n';
+    const auto parsed = roster::readFile(file);
+    if (!parsed) {
+        err << parsed.error() << '\n';
         return exitFailure;
     }
-    const roster::Parsed parsed = roster::parse(text.value());
-    if (parsed.names.empty()) {
-        err << "That file has no names in it.\n";
-        return exitFailure;
-    }
-    store.loadRoster(parsed.names);
-    if (parsed.skippedLines > 0) {
-        store.log(FeedItem::Kind::warning, "Skipped " + std::to_string(parsed.skippedLines) +
-                                               " line(s) that don't look like names");
+    store.loadRoster(parsed.value().names);
+    if (parsed.value().skippedLines > 0) {
+        store.log(FeedItem::Kind::warning, roster::skippedLinesNotice(parsed.value().skippedLines));
     }
     return 0;
 }

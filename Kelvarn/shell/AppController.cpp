@@ -1,0 +1,173 @@
+#include "AppController.h"
+
+#include "Assign.h"
+#include "persistence/BackgroundStateWriter.h"
+#include "persistence/CSVExporter.h"
+#include "persistence/ExportDate.h"
+#include "persistence/FileIO.h"
+#include "persistence/Roster.h"
+#include "persistence/TextExporter.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QWindow>
+
+namespace kelvarn::app {
+
+namespace {
+
+QStringList toQStringList(const std::vector<std::string>& words) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(words.size()));
+    for (const std::string& word : words) {
+        list.push_back(QString::fromStdString(word));
+    }
+    return list;
+}
+
+// Brings the application to the front, so that its dialogs are not hidden behind another's
+// windows.
+void activate() {
+    if (QWindow* window = QGuiApplication::focusWindow()) {
+        window->requestActivate();
+    }
+}
+
+} // namespace
+
+AppController::AppController(Services services, QObject* parent)
+    : QObject(parent), m_scheduler(services.scheduler), m_dialogs(services.dialogs),
+      m_clock(services.clock) {
+    std::optional<std::string> lockProblem;
+    std::unique_ptr<StoreStorage> storage;
+    if (services.dataFolder) {
+        const std::filesystem::path& folder = *services.dataFolder;
+        (void)createDataFolder(folder);
+        auto lock = DataFolderLock::acquire(folder);
+        if (lock) {
+            m_lock = std::move(lock).value();
+            removeLeftoverTemporaryFiles(folder);
+            // Failures are reported on the writer's thread: the store collects them here.
+            storage = std::make_unique<BackgroundStateWriter>(folder, [this] {
+                QMetaObject::invokeMethod(
+                    this, [this] { m_store->reportWriteFailures(); }, Qt::QueuedConnection);
+            });
+        } else {
+            lockProblem = lock.error();
+        }
+    }
+    m_store = std::make_unique<GradingStore>(std::move(storage), m_clock);
+    if (lockProblem) {
+        // Grading on without files would lose every change when the window closes: say so.
+        m_store->log(FeedItem::Kind::warning,
+                     *lockProblem + ". Nothing done here will be saved: quit and use the other "
+                                    "Kelvarn instead.");
+    }
+    m_storeObject = std::make_unique<StoreObject>(*m_store);
+}
+
+AppController::~AppController() {
+    // The store goes first: its writer finishes what is pending before the lock is let go.
+    m_storeObject.reset();
+    m_store.reset();
+}
+
+void AppController::setCompact(bool compact) {
+    if (assign(m_compact, compact)) {
+        emit compactChanged();
+    }
+    if (onCompactChanged) {
+        onCompactChanged(m_compact);
+    }
+}
+
+void AppController::setShowActivity(bool show) {
+    if (assign(m_showActivity, show)) {
+        emit showActivityChanged();
+    }
+}
+
+void AppController::flash(const QString& text) {
+    if (assign(m_banner, std::optional<QString>(text))) {
+        emit bannerChanged();
+    }
+    m_scheduler.callAfter(bannerDuration, [this, text] {
+        // A newer banner is cleared by its own call.
+        if (m_banner == text) {
+            m_banner.reset();
+            emit bannerChanged();
+        }
+    });
+}
+
+void AppController::openRoster() {
+    activate();
+    const auto path =
+        m_dialogs.chooseFileToOpen(QStringLiteral("Choose a roster (.txt, one student per line)"),
+                                   QStringLiteral("Text files (*.txt *.text);;All files (*)"));
+    if (!path) {
+        return;
+    }
+    const auto parsed = roster::readFile(path->toStdString());
+    if (!parsed) {
+        flash(QString::fromStdString(parsed.error()));
+        return;
+    }
+    m_store->loadRoster(parsed.value().names);
+    if (parsed.value().skippedLines > 0) {
+        m_store->log(FeedItem::Kind::warning,
+                     roster::skippedLinesNotice(parsed.value().skippedLines));
+    }
+    refreshVocabulary();
+}
+
+void AppController::exportCSV() {
+    exportGrades(QStringLiteral("Export grades"), QStringLiteral("CSV files (*.csv)"),
+                 QStringLiteral("Essay_Exam_1_Grades.csv"), csvExporter::csv(m_store->session()));
+}
+
+void AppController::exportText() {
+    exportGrades(
+        QStringLiteral("Export grades as text"), QStringLiteral("Text files (*.txt)"),
+        QStringLiteral("Essay_Exam_1_Grades.txt"),
+        textExporter::text(m_store->session(), m_clock(), exportDate::localeFromEnvironment()));
+}
+
+void AppController::exportGrades(const QString& title, const QString& filter,
+                                 const QString& suggestedName, const std::string& text) {
+    activate();
+    const auto path = m_dialogs.chooseFileToSave(title, filter, suggestedName);
+    if (!path) {
+        return;
+    }
+    // Atomic: a failed export leaves whatever was at the destination as it was.
+    if (const auto written = writeUserFileAtomically(path->toStdString(), text); !written) {
+        flash(QStringLiteral("Export failed: ") + QString::fromStdString(written.error()));
+        return;
+    }
+    flash(QStringLiteral("Exported %1 students → %2")
+              .arg(m_store->session().students.size())
+              .arg(QFileInfo(*path).fileName()));
+}
+
+void AppController::addCorrection(const QString& heard, const QString& replacement) {
+    m_store->addCorrection(Correction(heard.toStdString(), replacement.toStdString()));
+    refreshVocabulary();
+}
+
+void AppController::removeCorrection(const QString& id) {
+    if (const auto uuid = Uuid::parse(id.toStdString())) {
+        m_store->removeCorrection(*uuid);
+    }
+    refreshVocabulary();
+}
+
+void AppController::refreshVocabulary() {
+    emit vocabularyChanged(toQStringList(m_store->recognizerVocabulary()));
+}
+
+void AppController::flush() {
+    m_store->flush();
+}
+
+} // namespace kelvarn::app

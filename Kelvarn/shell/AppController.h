@@ -1,0 +1,97 @@
+#pragma once
+
+#include "FileDialogs.h"
+#include "Scheduler.h"
+#include "StoreObject.h"
+#include "engine/GradingStore.h"
+#include "persistence/DataFolder.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace kelvarn::app {
+
+// Ties the application together: owns the grading store and carries what the menus, the panel's
+// buttons and its shortcuts ask for, and the panel's own state (compact mode, the banner, the
+// activity feed). Main thread only; slow work runs as main-thread tasks.
+class AppController final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool compact READ compact WRITE setCompact NOTIFY compactChanged)
+    Q_PROPERTY(bool tidying READ tidying NOTIFY tidyingChanged)
+    Q_PROPERTY(QString banner READ banner NOTIFY bannerChanged)
+    Q_PROPERTY(bool hasBanner READ hasBanner NOTIFY bannerChanged)
+    Q_PROPERTY(bool showActivity READ showActivity WRITE setShowActivity NOTIFY showActivityChanged)
+    Q_PROPERTY(kelvarn::app::StoreObject* store READ storeObject CONSTANT)
+
+public:
+    static constexpr std::chrono::seconds bannerDuration{6};
+
+    struct Services {
+        // Without a folder nothing is read or written (tests).
+        std::optional<std::filesystem::path> dataFolder;
+        Scheduler& scheduler;
+        FileDialogs& dialogs;
+        Clock clock = systemClock();
+    };
+
+    explicit AppController(Services services, QObject* parent = nullptr);
+    ~AppController() override;
+
+    GradingStore& store() { return *m_store; }
+    StoreObject* storeObject() { return m_storeObject.get(); }
+
+    bool compact() const { return m_compact; }
+    // Every assignment, even of the same value, calls the hook: the panel is resized to match.
+    void setCompact(bool compact);
+    std::function<void(bool)> onCompactChanged;
+
+    bool tidying() const { return m_tidying; }
+    QString banner() const { return m_banner.value_or(QString()); }
+    bool hasBanner() const { return m_banner.has_value(); }
+    bool showActivity() const { return m_showActivity; }
+    void setShowActivity(bool show);
+
+    // Shows a banner for six seconds, unless a newer one replaces it.
+    Q_INVOKABLE void flash(const QString& text);
+    Q_INVOKABLE void openRoster();
+    Q_INVOKABLE void exportCSV();
+    Q_INVOKABLE void exportText();
+    Q_INVOKABLE void addCorrection(const QString& heard, const QString& replacement);
+    Q_INVOKABLE void removeCorrection(const QString& id);
+
+    // Writes every pending change to disk; called when the application quits.
+    void flush();
+
+signals:
+    void compactChanged();
+    void tidyingChanged();
+    void bannerChanged();
+    void showActivityChanged();
+    // The recogniser's hints changed (a roster load, a rule added or removed).
+    void vocabularyChanged(const QStringList& vocabulary);
+
+private:
+    void refreshVocabulary();
+    void exportGrades(const QString& title, const QString& filter, const QString& suggestedName,
+                      const std::string& text);
+
+    Scheduler& m_scheduler;
+    FileDialogs& m_dialogs;
+    Clock m_clock;
+    std::optional<DataFolderLock> m_lock;
+    std::unique_ptr<GradingStore> m_store;
+    std::unique_ptr<StoreObject> m_storeObject;
+
+    bool m_compact = false;
+    bool m_tidying = false;
+    std::optional<QString> m_banner;
+    bool m_showActivity = true;
+};
+
+} // namespace kelvarn::app
