@@ -1,6 +1,10 @@
 #include "LargeClass.h"
 
+#include "persistence/SavedStateJson.h"
+
 #include <array>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace kelvarn::bench {
@@ -47,6 +51,27 @@ void makeOneNoteChanges(GradingStore& store, std::size_t count, TimePoint& now) 
         store.editNotes(store.notes(target) + ".", target);
         now += std::chrono::seconds(5);
     }
+}
+
+std::filesystem::path preparedFolder() {
+    namespace fs = std::filesystem;
+    static const fs::path folder = [] {
+        std::string pattern = (fs::temp_directory_path() / "kelvarn-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        TimePoint now{};
+        GradingStore store(SavedState{largeClass(), {}}, [&] { return now; });
+        makeOneNoteChanges(store, GradingStore::savedUndoEntries, now);
+        SavedState saved{store.session(), {}};
+        for (std::size_t i = 0; i < store.undoStack().size(); ++i) {
+            saved.undo.push_back(store.undoStack()[i]);
+        }
+        std::ofstream(fs::path(pattern) / "session.json", std::ios::binary)
+            << encodeSavedState(saved);
+        return fs::path(pattern);
+    }();
+    return folder;
 }
 
 } // namespace kelvarn::bench

@@ -4,6 +4,7 @@
 #include "model/Session.h"
 
 #include <cstddef>
+#include <filesystem>
 
 namespace kelvarn::bench {
 
@@ -14,5 +15,9 @@ Session largeClass();
 // Appends to one section's notes at a time, five seconds apart on the store's clock (which reads
 // `now`), so each change is an undo entry of its own.
 void makeOneNoteChanges(GradingStore& store, std::size_t count, TimePoint& now);
+
+// A data folder holding the large class with a full saved history of one-note changes, made
+// once per process in a temporary folder.
+std::filesystem::path preparedFolder();
 
 } // namespace kelvarn::bench

@@ -19,34 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A data folder holding the large class with a full saved history of one-note changes.
-fs::path preparedFolder() {
-    static const fs::path folder = [] {
-        std::string pattern = (fs::temp_directory_path() / "kelvarn-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        TimePoint now{};
-        GradingStore store(SavedState{bench::largeClass(), {}}, [&] { return now; });
-        bench::makeOneNoteChanges(store, GradingStore::savedUndoEntries, now);
-        SavedState saved{store.session(), {}};
-        for (std::size_t i = 0; i < store.undoStack().size(); ++i) {
-            saved.undo.push_back(store.undoStack()[i]);
-        }
-        std::FILE* file = std::fopen((fs::path(pattern) / "session.json").c_str(), "wb");
-        const std::string text = encodeSavedState(saved);
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-        return fs::path(pattern);
-    }();
-    return folder;
-}
-
 // One keystroke in a notes editor, including the save to disk that follows it. The argument is
 // the pause between keystrokes in milliseconds: 0 types as fast as the disk allows (the disk's
 // write-back then throttles every save), 150 is brisk typing.
 void BM_EditNotesKeystrokeWithSave(benchmark::State& state) {
-    const fs::path folder = preparedFolder();
+    const fs::path folder = bench::preparedFolder();
     TimePoint now = std::chrono::system_clock::now();
     GradingStore store(folder, [&] { return now; });
     const NotesTarget target = OverallNotes{store.session().students[3].id};
@@ -79,7 +56,7 @@ BENCHMARK(BM_EditNotesKeystrokeWithSave)
 class BackgroundTypist {
 public:
     BackgroundTypist()
-        : m_store(std::make_unique<BackgroundStateWriter>(preparedFolder()),
+        : m_store(std::make_unique<BackgroundStateWriter>(bench::preparedFolder()),
                   [this] { return m_now; }),
           m_target(OverallNotes{m_store.session().students[3].id}),
           m_text(m_store.notes(m_target)) {}
@@ -177,7 +154,8 @@ void BM_TypingTenCharactersASecondBackgroundSave(benchmark::State& state) {
     typist.finish(state);
     // Of one processor, while typing: how much saving in the background costs the machine.
     state.counters["cpuShare"] = (after.cpuSeconds - before.cpuSeconds) / (minutes * 60);
-    const auto fileBytes = static_cast<double>(fs::file_size(preparedFolder() / "session.json"));
+    const auto fileBytes =
+        static_cast<double>(fs::file_size(bench::preparedFolder() / "session.json"));
     state.counters["fileBytes"] = fileBytes;
     state.counters["bytesPerMinute"] = (after.handed - before.handed) / minutes;
     state.counters["storageBytesPerMinute"] = (after.stored - before.stored) / minutes;
@@ -189,7 +167,7 @@ BENCHMARK(BM_TypingTenCharactersASecondBackgroundSave)
 
 // Start-up: reading and decoding that file.
 void BM_LoadSavedState(benchmark::State& state) {
-    const fs::path folder = preparedFolder();
+    const fs::path folder = bench::preparedFolder();
     for (auto _ : state) {
         GradingStore store(folder);
         benchmark::DoNotOptimize(store.undoStack().size());
