@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     }
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
     QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("KelvarnTests"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
