@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace kelvarn::app {
+
+// What the tray menu shows, read afresh each time it opens.
+struct StatusMenuState {
+    bool panelVisible = false;
+    bool listening = false; // the speech engine is running
+    bool compact = false;
+    QString version;
+    QString build;
+};
+
+// The tray menu's entries, in order.
+struct StatusMenuItem {
+    enum class Action {
+        none,
+        togglePanel,
+        toggleListening,
+        toggleCompact,
+        openRoster,
+        exportCSV,
+        exportText,
+        showCorrections,
+        showDataFolder,
+        checkForUpdates,
+        quit,
+    };
+
+    QString title; // empty for a separator
+    Action action = Action::none;
+    bool enabled = true;
+    QString shortcut; // only Quit has one
+
+    bool isSeparator() const { return title.isEmpty(); }
+    friend bool operator==(const StatusMenuItem&, const StatusMenuItem&) = default;
+};
+
+std::vector<StatusMenuItem> statusMenuItems(const StatusMenuState& state);
+
+// The tray icon's four looks.
+enum class StatusIcon { idle, listening, paused, failed };
+
+} // namespace kelvarn::app

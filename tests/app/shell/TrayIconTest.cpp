@@ -1,0 +1,49 @@
+#include "TrayIcon.h"
+#include "support/QtPrinting.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+namespace kelvarn {
+namespace {
+
+using Action = app::StatusMenuItem::Action;
+
+QStringList titles(QMenu& menu) {
+    QStringList out;
+    for (const QAction* action : menu.actions()) {
+        out.push_back(action->isSeparator() ? QStringLiteral("—") : action->text());
+    }
+    return out;
+}
+
+TEST(TrayIconTest, TheMenuIsRebuiltFromTheStateEachTimeItOpens) {
+    app::StatusMenuState state{false, false, false, "1.2", "34"};
+    std::vector<Action> done;
+    app::TrayIcon tray([&] { return state; }, [&](Action action) { done.push_back(action); });
+
+    emit tray.menu().aboutToShow();
+    EXPECT_EQ(titles(tray.menu()),
+              (QStringList{"Show Panel  (Ctrl+Alt+G)", "Start Listening  (Ctrl+Alt+L)",
+                           "Compact View", "—", "Open Roster…", "Export CSV…", "Export Text…",
+                           "Corrections…", "Show Data Folder", "Check for Updates…",
+                           "Version 1.2 (34)", "—", "Quit Kelvarn"}));
+    EXPECT_FALSE(tray.menu().actions().at(10)->isEnabled());
+    EXPECT_EQ(tray.menu().actions().at(12)->shortcut(), QKeySequence("Ctrl+Q"));
+
+    state = {true, true, true, "1.2", "34"};
+    emit tray.menu().aboutToShow();
+    EXPECT_EQ(
+        titles(tray.menu()).mid(0, 3),
+        (QStringList{"Hide Panel  (Ctrl+Alt+G)", "Stop Listening  (Ctrl+Alt+L)", "Full View"}));
+    tray.menu().actions().at(1)->trigger();
+    tray.menu().actions().at(12)->trigger();
+    tray.menu().actions().at(10)->trigger();
+    EXPECT_EQ(done, (std::vector<Action>{Action::toggleListening, Action::quit}))
+        << "the version line does nothing";
+}
+
+} // namespace
+} // namespace kelvarn
