@@ -51,7 +51,11 @@ signals:
     void ended();
 
 private:
-    void drainStandardOutput() { m_outcome.standardOutput += m_process.readAllStandardOutput(); }
+    void drainStandardOutput() {
+        if (QByteArray piece = m_process.readAllStandardOutput(); !piece.isEmpty()) {
+            m_outcome.standardOutput.append(std::move(piece));
+        }
+    }
     void drainStandardError() { m_outcome.standardError += m_process.readAllStandardError(); }
 
     void onFinished(int exitCode, QProcess::ExitStatus status) {

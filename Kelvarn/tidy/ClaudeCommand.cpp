@@ -31,7 +31,7 @@ Result<std::string> claudeReply(const ProcessOutcome& outcome) {
         return Error{outcome.errorText.toStdString()};
     case Ending::exited:
         if (outcome.exitCode == 0) {
-            return utf8OrEmpty(outcome.standardOutput);
+            return utf8OrEmpty(outcome.standardOutput.join());
         }
         break;
     case Ending::crashed:
@@ -40,7 +40,7 @@ Result<std::string> claudeReply(const ProcessOutcome& outcome) {
     }
     std::string detail = utf8OrEmpty(outcome.standardError);
     if (detail.empty()) {
-        detail = utf8OrEmpty(outcome.standardOutput);
+        detail = utf8OrEmpty(outcome.standardOutput.join());
     }
     return Error{"claude exited with " + std::to_string(outcome.exitCode) + ": " + detail};
 }

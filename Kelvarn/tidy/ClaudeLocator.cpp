@@ -64,7 +64,7 @@ QCoro::Task<std::optional<QString>> findClaude(ToolSetting setting) {
         shell.ending == ProcessOutcome::Ending::timedOut) {
         co_return std::nullopt;
     }
-    const QString found = decodedUtf8(shell.standardOutput).trimmed();
+    const QString found = decodedUtf8(shell.standardOutput.join()).trimmed();
     if (found.isEmpty()) {
         co_return std::nullopt;
     }

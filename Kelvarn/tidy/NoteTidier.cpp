@@ -7,6 +7,9 @@
 #include <QCoroFuture>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <functional>
+#include <memory>
+
 namespace kelvarn::tidy {
 
 namespace {
@@ -37,6 +40,11 @@ Result<TidiedNotes> finish(const ProcessOutcome& outcome, const StudentRecord& s
     return readReply(reply.value(), student, sent);
 }
 
+// Work for the thread pool; its result, which may hold megabytes, comes back without a copy.
+template <typename R> QFuture<std::shared_ptr<R>> onThreadPool(std::function<R()> work) {
+    return QtConcurrent::run([work = std::move(work)] { return std::make_shared<R>(work()); });
+}
+
 const Error claudeNotFound{
     "Couldn't find the `claude` CLI. Install Claude Code, or check that `claude` is on your PATH."};
 
@@ -47,17 +55,25 @@ NoteTidier::NoteTidier(Preferences& preferences, ToolSetting setting)
 
 QCoro::Task<Result<TidiedNotes>> NoteTidier::tidy(StudentRecord student) {
     const QString system = systemPrompt(instructions(m_preferences));
-    const Result<Exchange> exchange = co_await QtConcurrent::run(prepare, student);
-    if (!exchange) {
-        co_return Error{exchange.error()};
+    // Futures are named: GCC 12 mishandles temporaries that own memory in a co_await expression.
+    const auto preparing = onThreadPool<Result<Exchange>>([student] { return prepare(student); });
+    const std::shared_ptr<Result<Exchange>> exchange = co_await preparing;
+    if (!*exchange) {
+        co_return Error{exchange->error()};
     }
     const std::optional<QString> claude = co_await findClaude(m_setting);
     if (!claude) {
         co_return claudeNotFound;
     }
-    const ProcessOutcome outcome = co_await runToEnd(
-        claudeRequest(*claude, system, QString::fromStdString(exchange.value().prompt), m_setting));
-    co_return co_await QtConcurrent::run(finish, outcome, student, exchange.value().input);
+    const ProcessRequest request =
+        claudeRequest(*claude, system, QString::fromStdString(exchange->value().prompt), m_setting);
+    const ProcessOutcome outcome = co_await runToEnd(request);
+    const auto finishing =
+        onThreadPool<Result<TidiedNotes>>([outcome, student, sent = exchange->value().input] {
+            return finish(outcome, student, sent);
+        });
+    const std::shared_ptr<Result<TidiedNotes>> tidied = co_await finishing;
+    co_return std::move(*tidied);
 }
 
 } // namespace kelvarn::tidy

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 
 namespace kelvarn::tidy {
@@ -12,7 +13,9 @@ struct ProcessOutcome {
     Ending ending = Ending::exited;
     // The exit status; for a crash, the signal that ended it.
     int exitCode = 0;
-    QByteArray standardOutput;
+    // In the pieces it arrived in: joining megabytes is left to whoever reads them, off the main
+    // thread if need be, instead of regrowing one buffer on it.
+    QByteArrayList standardOutput;
     QByteArray standardError;
     // Why it did not run to its end: the platform's message when it could not be started.
     QString errorText;
