@@ -24,6 +24,7 @@ public:
     void remove(const QString& key);
     // Writes pending changes to the file now (they are written soon anyway).
     void sync();
+    QString fileName() const { return m_settings.fileName(); }
 
 private:
     QSettings m_settings;

@@ -54,19 +54,21 @@ NoteTidier::NoteTidier(Preferences& preferences, ToolSetting setting)
     : m_preferences(preferences), m_setting(std::move(setting)) {}
 
 QCoro::Task<Result<TidiedNotes>> NoteTidier::tidy(StudentRecord student) {
+    // Copied before the first suspension, so the tidy never reaches back into the tidier.
     const QString system = systemPrompt(instructions(m_preferences));
+    const ToolSetting setting = m_setting;
     // Futures are named: GCC 12 mishandles temporaries that own memory in a co_await expression.
     const auto preparing = onThreadPool<Result<Exchange>>([student] { return prepare(student); });
     const std::shared_ptr<Result<Exchange>> exchange = co_await preparing;
     if (!*exchange) {
         co_return Error{exchange->error()};
     }
-    const std::optional<QString> claude = co_await findClaude(m_setting);
+    const std::optional<QString> claude = co_await findClaude(setting);
     if (!claude) {
         co_return claudeNotFound;
     }
     const ProcessRequest request =
-        claudeRequest(*claude, system, QString::fromStdString(exchange->value().prompt), m_setting);
+        claudeRequest(*claude, system, QString::fromStdString(exchange->value().prompt), setting);
     const ProcessOutcome outcome = co_await runToEnd(request);
     const auto finishing =
         onThreadPool<Result<TidiedNotes>>([outcome, student, sent = exchange->value().input] {

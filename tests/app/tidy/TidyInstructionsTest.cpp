@@ -36,6 +36,8 @@ TEST_F(TidyInstructionsTest, SurviveInTheFileAndEndTheSystemPromptWithTheReplyFo
     m_preferences.sync();
     const Preferences reopened(QString::fromStdString((m_folder.path() / "Kelvarn.conf").string()));
     EXPECT_EQ(instructions(reopened), QStringLiteral("Line one\nLine = two; [x]"));
+    EXPECT_TRUE(Preferences().fileName().endsWith(QStringLiteral("/Kelvarn/Kelvarn.conf")))
+        << "the user's own file, only looked at";
 
     EXPECT_EQ(
         systemPrompt(QStringLiteral("Be brief.")),
