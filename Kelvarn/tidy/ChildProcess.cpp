@@ -37,6 +37,10 @@ public:
         }
     }
 
+    // A process still running is killed by QProcess's destructor, which may then report its end;
+    // by that time this object's other members are gone.
+    ~ChildProcess() override { m_process.disconnect(this); }
+
     void start() {
         if (m_hasLimit) {
             m_limit.start();

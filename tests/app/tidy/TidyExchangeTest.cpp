@@ -58,6 +58,10 @@ TEST(TidyExchangeTest, RefusesRepliesWithoutAnObjectOfStringsAndQuotesTheirBegin
         EXPECT_EQ(read.error(), "Couldn't read Claude's reply:\n" + reply);
     }
 
+    const std::string deep =
+        "{\"intro\": " + std::string(100'000, '[') + std::string(100'000, ']') + "}";
+    EXPECT_FALSE(readReply(deep, pat, sent)) << "deeply nested, and not a string";
+
     // 300 user-perceived characters: a letter with a combining accent counts once.
     std::string accented;
     for (int i = 0; i < 400; ++i) {
