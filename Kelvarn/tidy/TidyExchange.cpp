@@ -14,18 +14,21 @@ namespace {
 
 constexpr std::size_t replyExcerptCharacters = 300;
 
-// The first count user-perceived characters of the text.
+// The first count user-perceived characters of the text, as valid UTF-8.
 std::string firstCharacters(std::string_view text, std::size_t count) {
-    // A character is rarely longer than a few code points; cut well past that before counting,
-    // so a reply of megabytes is not converted whole.
-    const std::string_view head = text.substr(0, std::min(text.size(), count * 64));
-    const std::u32string codePoints = unicode::toUtf32(head);
+    // A character is rarely longer than a few code points; cut well past that, between two
+    // sequences, before counting, so a reply of megabytes is not converted whole.
+    std::size_t cut = std::min(text.size(), count * 64);
+    while (cut < text.size() && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    const std::u32string codePoints = unicode::toUtf32(text.substr(0, cut));
     const std::vector<std::uint32_t> ends = unicode::characterEnds(codePoints);
     const std::size_t characters = ends.empty() ? codePoints.size() : ends.size();
-    if (characters <= count) {
-        return std::string(head);
+    std::size_t end = codePoints.size();
+    if (characters > count) {
+        end = ends.empty() ? count : ends[count - 1];
     }
-    const std::size_t end = ends.empty() ? count : ends[count - 1];
     return unicode::toUtf8(std::u32string_view(codePoints).substr(0, end));
 }
 

@@ -58,6 +58,9 @@ TEST(TidyExchangeTest, RefusesRepliesWithoutAnObjectOfStringsAndQuotesTheirBegin
         EXPECT_EQ(read.error(), "Couldn't read Claude's reply:\n" + reply);
     }
 
+    EXPECT_EQ(readReply("\x90 {", pat, sent).error(), "Couldn't read Claude's reply:\n\uFFFD {")
+        << "the message is text even when the reply is not";
+
     const std::string deep =
         "{\"intro\": " + std::string(100'000, '[') + std::string(100'000, ']') + "}";
     EXPECT_FALSE(readReply(deep, pat, sent)) << "deeply nested, and not a string";
