@@ -18,20 +18,5 @@ TEST(ClaudeCommandTest, AnUnsetPathBecomesJustTheInstallFolders) {
     EXPECT_FALSE(request.timeLimit) << "the tool may take as long as it takes";
 }
 
-TEST(ClaudeCommandTest, OnlyACleanExitGivesAReply) {
-    ProcessOutcome outcome;
-    outcome.standardOutput = {"{\"intro\"", ": \"x\"}\n"};
-    EXPECT_EQ(claudeReply(outcome).value(), "{\"intro\": \"x\"}\n") << "pieces joined, untrimmed";
-
-    outcome.ending = ProcessOutcome::Ending::failedToStart;
-    outcome.errorText = QStringLiteral("execve: Permission denied");
-    EXPECT_EQ(claudeReply(outcome).error(), "execve: Permission denied");
-
-    outcome.ending = ProcessOutcome::Ending::crashed;
-    outcome.exitCode = 0;
-    EXPECT_EQ(claudeReply(outcome).error(), "claude exited with 0: {\"intro\": \"x\"}\n")
-        << "a crash is never a reply, whatever its code reads";
-}
-
 } // namespace
 } // namespace kelvarn::tidy
