@@ -63,11 +63,70 @@ double threadCpuMs() {
 struct Figures {
     double totalMs = 0;
     double longestGapMs = 0;
-    double longestGapAtMs = 0; // when it ended, from the start of the tidy
+    double longestGapAtMs = 0; // when it ended, from the start
     double gap99Ms = 0;
     double longestBusyMs = 0; // main-thread CPU time between two ticks
     long ticks = 0;
-    bool ok = false;
+    bool ok = true;
+};
+
+// A timer ticking every millisecond and what it saw: the gaps between ticks and the main
+// thread's own CPU time within each. Ticks for a moment first, so the first tick's latency in
+// a fresh event loop is not counted.
+class StallMeter final {
+public:
+    StallMeter() {
+        m_ticker.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_ticker, &QTimer::timeout, [this] { tick(); });
+        m_ticker.start(1);
+        runFor(50);
+        m_gaps.clear();
+        m_figures = Figures{};
+        m_total.start();
+        m_sinceTick.start();
+        m_lastCpu = threadCpuMs();
+    }
+
+    double elapsedMs() const { return static_cast<double>(m_total.nsecsElapsed()) / 1e6; }
+
+    Figures figures() {
+        std::sort(m_gaps.begin(), m_gaps.end());
+        m_figures.ticks = static_cast<long>(m_gaps.size());
+        if (!m_gaps.empty()) {
+            m_figures.longestGapMs = m_gaps.back();
+            m_figures.gap99Ms = m_gaps[m_gaps.size() * 99 / 100];
+        }
+        return m_figures;
+    }
+
+    static void runFor(qint64 milliseconds) {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        while (elapsed.elapsed() < milliseconds) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+    }
+
+private:
+    void tick() {
+        const double gap = static_cast<double>(m_sinceTick.nsecsElapsed()) / 1e6;
+        m_sinceTick.restart();
+        if (gap > m_figures.longestGapMs) {
+            m_figures.longestGapMs = gap;
+            m_figures.longestGapAtMs = elapsedMs();
+        }
+        m_gaps.push_back(gap);
+        const double cpu = threadCpuMs();
+        m_figures.longestBusyMs = std::max(m_figures.longestBusyMs, cpu - m_lastCpu);
+        m_lastCpu = cpu;
+    }
+
+    QTimer m_ticker;
+    QElapsedTimer m_total;
+    QElapsedTimer m_sinceTick;
+    double m_lastCpu = 0;
+    std::vector<double> m_gaps;
+    Figures m_figures;
 };
 
 Figures measure(Preferences& preferences, double sleepSeconds, qsizetype replyBytes) {
@@ -76,77 +135,31 @@ Figures measure(Preferences& preferences, double sleepSeconds, qsizetype replyBy
     StudentRecord student(Uuid::generate(), "Pat Doe");
     student.sections[SectionID::intro].notes = "pat did um well";
 
-    std::vector<double> gaps;
-    Figures figures;
-    QElapsedTimer total;
-    QElapsedTimer sinceTick;
-    double lastCpu = threadCpuMs();
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const double gap = static_cast<double>(sinceTick.nsecsElapsed()) / 1e6;
-        if (gaps.empty() || gap > *std::max_element(gaps.begin(), gaps.end())) {
-            figures.longestGapAtMs = static_cast<double>(total.nsecsElapsed()) / 1e6;
-        }
-        gaps.push_back(gap);
-        sinceTick.restart();
-        const double cpu = threadCpuMs();
-        figures.longestBusyMs = std::max(figures.longestBusyMs, cpu - lastCpu);
-        lastCpu = cpu;
-    });
-
+    StallMeter meter;
     bool finished = false;
-    total.start();
-    sinceTick.start();
-    ticker.start(1);
+    bool ok = false;
+    double totalMs = 0;
     auto task = tidier.tidy(student).then([&](const Result<tidy::TidiedNotes>& result) {
-        figures.totalMs = static_cast<double>(total.nsecsElapsed()) / 1e6;
-        figures.ok = result.ok() && !result.value().empty() &&
-                     result.value().begin()->second.size() == static_cast<std::size_t>(replyBytes);
+        totalMs = meter.elapsedMs();
+        ok = result.ok() && !result.value().empty() &&
+             result.value().begin()->second.size() == static_cast<std::size_t>(replyBytes);
         finished = true;
     });
     while (!finished) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    ticker.stop();
-
-    std::sort(gaps.begin(), gaps.end());
-    figures.ticks = static_cast<long>(gaps.size());
-    if (!gaps.empty()) {
-        figures.longestGapMs = gaps.back();
-        figures.gap99Ms = gaps[gaps.size() * 99 / 100];
-    }
+    Figures figures = meter.figures();
+    figures.totalMs = totalMs;
+    figures.ok = ok;
     return figures;
 }
 
 // The same ticker with nothing else to do: what the machine's own load costs.
-Figures baseline(int milliseconds) {
-    std::vector<double> gaps;
-    Figures figures;
-    QElapsedTimer total;
-    QElapsedTimer sinceTick;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    double lastCpu = threadCpuMs();
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        gaps.push_back(static_cast<double>(sinceTick.nsecsElapsed()) / 1e6);
-        sinceTick.restart();
-        const double cpu = threadCpuMs();
-        figures.longestBusyMs = std::max(figures.longestBusyMs, cpu - lastCpu);
-        lastCpu = cpu;
-    });
-    total.start();
-    sinceTick.start();
-    ticker.start(1);
-    while (total.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    std::sort(gaps.begin(), gaps.end());
-    figures.ok = true;
-    figures.totalMs = static_cast<double>(total.nsecsElapsed()) / 1e6;
-    figures.ticks = static_cast<long>(gaps.size());
-    figures.longestGapMs = gaps.back();
-    figures.gap99Ms = gaps[gaps.size() * 99 / 100];
+Figures baseline(qint64 milliseconds) {
+    StallMeter meter;
+    StallMeter::runFor(milliseconds);
+    Figures figures = meter.figures();
+    figures.totalMs = meter.elapsedMs();
     return figures;
 }
 
