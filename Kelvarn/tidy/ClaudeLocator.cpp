@@ -5,8 +5,6 @@
 
 #include <QFileInfo>
 
-#include <array>
-
 namespace kelvarn::tidy {
 
 namespace {
@@ -27,14 +25,13 @@ QString loginShell(const QProcessEnvironment& environment) {
 }
 
 // Where installers put the tool.
-std::optional<QString> installedClaude(const QString& home) {
-    const std::array fixed{
-        home + QStringLiteral("/.local/bin/claude"),
-        home + QStringLiteral("/.claude/local/claude"),
-        QStringLiteral("/opt/homebrew/bin/claude"),
-        QStringLiteral("/usr/local/bin/claude"),
-    };
-    for (const QString& path : fixed) {
+std::optional<QString> installedClaude(const ToolSetting& setting) {
+    QStringList candidates{setting.homePath + QStringLiteral("/.local/bin/claude"),
+                           setting.homePath + QStringLiteral("/.claude/local/claude")};
+    for (const QString& folder : setting.systemFolders) {
+        candidates.append(folder + QStringLiteral("/claude"));
+    }
+    for (const QString& path : candidates) {
         if (isExecutableFile(path)) {
             return path;
         }
@@ -55,7 +52,7 @@ ProcessRequest loginShellSearch(const ToolSetting& setting) {
 } // namespace
 
 QCoro::Task<std::optional<QString>> findClaude(ToolSetting setting) {
-    if (std::optional<QString> installed = installedClaude(setting.homePath)) {
+    if (std::optional<QString> installed = installedClaude(setting)) {
         co_return installed;
     }
 

@@ -70,8 +70,11 @@ tidy::ToolSetting FakeClaude::setting() const {
     environment.insert(QStringLiteral("PATH"), QString::fromLatin1(basePath));
     environment.insert(QStringLiteral("HOME"), QString::fromStdString(m_home.path().string()));
     environment.insert(QStringLiteral("SHELL"), QStringLiteral("/bin/sh"));
-    return tidy::ToolSetting{environment, QString::fromStdString(m_home.path().string()),
-                             QString::fromStdString(m_temp.path().string())};
+    tidy::ToolSetting setting{environment, QString::fromStdString(m_home.path().string()),
+                              QString::fromStdString(m_temp.path().string())};
+    // A claude installed on this machine is never run.
+    setting.systemFolders = {QString::fromStdString((m_home.path() / "system").string())};
+    return setting;
 }
 
 void FakeClaude::reply(const QByteArray& standardOutput) {

@@ -19,7 +19,8 @@ public:
     enum class Place { localBin, nowhere };
     explicit FakeClaude(Place place = Place::localBin);
 
-    // What the tidier gets: this home, PATH "/usr/bin:/bin", SHELL /bin/sh, a temporary folder.
+    // What the tidier gets: this home, PATH "/usr/bin:/bin", SHELL /bin/sh, a temporary folder,
+    // and an empty folder in place of the system's install folders.
     tidy::ToolSetting setting() const;
 
     void reply(const QByteArray& standardOutput);

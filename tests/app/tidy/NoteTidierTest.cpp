@@ -106,6 +106,8 @@ TEST_F(NoteTidierTest, FailsWithTheLaunchErrorOrTheMissingToolMessage) {
         << launch.error();
 
     FakeClaude missing(FakeClaude::Place::nowhere);
+    // The login shell's own PATH would find a claude installed on this machine.
+    testing::writeFile(missing.home() / ".profile", "PATH=/nonexistent\n");
     EXPECT_EQ(tidy(patWithNotes(), missing.setting()).error(),
               "Couldn't find the `claude` CLI. Install Claude Code, or check that `claude` is on "
               "your PATH.");
