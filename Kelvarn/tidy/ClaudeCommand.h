@@ -1,0 +1,24 @@
+#pragma once
+
+#include "tidy/ChildProcess.h"
+#include "tidy/ProcessOutcome.h"
+#include "tidy/ToolSetting.h"
+
+#include "support/Result.h"
+
+#include <QString>
+
+#include <string>
+
+namespace kelvarn::tidy {
+
+// One run of the tool: the nine arguments, the temporary folder as working directory, and this
+// environment with the usual install folders added to PATH.
+ProcessRequest claudeRequest(const QString& executable, const QString& systemPrompt,
+                             const QString& prompt, const ToolSetting& setting);
+
+// The tool's standard output when it exited with 0; otherwise why it failed: the platform's
+// launch error, or the exit status with standard error (standard output when that is empty).
+Result<std::string> claudeReply(const ProcessOutcome& outcome);
+
+} // namespace kelvarn::tidy

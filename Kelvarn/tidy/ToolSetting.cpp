@@ -1,0 +1,12 @@
+#include "tidy/ToolSetting.h"
+
+#include <QDir>
+
+namespace kelvarn::tidy {
+
+ToolSetting ToolSetting::ofThisProcess() {
+    return ToolSetting{QProcessEnvironment::systemEnvironment(), QDir::homePath(),
+                       QDir::tempPath()};
+}
+
+} // namespace kelvarn::tidy

@@ -1,0 +1,159 @@
+#include "tidy/NoteTidier.h"
+
+#include "tidy/FakeClaude.h"
+#include "tidy/TidyInstructions.h"
+
+#include "settings/Preferences.h"
+#include "support/EventLoop.h"
+#include "support/TempFolder.h"
+
+#include <QDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace kelvarn::tidy {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::FakeClaude;
+
+class NoteTidierTest : public ::testing::Test {
+protected:
+    StudentRecord patWithNotes() {
+        StudentRecord pat(Uuid::generate(), "Pat Doe");
+        pat.sections[SectionID::intro].notes = "pat doe did well; Doe cites";
+        pat.sections[SectionID::style].notes = "um clear";
+        return pat;
+    }
+
+    Result<TidiedNotes> tidy(const StudentRecord& student, const ToolSetting& setting,
+                             std::chrono::milliseconds timeout = 10s) {
+        NoteTidier tidier(m_preferences, setting);
+        std::optional<Result<TidiedNotes>> result = testing::await(tidier.tidy(student), timeout);
+        if (!result) {
+            return Error{"<the tidy did not finish>"};
+        }
+        return std::move(*result);
+    }
+
+    testing::TempFolder m_folder;
+    Preferences m_preferences{QString::fromStdString((m_folder.path() / "Kelvarn.conf").string())};
+};
+
+TEST_F(NoteTidierTest, SendsTheRedactedNotesAndInstructionsAndReadsBackTheReply) {
+    FakeClaude claude;
+    claude.reply(
+        "Here you go:\n```json\n{\"intro\": \"[STUDENT] did well.\", \"summary\": \"no\"}\n"
+        "```\n");
+    const StudentRecord pat = patWithNotes();
+    const Result<TidiedNotes> tidied = tidy(pat, claude.setting());
+    ASSERT_TRUE(tidied) << tidied.error();
+    EXPECT_EQ(tidied.value(),
+              (TidiedNotes{{SectionNotes{pat.id, SectionID::intro}, "Pat did well."}}));
+    EXPECT_EQ(
+        claude.prompt(),
+        QStringLiteral(R"({"intro":"[STUDENT] did well; [STUDENT] cites","style":"um clear"})"));
+    EXPECT_EQ(claude.systemPrompt(), systemPrompt(defaultInstructions()));
+    EXPECT_EQ(claude.workingDirectory(),
+              QString::fromStdString(std::filesystem::canonical(claude.temp()).string()));
+
+    setInstructions(m_preferences, QStringLiteral("Only fix commas."));
+    ASSERT_TRUE(tidy(pat, claude.setting()));
+    EXPECT_EQ(claude.systemPrompt(), systemPrompt(QStringLiteral("Only fix commas.")));
+}
+
+TEST_F(NoteTidierTest, ReportsWhatWentWrongWithTheToolInItsOwnWords) {
+    FakeClaude claude;
+    const StudentRecord pat = patWithNotes();
+
+    claude.exitWith(3);
+    claude.reply("partial output");
+    claude.writeToStandardError("rate limited\n");
+    EXPECT_EQ(tidy(pat, claude.setting()).error(), "claude exited with 3: rate limited\n");
+
+    claude.writeToStandardError("");
+    EXPECT_EQ(tidy(pat, claude.setting()).error(), "claude exited with 3: partial output");
+
+    claude.writeToStandardError("\xFF\xFE not text");
+    EXPECT_EQ(tidy(pat, claude.setting()).error(), "claude exited with 3: partial output")
+        << "standard error that is not UTF-8 counts as empty";
+
+    claude.exitWith(0);
+    claude.reply("{\"intro\": \"caf\xC3\" }");
+    EXPECT_EQ(tidy(pat, claude.setting()).error(), "Couldn't read Claude's reply:\n")
+        << "a reply that is not UTF-8 counts as empty";
+
+    StudentRecord silent(Uuid::generate(), "Sam");
+    EXPECT_EQ(tidy(silent, claude.setting()).error(), "No notes to tidy.");
+}
+
+TEST_F(NoteTidierTest, AToolKilledBySignalFailsEvenThoughItPrintedAReply) {
+    FakeClaude claude;
+    testing::writeExecutable(claude.home() / ".local/bin/claude",
+                             "#!/bin/sh\necho '{\"intro\": \"x\"}'\nkill -9 $$\n");
+    const Result<TidiedNotes> tidied = tidy(patWithNotes(), claude.setting());
+    ASSERT_FALSE(tidied);
+    EXPECT_EQ(tidied.error(), "claude exited with 9: {\"intro\": \"x\"}\n");
+}
+
+TEST_F(NoteTidierTest, FailsWithTheLaunchErrorOrTheMissingToolMessage) {
+    FakeClaude broken;
+    testing::writeExecutable(broken.home() / ".local/bin/claude", "#!/nonexistent/interpreter\n");
+    const Result<TidiedNotes> launch = tidy(patWithNotes(), broken.setting());
+    ASSERT_FALSE(launch);
+    EXPECT_NE(launch.error().find("No such file or directory"), std::string::npos)
+        << launch.error();
+
+    FakeClaude missing(FakeClaude::Place::nowhere);
+    // The login shell's own PATH would find a claude installed on this machine.
+    testing::writeFile(missing.home() / ".profile", "PATH=/nonexistent\n");
+    EXPECT_EQ(tidy(patWithNotes(), missing.setting()).error(),
+              "Couldn't find the `claude` CLI. Install Claude Code, or check that `claude` is on "
+              "your PATH.");
+}
+
+TEST_F(NoteTidierTest, FindsTheToolThroughTheLoginShellAndGivesUpOnOneThatHangs) {
+    FakeClaude claude(FakeClaude::Place::nowhere);
+    claude.reply("{\"style\": \"Clear.\"}");
+    testing::writeExecutable(claude.home() / "tools/claude", claude.script());
+    testing::writeFile(claude.home() / ".profile",
+                       "PATH=\"$HOME/tools:$PATH\"\necho ignored >&2\n");
+    ToolSetting setting = claude.setting();
+    // Neither bash nor zsh: the login shell is /bin/sh, which reads ~/.profile too.
+    setting.environment.insert(QStringLiteral("SHELL"), QStringLiteral("/usr/bin/false"));
+    const StudentRecord pat = patWithNotes();
+    const Result<TidiedNotes> found = tidy(pat, setting);
+    ASSERT_TRUE(found) << found.error();
+    EXPECT_EQ(found.value().size(), 1u);
+
+    setting.environment.insert(QStringLiteral("SHELL"), QStringLiteral("/bin/bash"));
+    EXPECT_TRUE(tidy(pat, setting)) << "bash reads ~/.profile when there is no ~/.bash_profile";
+
+    testing::writeFile(claude.home() / ".profile", "sleep 30\n");
+    setting.loginShellLimit = 300ms;
+    EXPECT_EQ(tidy(pat, setting, 5s).error(),
+              "Couldn't find the `claude` CLI. Install Claude Code, or check that `claude` is on "
+              "your PATH.");
+}
+
+TEST_F(NoteTidierTest, TheEventLoopKeepsRunningWhileTheToolWorksAndLargeRepliesComeThrough) {
+    FakeClaude claude;
+    const StudentRecord pat = patWithNotes();
+    claude.sleepFirst(0.5);
+    const QByteArray large(20 * 1024 * 1024, 'a');
+    claude.reply("{\"intro\": \"" + large + "\"}");
+
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(5ms);
+    const Result<TidiedNotes> tidied = tidy(pat, claude.setting(), 30s);
+    ASSERT_TRUE(tidied) << tidied.error().substr(0, 200);
+    EXPECT_EQ(tidied.value().at(SectionNotes{pat.id, SectionID::intro}).size(),
+              static_cast<std::size_t>(large.size()));
+    EXPECT_GT(ticks, 20) << "the timer ticked all through the tool's half-second pause";
+}
+
+} // namespace
+} // namespace kelvarn::tidy
