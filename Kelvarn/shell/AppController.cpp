@@ -25,6 +25,17 @@ QStringList toQStringList(const std::vector<std::string>& words) {
     return list;
 }
 
+// Each section's notes in rubric order, then the overall notes: what a tidy may not find changed
+// when it comes back. Levels and the name play no part.
+std::vector<std::string> notesOnly(const StudentRecord& record) {
+    std::vector<std::string> notes;
+    for (const SectionID section : sections::allCases) {
+        notes.push_back(record.grade(section).notes);
+    }
+    notes.push_back(record.overallNotes);
+    return notes;
+}
+
 // Brings the application to the front, so that its dialogs are not hidden behind another's
 // windows.
 void activate() {
@@ -37,7 +48,7 @@ void activate() {
 
 AppController::AppController(Services services, QObject* parent)
     : QObject(parent), m_scheduler(services.scheduler), m_dialogs(services.dialogs),
-      m_clock(services.clock) {
+      m_tidy(std::move(services.tidy)), m_clock(services.clock) {
     std::optional<std::string> lockProblem;
     std::unique_ptr<StoreStorage> storage;
     if (services.dataFolder) {
@@ -160,6 +171,40 @@ void AppController::removeCorrection(const QString& id) {
         m_store->removeCorrection(*uuid);
     }
     refreshVocabulary();
+}
+
+void AppController::tidyFocusedStudent() {
+    const auto snapshot = m_store->session().focusedStudent();
+    if (!snapshot || m_tidying) {
+        return;
+    }
+    setTidying(true);
+    QCoro::connect(m_tidy(*snapshot), this,
+                   [this, snapshot = *snapshot](const Result<tidy::TidiedNotes>& result) {
+                       finishTidy(snapshot, result);
+                   });
+}
+
+void AppController::finishTidy(const StudentRecord& snapshot,
+                               const Result<tidy::TidiedNotes>& result) {
+    if (!result) {
+        flash(QString::fromStdString(result.error()));
+    } else if (const auto current = m_store->student(snapshot.id);
+               current && notesOnly(*current) == notesOnly(snapshot)) {
+        // Checked and applied in one go on the main thread: nothing can change in between.
+        const std::string label = "Tidied notes for " + snapshot.name;
+        m_store->replaceNotes(result.value(), label);
+        flash(QString::fromStdString(label + " — Undo to revert"));
+    } else {
+        flash(QStringLiteral("Notes changed while tidying — try again."));
+    }
+    setTidying(false);
+}
+
+void AppController::setTidying(bool tidying) {
+    if (assign(m_tidying, tidying)) {
+        emit tidyingChanged();
+    }
 }
 
 void AppController::refreshVocabulary() {

@@ -5,6 +5,9 @@
 #include "StoreObject.h"
 #include "engine/GradingStore.h"
 #include "persistence/DataFolder.h"
+#include "tidy/TidyExchange.h"
+
+#include <QCoroTask>
 
 #include <QObject>
 #include <QString>
@@ -32,11 +35,15 @@ class AppController final : public QObject {
 public:
     static constexpr std::chrono::seconds bannerDuration{6};
 
+    // Tidies one student's notes off the main thread (the note tidier, or a fake in tests).
+    using Tidy = std::function<QCoro::Task<Result<tidy::TidiedNotes>>(StudentRecord)>;
+
     struct Services {
         // Without a folder nothing is read or written (tests).
         std::optional<std::filesystem::path> dataFolder;
         Scheduler& scheduler;
         FileDialogs& dialogs;
+        Tidy tidy;
         Clock clock = systemClock();
     };
 
@@ -64,6 +71,9 @@ public:
     Q_INVOKABLE void exportText();
     Q_INVOKABLE void addCorrection(const QString& heard, const QString& replacement);
     Q_INVOKABLE void removeCorrection(const QString& id);
+    // Tidies the focused student's notes, one tidy at a time; the result replaces the notes as
+    // one undoable step only if they did not change meanwhile.
+    Q_INVOKABLE void tidyFocusedStudent();
 
     // Writes every pending change to disk; called when the application quits.
     void flush();
@@ -78,11 +88,14 @@ signals:
 
 private:
     void refreshVocabulary();
+    void setTidying(bool tidying);
+    void finishTidy(const StudentRecord& snapshot, const Result<tidy::TidiedNotes>& result);
     void exportGrades(const QString& title, const QString& filter, const QString& suggestedName,
                       const std::string& text);
 
     Scheduler& m_scheduler;
     FileDialogs& m_dialogs;
+    Tidy m_tidy;
     Clock m_clock;
     std::optional<DataFolderLock> m_lock;
     std::unique_ptr<GradingStore> m_store;

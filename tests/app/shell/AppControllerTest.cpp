@@ -3,7 +3,9 @@
 #include "support/QtPrinting.h"
 #include "support/TempFolder.h"
 
+#include <QCoroTimer>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -51,11 +53,35 @@ public:
     QStringList titles;
 };
 
+// A tidier whose answer the test gives when it likes.
+class FakeTidier {
+public:
+    app::AppController::Tidy tidy() {
+        return [this](StudentRecord student) -> QCoro::Task<Result<tidy::TidiedNotes>> {
+            ++calls;
+            asked = student;
+            answered.start(std::chrono::hours(1)); // until reply() says otherwise
+            co_await answered;
+            co_return answer;
+        };
+    }
+    void reply(Result<tidy::TidiedNotes> result) {
+        answer = std::move(result);
+        answered.start(0);
+    }
+
+    int calls = 0;
+    StudentRecord asked;
+    Result<tidy::TidiedNotes> answer = Error{"unset"};
+    QTimer answered;
+};
+
 class AppControllerTest : public ::testing::Test {
 protected:
+    AppControllerTest() { tidier.answered.setSingleShot(true); }
     std::unique_ptr<app::AppController> make(std::optional<fs::path> folder = std::nullopt) {
         return std::make_unique<app::AppController>(
-            app::AppController::Services{std::move(folder), scheduler, dialogs});
+            app::AppController::Services{std::move(folder), scheduler, dialogs, tidier.tidy()});
     }
     QString file(const std::string& name, const std::string& content) const {
         const fs::path path = temp.path() / name;
@@ -66,6 +92,7 @@ protected:
     testing::TempFolder temp;
     FakeScheduler scheduler;
     FakeDialogs dialogs;
+    FakeTidier tidier;
 };
 
 TEST_F(AppControllerTest, ABannerLastsSixSecondsUnlessANewerOneReplacesIt) {
@@ -164,6 +191,40 @@ TEST_F(AppControllerTest, SavesInTheBackgroundFlushesAtTheEndAndReportsFailures)
         return false;
     };
     EXPECT_TRUE(testing::runUntil(failed, 5s)) << "the writer's failure reaches the feed";
+}
+
+TEST_F(AppControllerTest, ATidyReplacesTheNotesOnlyIfTheyDidNotChangeMeanwhile) {
+    auto controller = make();
+    GradingStore& store = controller->store();
+    store.loadRoster({"Nadia Ford"});
+    controller->tidyFocusedStudent();
+    EXPECT_EQ(tidier.calls, 0) << "nobody focused: nothing happens";
+
+    store.handleTranscript("Nadia Ford evidence. sources are thin");
+    const Uuid nadia = store.session().students[0].id;
+    const NotesTarget evidence = SectionNotes{nadia, SectionID::evidence};
+    controller->tidyFocusedStudent();
+    controller->tidyFocusedStudent();
+    EXPECT_EQ(tidier.calls, 1) << "one tidy at a time";
+    EXPECT_TRUE(controller->tidying());
+    store.setLevel(Level::mostly, nadia, SectionID::evidence); // a level is not a note
+    tidier.reply(tidy::TidiedNotes{{evidence, "Sources are thin."}});
+    ASSERT_TRUE(testing::runUntil([&] { return !controller->tidying(); }));
+    EXPECT_EQ(store.notes(evidence), "Sources are thin.");
+    EXPECT_EQ(controller->banner(), "Tidied notes for Nadia Ford — Undo to revert");
+    EXPECT_EQ(store.lastUndoLabel(), "Tidied notes for Nadia Ford");
+
+    controller->tidyFocusedStudent();
+    store.handleTranscript("Check the dates");
+    tidier.reply(tidy::TidiedNotes{{evidence, "Replaced."}});
+    ASSERT_TRUE(testing::runUntil([&] { return !controller->tidying(); }));
+    EXPECT_EQ(store.notes(evidence), "Sources are thin. Check the dates");
+    EXPECT_EQ(controller->banner(), "Notes changed while tidying — try again.");
+
+    controller->tidyFocusedStudent();
+    tidier.reply(Error{"No notes to tidy."});
+    ASSERT_TRUE(testing::runUntil([&] { return !controller->tidying(); }));
+    EXPECT_EQ(controller->banner(), "No notes to tidy.");
 }
 
 } // namespace
