@@ -29,6 +29,15 @@ void StoreObject::storeChanged(StoreField field) {
     refreshValues();
 }
 
+QStringList StoreObject::feedLines() const {
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(m_store.feed().size()));
+    for (const FeedItem& item : m_store.feed()) {
+        lines.push_back(QString::fromStdString(item.text));
+    }
+    return lines;
+}
+
 void StoreObject::refreshValues() {
     // The question names students and fix depends on the change counter, so these are worked
     // out anew on every notification and announced only when they differ.

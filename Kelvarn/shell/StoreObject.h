@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace kelvarn::app {
 
@@ -18,6 +19,8 @@ class StoreObject final : public QObject {
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY canUndoChanged)
     Q_PROPERTY(QString lastUndoLabel READ lastUndoLabel NOTIFY lastUndoLabelChanged)
     Q_PROPERTY(bool canFixLastUtterance READ canFixLastUtterance NOTIFY canFixLastUtteranceChanged)
+    // The activity feed's texts, oldest first.
+    Q_PROPERTY(QStringList feedLines READ feedLines NOTIFY feedChanged)
 
 public:
     explicit StoreObject(GradingStore& store, QObject* parent = nullptr);
@@ -29,6 +32,7 @@ public:
     bool canUndo() const { return m_canUndo; }
     QString lastUndoLabel() const { return m_lastUndoLabel; }
     bool canFixLastUtterance() const { return m_canFixLastUtterance; }
+    QStringList feedLines() const;
 
     Q_INVOKABLE void undo() { m_store.undo(); }
     Q_INVOKABLE void cancelPending() { m_store.cancelPending(); }

@@ -1,0 +1,72 @@
+// kelvarn: the desktop application. Only wiring: everything it starts lives in the libraries.
+#include "Application.h"
+#include "InstanceChannel.h"
+#include "QtFileDialogs.h"
+#include "QuitSignals.h"
+#include "persistence/DataFolder.h"
+#include "settings/Preferences.h"
+#include "tidy/NoteTidier.h"
+#include "views/TidyPromptWindow.h"
+
+#include <QApplication>
+#include <QQmlEngine>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+bool hasGraphicalSession() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0') ||
+           (platform != nullptr && *platform != '\0');
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace kelvarn;
+    if (!hasGraphicalSession()) {
+        std::cerr << "kelvarn needs a graphical session (no DISPLAY or WAYLAND_DISPLAY is set); "
+                     "kelvarnctl works without one.\n";
+        return 1;
+    }
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Kelvarn"));
+    QCoreApplication::setApplicationName(QStringLiteral("Kelvarn"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KELVARN_VERSION));
+    // The panel and the tray are the way in: closing a window never ends the application.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QStringList arguments = QCoreApplication::arguments();
+    app::InstanceChannel channel(app::InstanceChannel::defaultSocketPath());
+    if (channel.forwardToRunningInstance(arguments)) {
+        return 0;
+    }
+    if (!channel.listen()) {
+        std::cerr << "kelvarn: " << channel.error().toStdString()
+                  << " (a second launch will start a second Kelvarn)\n";
+    }
+
+    app::QuitSignals quitSignals;
+    Preferences preferences;
+    tidy::NoteTidier tidier(preferences, tidy::ToolSetting::ofThisProcess());
+    app::QtScheduler scheduler;
+    app::QtFileDialogs dialogs;
+    app::AppController controller({defaultDataFolder(), scheduler, dialogs,
+                                   [&](StudentRecord student) { return tidier.tidy(student); }});
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &controller,
+                     &app::AppController::flush);
+
+    QQmlEngine engine;
+    views::TidyPromptWindow tidyWindow(engine, preferences);
+    app::Application shell({controller, engine, tidyWindow});
+    shell.launch(app::LaunchArguments::parse(arguments));
+    QObject::connect(&channel, &app::InstanceChannel::argumentsReceived, &shell,
+                     [&](const QStringList& forwarded) {
+                         shell.handle(app::LaunchArguments::parse(forwarded.mid(1)));
+                     });
+    return QApplication::exec();
+}

@@ -1,0 +1,125 @@
+#include "Application.h"
+
+#include "persistence/DataFolder.h"
+#include "persistence/Roster.h"
+#include "views/TidyPromptWindow.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace kelvarn::app {
+
+Application::Application(Parts parts, QObject* parent)
+    : QObject(parent), m_controller(parts.controller), m_tidyWindow(parts.tidyWindow),
+      m_panel(parts.engine) {
+    m_panel.setContent(QUrl(QStringLiteral("qrc:/qt/qml/Kelvarn/PanelPlaceholder.qml")),
+                       &m_controller);
+    m_controller.onCompactChanged = [this](bool compact) { m_panel.setCompact(compact); };
+}
+
+Application::~Application() {
+    m_controller.onCompactChanged = nullptr;
+}
+
+void Application::launch(const LaunchArguments& arguments) {
+    m_panel.show();
+    if (arguments.roster) {
+        // Launched from a script: an unreadable or empty file changes nothing and says nothing.
+        if (const auto parsed = roster::readFile(arguments.roster->toStdString())) {
+            m_controller.store().loadRoster(parsed.value().names);
+        }
+    }
+    if (arguments.openWindow) {
+        openWindow(*arguments.openWindow);
+    }
+    if (arguments.say) {
+        m_controller.store().handleTranscript(arguments.say->toStdString());
+    }
+    m_tray = std::make_unique<TrayIcon>([this] { return menuState(); },
+                                        [this](StatusMenuItem::Action action) { act(action); });
+    m_hotkeys = makeGlobalHotkeys();
+    if (m_hotkeys) {
+        m_hotkeys->start([this](GlobalHotkeys::Key key) {
+            act(key == GlobalHotkeys::Key::togglePanel ? StatusMenuItem::Action::togglePanel
+                                                       : StatusMenuItem::Action::toggleListening);
+        });
+    }
+}
+
+void Application::handle(const LaunchArguments& arguments) {
+    if (arguments.empty()) {
+        m_panel.show();
+        return;
+    }
+    if (arguments.togglePanel) {
+        act(StatusMenuItem::Action::togglePanel);
+    }
+    if (arguments.toggleListening) {
+        act(StatusMenuItem::Action::toggleListening);
+    }
+    if (arguments.roster) {
+        if (const auto parsed = roster::readFile(arguments.roster->toStdString())) {
+            m_controller.store().loadRoster(parsed.value().names);
+        }
+    }
+    if (arguments.openWindow) {
+        openWindow(*arguments.openWindow);
+    }
+    if (arguments.say) {
+        m_controller.store().handleTranscript(arguments.say->toStdString());
+    }
+}
+
+void Application::openWindow(const QString& name) {
+    if (name == QStringLiteral("tidy")) {
+        m_tidyWindow.show();
+    }
+}
+
+void Application::act(StatusMenuItem::Action action) {
+    using Action = StatusMenuItem::Action;
+    switch (action) {
+    case Action::togglePanel:
+        m_panel.toggle();
+        break;
+    case Action::toggleCompact:
+        m_controller.setCompact(!m_controller.compact());
+        break;
+    case Action::openRoster:
+        m_controller.openRoster();
+        break;
+    case Action::exportCSV:
+        m_controller.exportCSV();
+        break;
+    case Action::exportText:
+        m_controller.exportText();
+        break;
+    case Action::showDataFolder:
+        showDataFolder();
+        break;
+    case Action::quit:
+        QCoreApplication::quit();
+        break;
+    case Action::toggleListening:
+    case Action::showCorrections:
+    case Action::checkForUpdates:
+    case Action::none:
+        break;
+    }
+}
+
+StatusMenuState Application::menuState() const {
+    StatusMenuState state;
+    state.panelVisible = m_panel.isVisible();
+    state.compact = m_controller.compact();
+    state.version = QCoreApplication::applicationVersion();
+    return state;
+}
+
+void Application::showDataFolder() const {
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QString::fromStdString(defaultDataFolder().string())));
+}
+
+} // namespace kelvarn::app

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "AppController.h"
+#include "FloatingPanel.h"
+#include "GlobalHotkeys.h"
+#include "LaunchArguments.h"
+#include "StatusMenu.h"
+#include "TrayIcon.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QQmlEngine;
+
+namespace kelvarn::views {
+class TidyPromptWindow;
+}
+
+namespace kelvarn::app {
+
+// The application's outer shell: the floating panel with the panel views, the tray icon and its
+// menu, the global keys, and what launch arguments (or a second launch) ask for. Main thread
+// only; it owns nothing of the grading, which is the controller's.
+class Application final : public QObject {
+    Q_OBJECT
+
+public:
+    struct Parts {
+        AppController& controller;
+        QQmlEngine& engine;
+        views::TidyPromptWindow& tidyWindow;
+    };
+
+    explicit Application(Parts parts, QObject* parent = nullptr);
+    ~Application() override;
+
+    // Shows the panel, then does what the arguments ask, then brings up the tray and the keys.
+    void launch(const LaunchArguments& arguments);
+    // What a second launch asked for; with nothing asked, the panel is shown.
+    void handle(const LaunchArguments& arguments);
+
+    FloatingPanel& panel() { return m_panel; }
+    TrayIcon* tray() { return m_tray.get(); }
+
+private:
+    void act(StatusMenuItem::Action action);
+    StatusMenuState menuState() const;
+    void openWindow(const QString& name);
+    void showDataFolder() const;
+
+    AppController& m_controller;
+    views::TidyPromptWindow& m_tidyWindow;
+    FloatingPanel m_panel;
+    std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<GlobalHotkeys> m_hotkeys;
+};
+
+} // namespace kelvarn::app
