@@ -1,0 +1,102 @@
+// The kelvarn program itself, as a user starts it, on the test's own X server.
+#include "support/EventLoop.h"
+#include "support/TempFolder.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+
+namespace kelvarn {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::string contentOf(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// Each line of an activity log without its time stamp.
+std::vector<std::string> logEntries(const fs::path& log) {
+    std::vector<std::string> entries;
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);) {
+        entries.push_back(line.substr(line.find('\t') + 1));
+    }
+    return entries;
+}
+
+class KelvarnLaunchTest : public ::testing::Test {
+protected:
+    KelvarnLaunchTest() {
+        fs::create_directories(temp.path() / "runtime");
+        fs::permissions(temp.path() / "runtime", fs::perms::owner_all);
+        environment.insert("HOME", QString::fromStdString(temp.path().string()));
+        environment.insert("XDG_DATA_HOME",
+                           QString::fromStdString((temp.path() / "data").string()));
+        environment.insert("XDG_CONFIG_HOME",
+                           QString::fromStdString((temp.path() / "config").string()));
+        environment.insert("XDG_RUNTIME_DIR",
+                           QString::fromStdString((temp.path() / "runtime").string()));
+        std::ofstream(temp.path() / "class.txt") << "Ford, Nadia\nOmar Haddad\n";
+    }
+    fs::path data() const { return temp.path() / "data" / "Kelvarn"; }
+    QString roster() const { return QString::fromStdString((temp.path() / "class.txt").string()); }
+    void start(QProcess& process, const QString& program, const QStringList& arguments) {
+        process.setProcessEnvironment(environment);
+        process.start(program, arguments);
+        ASSERT_TRUE(process.waitForStarted(5000));
+    }
+
+    testing::TempFolder temp;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+};
+
+TEST_F(KelvarnLaunchTest, SayAtLaunchAndFromASecondLaunchThenAnOrderlyEnd) {
+    QProcess first;
+    start(first, KELVARN_BINARY, {"--roster", roster(), "--say", "Nadia Ford intro complete"});
+    ASSERT_TRUE(testing::runUntil(
+        [&] { return contentOf(data() / "session.json").find("complete") != std::string::npos; },
+        20s))
+        << first.readAllStandardError().toStdString();
+
+    QProcess second;
+    start(second, KELVARN_BINARY, {"--say", "Omar Haddad. Strong ending."});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0) << "handed over to the running one";
+    ASSERT_TRUE(testing::runUntil(
+        [&] {
+            return contentOf(data() / "actions.log").find("Strong ending") != std::string::npos;
+        },
+        10s));
+
+    QElapsedTimer stopping;
+    stopping.start();
+    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(5000));
+    EXPECT_LT(stopping.elapsed(), 1500);
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(contentOf(data() / "session.json").find("Strong ending."), std::string::npos)
+        << "the last change is saved";
+
+    // The same words through kelvarnctl give the same feed.
+    const fs::path other = temp.path() / "ctl";
+    QProcess ctl;
+    start(ctl, KELVARNCTL_BINARY,
+          {"--data-dir", QString::fromStdString(other.string()), "roster", roster()});
+    ASSERT_TRUE(ctl.waitForFinished(10000));
+    start(ctl, KELVARNCTL_BINARY,
+          {"--data-dir", QString::fromStdString(other.string()), "say", "Nadia Ford intro complete",
+           "Omar Haddad. Strong ending."});
+    ASSERT_TRUE(ctl.waitForFinished(10000));
+    EXPECT_EQ(logEntries(data() / "actions.log"), logEntries(other / "actions.log"));
+}
+
+} // namespace
+} // namespace kelvarn
