@@ -1,6 +1,7 @@
 #include "Updater.h"
 
 #include "HttpTransfer.h"
+#include "UpdateAddress.h"
 
 #include <utility>
 
@@ -13,8 +14,9 @@ constexpr qint64 kMaxManifestSize = 1024 * 1024;
 
 } // namespace
 
-Updater::Updater(RunningBundle bundle, SystemVersion system, QObject* parent)
-    : QObject(parent), m_bundle(std::move(bundle)), m_system(system) {
+Updater::Updater(RunningBundle bundle, SystemVersion system, Relauncher& relauncher,
+                 QObject* parent)
+    : QObject(parent), m_bundle(std::move(bundle)), m_system(system), m_relauncher(relauncher) {
     m_timer.setInterval(kCheckInterval);
     connect(&m_timer, &QTimer::timeout, this, [this] { check(false); });
 }
@@ -28,10 +30,8 @@ void Updater::setState(UpdateState state) {
 }
 
 QCoro::Task<Result<Manifest>> Updater::fetchManifest() {
-    QUrl folder = *m_bundle.file.updateUrl;
-    folder.setPath(folder.path() + (folder.path().endsWith('/') ? "" : "/"));
     const HttpResult fetched =
-        co_await httpGet(m_network, folder.resolved(QUrl("version.json")), kMaxManifestSize);
+        co_await httpGet(m_network, manifestUrl(*m_bundle.file.updateUrl), kMaxManifestSize);
     switch (fetched.outcome) {
     case HttpResult::Outcome::ok:
         co_return decodeManifest(fetched.body);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Relauncher.h"
 #include "RunningBundle.h"
 #include "SystemVersion.h"
 #include "UpdateState.h"
@@ -23,7 +24,8 @@ class Updater final : public QObject {
 public:
     static constexpr std::chrono::seconds kCheckInterval{21'600};
 
-    Updater(RunningBundle bundle, SystemVersion system, QObject* parent = nullptr);
+    Updater(RunningBundle bundle, SystemVersion system, Relauncher& relauncher,
+            QObject* parent = nullptr);
 
     const UpdateState& state() const { return m_state; }
     // Views set it back to idle to dismiss the banner; an equal value notifies nobody.
@@ -36,6 +38,11 @@ public:
     // (idle) when nothing is newer or when it fails.
     QCoro::Task<> check(bool userInitiated);
 
+    // Acts only when an update is available: downloads and verifies it, swaps it for the
+    // running bundle and relaunches. Never fails to the caller: a failure is the failed state,
+    // and leaves the installed bundle as it was.
+    QCoro::Task<> install();
+
     // One quiet check now, then one every kCheckInterval.
     void startAutomaticChecks();
 
@@ -44,9 +51,14 @@ signals:
 
 private:
     QCoro::Task<Result<Manifest>> fetchManifest();
+    QCoro::Task<Result<void>> installBuild(Manifest manifest);
+    QCoro::Task<Result<void>> download(QUrl url, std::filesystem::path file);
+    QCoro::Task<Result<QByteArray>> downloadSignature(QUrl archive);
+    Result<void> checkUnpackedBundle(const std::filesystem::path& bundle) const;
 
     RunningBundle m_bundle;
     SystemVersion m_system;
+    Relauncher& m_relauncher;
     UpdateState m_state{state::Idle{}};
     QNetworkAccessManager m_network;
     QTimer m_timer{this};

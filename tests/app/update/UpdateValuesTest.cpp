@@ -3,6 +3,7 @@
 #include "Manifest.h"
 #include "RunningBundle.h"
 #include "SystemVersion.h"
+#include "UpdateAddress.h"
 
 #include "support/TempFolder.h"
 
@@ -107,6 +108,21 @@ TEST(BundleFile, ReadsStringsLenientlyAndOnlyHttpUpdateAddresses) {
     }
     EXPECT_EQ(parseBundleFile("[]"), std::nullopt);
     EXPECT_EQ(parseBundleFile("{"), std::nullopt);
+}
+
+TEST(UpdateAddress, RelativeArchivesAreInsideTheFolderAndOnlyWebAddressesCount) {
+    for (const char* folder : {"https://example.org/kelvarn", "https://example.org/kelvarn/"}) {
+        EXPECT_EQ(manifestUrl(QUrl(folder)), QUrl("https://example.org/kelvarn/version.json"));
+        EXPECT_EQ(archiveUrl(QUrl(folder), "Kelvarn-2.zip"),
+                  QUrl("https://example.org/kelvarn/Kelvarn-2.zip"));
+        EXPECT_EQ(archiveUrl(QUrl(folder), "/other/K.zip"),
+                  QUrl("https://example.org/other/K.zip"));
+        EXPECT_EQ(archiveUrl(QUrl(folder), "http://mirror.example/K.zip"),
+                  QUrl("http://mirror.example/K.zip"));
+        for (const char* bad : {"", "file:///etc/passwd", "ftp://example.org/K.zip", "http://[x"}) {
+            EXPECT_EQ(archiveUrl(QUrl(folder), bad), std::nullopt) << bad;
+        }
+    }
 }
 
 TEST(RunningBundle, IsTheFolderAboveTheExecutablesWhenItHoldsABundleFile) {

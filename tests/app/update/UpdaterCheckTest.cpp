@@ -1,5 +1,6 @@
 #include "Updater.h"
 
+#include "FakeRelauncher.h"
 #include "UpdateServer.h"
 
 #include "support/EventLoop.h"
@@ -27,7 +28,7 @@ protected:
         bundle.file.updateUrl = m_server.url(folder);
         bundle.file.version = QStringLiteral("1.0");
         bundle.file.build = build;
-        return std::make_unique<Updater>(bundle, system);
+        return std::make_unique<Updater>(bundle, system, m_relauncher);
     }
 
     void serveManifest(const std::string& json) {
@@ -40,6 +41,7 @@ protected:
                R"(,"url":"Kelvarn-2.zip")" + extra + "}";
     }
 
+    testing::FakeRelauncher m_relauncher;
     testing::TempFolder m_root;
     testing::UpdateServer m_server{m_root.path()};
 };
@@ -104,7 +106,7 @@ TEST_F(UpdaterCheck, AFailedCheckSpeaksOnlyWhenTheUserAsked) {
     // Nobody listening: the network's own description.
     RunningBundle bundle;
     bundle.file.updateUrl = QUrl("http://127.0.0.1:1/updates");
-    Updater unreachable(bundle, kSystem);
+    Updater unreachable(bundle, kSystem, m_relauncher);
     ASSERT_TRUE(await(unreachable.check(true)));
     failed = std::get_if<state::Failed>(&unreachable.state());
     ASSERT_NE(failed, nullptr);
@@ -132,7 +134,7 @@ TEST_F(UpdaterCheck, ACheckDuringAnInstallOrWithoutAnAddressDoesNothing) {
     ASSERT_TRUE(await(checker->check(true)));
     EXPECT_EQ(checker->state(), UpdateState(state::Installing{}));
 
-    Updater nowhere(RunningBundle{}, kSystem);
+    Updater nowhere(RunningBundle{}, kSystem, m_relauncher);
     ASSERT_TRUE(await(nowhere.check(true)));
     EXPECT_EQ(nowhere.state(), UpdateState(state::Idle{}));
     nowhere.startAutomaticChecks();
