@@ -9,6 +9,8 @@
 #include "support/EventLoop.h"
 #include "support/TempFolder.h"
 
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
 #include <sys/fsuid.h>
@@ -267,6 +269,39 @@ TEST_F(UpdaterInstall, InstallActsOnlyOnAnAvailableUpdateAndAFailedRelaunchIsRep
               UpdateState(state::Failed{"Update failed: /bin/sh couldn't be started."}));
     EXPECT_EQ(readBundleFile(m_bundle)->build, 5);
     EXPECT_EQ(installFolder(), std::vector<std::string>{"Kelvarn"});
+}
+
+TEST_F(UpdaterInstall, AnUpdatePublishedWithTheScriptInstallsAsItWasBuilt) {
+    const auto built = m_root.path() / "build" / "Kelvarn";
+    std::filesystem::create_directories(built / "bin");
+    std::filesystem::create_directories(built / "share" / "empty");
+    std::ofstream(built / kBundleFileName) << bundleFile(5);
+    std::ofstream(built / "bin" / "kelvarn") << "#!/bin/sh\necho published\n";
+    std::filesystem::permissions(built / "bin" / "kelvarn", std::filesystem::perms::owner_all);
+    std::ofstream(built / "bin" / "kelvarnctl") << "ctl";
+    std::filesystem::create_symlink("kelvarnctl", built / "bin" / "ctl");
+
+    QProcess publish;
+    publish.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    publish.start("python3", {KELVARN_PUBLISH_SCRIPT, QString::fromStdString(built.string()),
+                              QString::fromStdString(m_updates.string()), "--key",
+                              QString::fromStdString((m_keys / "key.sec").string()), "--notes",
+                              "Faster “fixes”."});
+    ASSERT_TRUE(publish.waitForFinished(20'000));
+    ASSERT_EQ(publish.exitCode(), 0);
+
+    auto updater = availableUpdater();
+    const auto* available = std::get_if<state::Available>(&updater->state());
+    ASSERT_NE(available, nullptr);
+    EXPECT_EQ(available->manifest.version, "2.0");
+    EXPECT_EQ(available->manifest.notes, "Faster “fixes”.");
+    EXPECT_TRUE(available->manifest.minimumSystemVersion.has_value());
+    ASSERT_TRUE(await(updater->install()));
+    EXPECT_EQ(updater->state(), UpdateState(state::Installing{}));
+    EXPECT_EQ(testing::snapshot(m_bundle), testing::snapshot(built));
+    EXPECT_EQ(std::filesystem::status(m_bundle / "bin" / "kelvarn").permissions() &
+                  std::filesystem::perms::owner_exec,
+              std::filesystem::perms::owner_exec);
 }
 
 } // namespace
