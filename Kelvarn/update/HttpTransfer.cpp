@@ -69,7 +69,9 @@ QCoro::Task<HttpResult> httpGet(QNetworkAccessManager& network, QUrl url, qint64
     } else if (reply->error() != QNetworkReply::NoError ||
                (announced.isValid() && lengthComparable && announced.toLongLong() != received)) {
         result.outcome = HttpResult::Outcome::cut;
-        result.error = reply->errorString();
+        result.error = reply->error() != QNetworkReply::NoError
+                           ? reply->errorString()
+                           : QStringLiteral("The connection closed before the whole answer came.");
     } else {
         result.outcome = HttpResult::Outcome::ok;
     }

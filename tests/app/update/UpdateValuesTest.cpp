@@ -4,6 +4,7 @@
 #include "RunningBundle.h"
 #include "SystemVersion.h"
 #include "UpdateAddress.h"
+#include "UpdateTexts.h"
 
 #include "support/TempFolder.h"
 
@@ -123,6 +124,17 @@ TEST(UpdateAddress, RelativeArchivesAreInsideTheFolderAndOnlyWebAddressesCount) 
             EXPECT_EQ(archiveUrl(QUrl(folder), bad), std::nullopt) << bad;
         }
     }
+}
+
+TEST(UpdateTexts, TheBannerShowsWhatTheUserCanActOn) {
+    const Manifest manifest{"2.0", 5, "K.zip", "Notes.", std::nullopt};
+    EXPECT_EQ(bannerText(state::Available{manifest}, "1.0"), "Update available: 2.0");
+    EXPECT_EQ(bannerText(state::UpToDate{}, "1.0"), "You're on the latest version (1.0).");
+    EXPECT_EQ(bannerText(state::Installing{}, "1.0"), "Installing update — the app will restart…");
+    EXPECT_EQ(bannerText(state::Failed{"Download failed."}, "1.0"), "Download failed.");
+    EXPECT_EQ(bannerText(state::Idle{}, "1.0"), std::nullopt);
+    EXPECT_EQ(bannerText(state::Checking{}, "1.0"), std::nullopt);
+    EXPECT_EQ(versionLabel("1.2", 34), "Version 1.2 (34)");
 }
 
 TEST(RunningBundle, IsTheFolderAboveTheExecutablesWhenItHoldsABundleFile) {
