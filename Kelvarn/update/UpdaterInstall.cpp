@@ -1,0 +1,202 @@
+// Updater::install and its steps: the longest road of the updater, kept apart from checking.
+#include "Updater.h"
+
+#include "ArchiveUnpacker.h"
+#include "BundleSwap.h"
+#include "HttpTransfer.h"
+#include "MinisignSignature.h"
+#include "StagingFolder.h"
+#include "UpdateAddress.h"
+
+#include <QFile>
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace kelvarn::update {
+
+namespace {
+
+constexpr qint64 kMaxArchiveSize = qint64{2} * 1024 * 1024 * 1024;
+constexpr qint64 kMaxSignatureSize = 64 * 1024;
+
+std::string quoted(const std::filesystem::path& path) {
+    return "“" + path.string() + "”";
+}
+
+Error updateFailed(const std::string& detail) {
+    return Error{"Update failed: " + detail};
+}
+
+Error badKey() {
+    return Error{"This Kelvarn can't install updates: its update key isn't a minisign public key."};
+}
+
+Error notNewer() {
+    return Error{"The downloaded app isn't a newer Kelvarn."};
+}
+
+Error notWritable(const std::filesystem::path& folder) {
+    return Error{"Kelvarn can't replace itself in " + quoted(folder) +
+                 " because that folder isn't writable. Move Kelvarn to a folder you own, then "
+                 "open it from there and update again."};
+}
+
+Result<void> checkSignature(const QString& key, const QByteArray& signature,
+                            const std::filesystem::path& archive) {
+    switch (checkMinisignSignature(key, signature, archive)) {
+    case SignatureCheck::valid:
+        return {};
+    case SignatureCheck::badKey:
+        return badKey();
+    case SignatureCheck::otherKey:
+        return Error{"The download isn't signed with Kelvarn's update key."};
+    case SignatureCheck::unreadable:
+        return updateFailed("the download couldn't be read.");
+    case SignatureCheck::malformed:
+    case SignatureCheck::invalid:
+        break;
+    }
+    return Error{"The download's signature isn't valid."};
+}
+
+} // namespace
+
+QCoro::Task<> Updater::install() {
+    const auto* available = std::get_if<state::Available>(&m_state);
+    if (available == nullptr || !m_bundle.file.updateUrl) {
+        co_return;
+    }
+    const Manifest manifest = available->manifest;
+    setState(state::Installing{});
+    const Result<void> installed = co_await installBuild(manifest);
+    if (!installed) {
+        setState(state::Failed{QString::fromStdString(installed.error())});
+    }
+}
+
+QCoro::Task<Result<void>> Updater::installBuild(Manifest manifest) {
+    if (!m_bundle.location) {
+        co_return Error{"Not running from an app bundle."};
+    }
+    const std::filesystem::path bundle = *m_bundle.location;
+    const std::filesystem::path parent = bundle.parent_path();
+    // Moving the bundle folder between folders rewrites its "..", so it must be writable too.
+    if (::access(bundle.c_str(), W_OK) != 0) {
+        co_return notWritable(bundle);
+    }
+    if (!m_bundle.file.publicKey) {
+        co_return Error{"This Kelvarn can't install updates: its bundle has no update key "
+                        "(KelvarnUpdatePublicKey)."};
+    }
+    if (!isMinisignPublicKey(*m_bundle.file.publicKey)) {
+        co_return badKey();
+    }
+    const auto url = archiveUrl(*m_bundle.file.updateUrl, manifest.url);
+    if (!url) {
+        co_return updateFailed("the update's address “" + manifest.url.toStdString() +
+                               "” isn't a web address.");
+    }
+    auto created = StagingFolder::createIn(parent);
+    if (!created) {
+        const int reason = errno;
+        if (reason == EACCES || reason == EPERM || reason == EROFS) {
+            co_return notWritable(parent);
+        }
+        co_return updateFailed(std::strerror(reason));
+    }
+    // Removed on every way out of here, the old bundle with it after the swap.
+    StagingFolder staging = std::move(*created);
+
+    const auto archive = staging.path() / "update.zip";
+    if (auto downloaded = co_await download(*url, archive); !downloaded) {
+        co_return downloaded;
+    }
+    const Result<QByteArray> signature = co_await downloadSignature(*url);
+    if (!signature) {
+        co_return Error{signature.error()};
+    }
+    if (auto checked = checkSignature(*m_bundle.file.publicKey, signature.value(), archive);
+        !checked) {
+        co_return checked;
+    }
+
+    const auto unpacked = staging.path() / "unpacked";
+    std::error_code error;
+    std::filesystem::create_directory(unpacked, error);
+    if (error) {
+        co_return updateFailed(error.message());
+    }
+    if (auto done = unpackArchive(archive, unpacked); !done) {
+        co_return done;
+    }
+    const auto newBundle = findUnpackedBundle(unpacked);
+    if (!newBundle) {
+        co_return Error{"The download didn't contain an app."};
+    }
+    if (auto checked = checkUnpackedBundle(*newBundle); !checked) {
+        co_return checked;
+    }
+    if (auto swapped = exchangeFolders(*newBundle, bundle); !swapped) {
+        co_return updateFailed(swapped.error());
+    }
+    staging.remove();
+    if (auto relaunched = m_relauncher.relaunch(bundle); !relaunched) {
+        co_return updateFailed(relaunched.error());
+    }
+    co_return Result<void>{};
+}
+
+Result<void> Updater::checkUnpackedBundle(const std::filesystem::path& bundle) const {
+    const auto file = readBundleFile(bundle);
+    if (!file || file->identifier != m_bundle.file.identifier || !file->build ||
+        *file->build <= currentBuild()) {
+        return notNewer();
+    }
+    return {};
+}
+
+QCoro::Task<Result<void>> Updater::download(QUrl url, std::filesystem::path path) {
+    QFile file(QString::fromStdString(path.string()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        co_return updateFailed(file.errorString().toStdString());
+    }
+    const HttpResult fetched = co_await httpGet(m_network, url, kMaxArchiveSize, &file);
+    file.close();
+    switch (fetched.outcome) {
+    case HttpResult::Outcome::ok:
+        co_return Result<void>{};
+    case HttpResult::Outcome::failed:
+        co_return updateFailed(fetched.error.toStdString());
+    case HttpResult::Outcome::unwritable:
+        co_return updateFailed(file.errorString().toStdString());
+    case HttpResult::Outcome::notOk:
+    case HttpResult::Outcome::cut:
+    case HttpResult::Outcome::tooLarge:
+        break;
+    }
+    co_return Error{"Download failed."};
+}
+
+QCoro::Task<Result<QByteArray>> Updater::downloadSignature(QUrl archive) {
+    QUrl url = archive;
+    url.setPath(archive.path() + ".minisig");
+    const HttpResult fetched = co_await httpGet(m_network, url, kMaxSignatureSize);
+    switch (fetched.outcome) {
+    case HttpResult::Outcome::ok:
+        co_return fetched.body;
+    case HttpResult::Outcome::notOk:
+        co_return Error{"The download has no signature."};
+    case HttpResult::Outcome::failed:
+        co_return updateFailed(fetched.error.toStdString());
+    case HttpResult::Outcome::cut:
+    case HttpResult::Outcome::tooLarge:
+    case HttpResult::Outcome::unwritable:
+        break;
+    }
+    co_return Error{"Download failed."};
+}
+
+} // namespace kelvarn::update

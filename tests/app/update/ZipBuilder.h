@@ -1,0 +1,19 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kelvarn::testing {
+
+// Writes zip archives entry by entry, including the hostile ones no honest tool would make.
+struct ZipEntry {
+    enum class Kind { file, folder, symlink };
+    std::string path;
+    std::string content; // a file's bytes, or a link's target
+    Kind kind = Kind::file;
+};
+
+void writeZip(const std::filesystem::path& archive, const std::vector<ZipEntry>& entries);
+
+} // namespace kelvarn::testing
