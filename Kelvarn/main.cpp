@@ -3,6 +3,10 @@
 #include "InstanceChannel.h"
 #include "QtFileDialogs.h"
 #include "QuitSignals.h"
+#include "RunningBundle.h"
+#include "ShellRelauncher.h"
+#include "SystemVersion.h"
+#include "Updater.h"
 #include "persistence/DataFolder.h"
 #include "settings/Preferences.h"
 #include "tidy/NoteTidier.h"
@@ -55,8 +59,12 @@ int main(int argc, char** argv) {
     tidy::NoteTidier tidier(preferences, tidy::ToolSetting::ofThisProcess());
     app::QtScheduler scheduler;
     app::QtFileDialogs dialogs;
-    app::AppController controller({defaultDataFolder(), scheduler, dialogs,
-                                   [&](StudentRecord student) { return tidier.tidy(student); }});
+    update::ShellRelauncher relauncher([] { QCoreApplication::quit(); });
+    app::AppController controller(
+        {defaultDataFolder(), scheduler, dialogs,
+         [&](StudentRecord student) { return tidier.tidy(student); },
+         std::make_unique<update::Updater>(update::runningBundle(), update::runningSystemVersion(),
+                                           relauncher)});
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &controller,
                      &app::AppController::flush);
 

@@ -48,7 +48,8 @@ void activate() {
 
 AppController::AppController(Services services, QObject* parent)
     : QObject(parent), m_scheduler(services.scheduler), m_dialogs(services.dialogs),
-      m_tidy(std::move(services.tidy)), m_clock(services.clock) {
+      m_tidy(std::move(services.tidy)), m_clock(services.clock),
+      m_updater(std::move(services.updater)) {
     std::optional<std::string> lockProblem;
     std::unique_ptr<StoreStorage> storage;
     if (services.dataFolder) {

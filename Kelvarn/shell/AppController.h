@@ -7,6 +7,8 @@
 #include "persistence/DataFolder.h"
 #include "tidy/TidyExchange.h"
 
+#include "Updater.h"
+
 #include <QCoroTask>
 
 #include <QObject>
@@ -44,6 +46,8 @@ public:
         Scheduler& scheduler;
         FileDialogs& dialogs;
         Tidy tidy;
+        // Absent in tests that do not update.
+        std::unique_ptr<update::Updater> updater;
         Clock clock = systemClock();
     };
 
@@ -52,6 +56,7 @@ public:
 
     GradingStore& store() { return *m_store; }
     StoreObject* storeObject() { return m_storeObject.get(); }
+    update::Updater* updater() { return m_updater.get(); }
 
     bool compact() const { return m_compact; }
     // Every assignment, even of the same value, calls the hook: the panel is resized to match.
@@ -100,6 +105,7 @@ private:
     std::optional<DataFolderLock> m_lock;
     std::unique_ptr<GradingStore> m_store;
     std::unique_ptr<StoreObject> m_storeObject;
+    std::unique_ptr<update::Updater> m_updater;
 
     bool m_compact = false;
     bool m_tidying = false;

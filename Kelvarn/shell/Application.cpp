@@ -36,6 +36,14 @@ void Application::launch(const LaunchArguments& arguments) {
     if (arguments.say) {
         m_controller.store().handleTranscript(arguments.say->toStdString());
     }
+    if (update::Updater* updater = m_controller.updater()) {
+        if (arguments.updateNow) {
+            QCoro::connect(updater->check(true), this,
+                           [updater, this] { QCoro::connect(updater->install(), this, [] {}); });
+        } else {
+            updater->startAutomaticChecks();
+        }
+    }
     m_tray = std::make_unique<TrayIcon>([this] { return menuState(); },
                                         [this](StatusMenuItem::Action action) { act(action); });
     m_hotkeys = makeGlobalHotkeys();
@@ -101,9 +109,14 @@ void Application::act(StatusMenuItem::Action action) {
     case Action::quit:
         QCoreApplication::quit();
         break;
+    case Action::checkForUpdates:
+        if (update::Updater* updater = m_controller.updater()) {
+            m_panel.show(); // where the answer appears
+            QCoro::connect(updater->check(true), this, [] {});
+        }
+        break;
     case Action::toggleListening:
     case Action::showCorrections:
-    case Action::checkForUpdates:
     case Action::none:
         break;
     }
@@ -113,7 +126,12 @@ StatusMenuState Application::menuState() const {
     StatusMenuState state;
     state.panelVisible = m_panel.isVisible();
     state.compact = m_controller.compact();
-    state.version = QCoreApplication::applicationVersion();
+    if (update::Updater* updater = m_controller.updater()) {
+        state.version = updater->currentVersion();
+        state.build = QString::number(updater->currentBuild());
+    } else {
+        state.version = QCoreApplication::applicationVersion();
+    }
     return state;
 }
 

@@ -80,8 +80,8 @@ class AppControllerTest : public ::testing::Test {
 protected:
     AppControllerTest() { tidier.answered.setSingleShot(true); }
     std::unique_ptr<app::AppController> make(std::optional<fs::path> folder = std::nullopt) {
-        return std::make_unique<app::AppController>(
-            app::AppController::Services{std::move(folder), scheduler, dialogs, tidier.tidy()});
+        return std::make_unique<app::AppController>(app::AppController::Services{
+            std::move(folder), scheduler, dialogs, tidier.tidy(), nullptr});
     }
     QString file(const std::string& name, const std::string& content) const {
         const fs::path path = temp.path() / name;
