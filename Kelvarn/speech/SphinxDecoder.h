@@ -1,0 +1,53 @@
+#pragma once
+
+#include "support/Result.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+struct ps_decoder_s;
+struct ngram_model_s;
+
+namespace kelvarn::speech {
+
+struct SphinxSettings {
+    // Holds en-us/ (the acoustic model), cmudict-en-us.dict and en-us.lm.bin.
+    std::filesystem::path modelFolder = "/usr/share/pocketsphinx/model/en-us";
+    // Frames of silence (10 ms each) that end an utterance.
+    int postSpeechFrames = 30;
+
+    bool modelIsInstalled() const;
+};
+
+// One PocketSphinx decoder. Not thread-safe: one thread owns it for its whole life.
+class SphinxDecoder final {
+public:
+    static Result<std::unique_ptr<SphinxDecoder>> create(const SphinxSettings& settings);
+    ~SphinxDecoder();
+    SphinxDecoder(const SphinxDecoder&) = delete;
+    SphinxDecoder& operator=(const SphinxDecoder&) = delete;
+
+    bool startUtterance();
+    bool process(std::span<const std::int16_t> samples);
+    bool inSpeech() const;
+    bool endUtterance();
+    // The best reading so far (lower case words), or "" when there is none.
+    std::string hypothesis() const;
+
+    // Leans the recogniser towards these phrases: a small model of them, interpolated with the
+    // general one. Only between utterances. No phrases means the general model alone.
+    Result<void> useVocabulary(const std::vector<std::string>& hints);
+
+private:
+    SphinxDecoder(ps_decoder_s* decoder, ngram_model_s* general);
+    Result<void> search(ngram_model_s* model);
+
+    ps_decoder_s* m_decoder;
+    ngram_model_s* m_general;
+};
+
+} // namespace kelvarn::speech
