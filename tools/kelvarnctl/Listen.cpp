@@ -1,0 +1,105 @@
+#include "Listen.h"
+
+#include "Kelvarnctl.h"
+#include "speech/PocketSphinxTranscriber.h"
+#include "speech/SpeechEngine.h"
+#include "speech/WavFileSource.h"
+#include "support/ControlCharacters.h"
+
+#include <QCoreApplication>
+#include <QCoroTimer>
+#include <QEventLoop>
+
+#include <memory>
+#include <optional>
+
+namespace kelvarn::ctl {
+
+namespace {
+
+using namespace std::chrono_literals;
+using speech::SpeechEngine;
+using speech::SpeechState;
+
+class FileListener final {
+public:
+    FileListener(GradingStore& store, const ListenOptions& options, std::ostream& err)
+        : m_store(store), m_options(options), m_err(err),
+          m_engine([this] { return source(); },
+                   [] { return speech::PocketSphinxTranscriber::create(); }) {
+        m_engine.setOnFinal(
+            [this](const QString& text) { m_store.handleTranscript(text.toStdString()); });
+        if (m_options.partials) {
+            QObject::connect(&m_engine, &SpeechEngine::partialChanged, [this] {
+                if (!m_engine.partial().isEmpty()) {
+                    m_err << "partial\t" << oneLine(m_engine.partial().toStdString()) << '\n';
+                }
+            });
+        }
+    }
+
+    // Each file is one listening run, stopped at its end so its last utterance is finished.
+    QCoro::Task<int> run() {
+        for (const std::filesystem::path& file : m_options.files) {
+            m_file = file;
+            m_ended = false;
+            co_await m_engine.start(m_store.recognizerVocabulary());
+            while (m_engine.state() == SpeechState::listening() && !m_ended) {
+                co_await QCoro::sleepFor(10ms);
+            }
+            co_await m_engine.stop();
+            if (m_engine.state().kind == SpeechState::Kind::failed) {
+                m_err << m_engine.state().message << '\n';
+                co_return exitFailure;
+            }
+        }
+        co_return 0;
+    }
+
+private:
+    std::unique_ptr<speech::AudioSource> source() {
+        const auto pace = m_options.realTime ? speech::WavFileSource::Pace::realTime
+                                             : speech::WavFileSource::Pace::asFastAsPossible;
+        return std::make_unique<speech::WavFileSource>(m_file, pace, [this] {
+            QMetaObject::invokeMethod(
+                &m_engine, [this] { m_ended = true; }, Qt::QueuedConnection);
+        });
+    }
+
+    GradingStore& m_store;
+    const ListenOptions& m_options;
+    std::ostream& m_err;
+    SpeechEngine m_engine;
+    std::filesystem::path m_file;
+    bool m_ended = false;
+};
+
+} // namespace
+
+int listen(GradingStore& store, const ListenOptions& options, std::ostream& err) {
+    if (options.files.empty()) {
+        err << "Listening to the microphone is not built yet; give WAV files with --file.\n";
+        return exitFailure;
+    }
+    // The engine waits on Qt's event loop; the command line has none of its own.
+    std::optional<QCoreApplication> application;
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "kelvarnctl";
+        static char* argv[] = {name, nullptr};
+        application.emplace(argc, argv);
+    }
+    FileListener listener(store, options, err);
+    std::optional<int> status;
+    QEventLoop loop;
+    auto finished = listener.run().then([&](int result) {
+        status = result;
+        loop.quit();
+    });
+    if (!status) {
+        loop.exec();
+    }
+    return *status;
+}
+
+} // namespace kelvarn::ctl
