@@ -65,8 +65,9 @@ TEST_F(KelvarnctlListenTest, HandsEachHeardUtteranceToTheEngineLikeSay) {
                          "action\t→ Omar Haddad\n"
                          "action\t→ Introduction, Thesis and Roadmap\n"
                          "action\tIntro / Thesis → Complete (17.00/17.00) · Omar Haddad\n");
-    EXPECT_NE(heard.err.find("partial\tomar haddad intro complete\n"), std::string::npos)
-        << heard.err;
+    // Unfinished transcripts vary with timing; each is one line of its own.
+    EXPECT_EQ(heard.err.rfind("partial\t", 0), 0u) << heard.err;
+    EXPECT_NE(heard.err.find("\npartial\tomar haddad"), std::string::npos) << heard.err;
 
     const auto missing = run({"listen", "--file", (temp.path() / "none.wav").string()});
     EXPECT_EQ(missing.status, ctl::exitFailure);

@@ -2,6 +2,7 @@
 
 #include "Kelvarnctl.h"
 #include "speech/PocketSphinxTranscriber.h"
+#include "speech/PulseAudioSource.h"
 #include "speech/SpeechEngine.h"
 #include "speech/WavFileSource.h"
 #include "support/ControlCharacters.h"
@@ -10,6 +11,7 @@
 #include <QCoroTimer>
 #include <QEventLoop>
 
+#include <csignal>
 #include <memory>
 #include <optional>
 
@@ -21,9 +23,31 @@ using namespace std::chrono_literals;
 using speech::SpeechEngine;
 using speech::SpeechState;
 
-class FileListener final {
+volatile std::sig_atomic_t interrupted = 0;
+
+// Ctrl-C ends listening to the microphone cleanly; the previous handlers come back after.
+class InterruptGuard final {
 public:
-    FileListener(GradingStore& store, const ListenOptions& options, std::ostream& err)
+    InterruptGuard() {
+        interrupted = 0;
+        m_int = std::signal(SIGINT, [](int) { interrupted = 1; });
+        m_term = std::signal(SIGTERM, [](int) { interrupted = 1; });
+    }
+    ~InterruptGuard() {
+        std::signal(SIGINT, m_int);
+        std::signal(SIGTERM, m_term);
+    }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    void (*m_int)(int);
+    void (*m_term)(int);
+};
+
+class Listener final {
+public:
+    Listener(GradingStore& store, const ListenOptions& options, std::ostream& err)
         : m_store(store), m_options(options), m_err(err),
           m_engine([this] { return source(); },
                    [] { return speech::PocketSphinxTranscriber::create(); }) {
@@ -39,25 +63,40 @@ public:
     }
 
     // Each file is one listening run, stopped at its end so its last utterance is finished.
-    QCoro::Task<int> run() {
+    QCoro::Task<int> hearFiles() {
         for (const std::filesystem::path& file : m_options.files) {
             m_file = file;
             m_ended = false;
-            co_await m_engine.start(m_store.recognizerVocabulary());
-            while (m_engine.state() == SpeechState::listening() && !m_ended) {
-                co_await QCoro::sleepFor(10ms);
-            }
-            co_await m_engine.stop();
-            if (m_engine.state().kind == SpeechState::Kind::failed) {
-                m_err << m_engine.state().message << '\n';
-                co_return exitFailure;
+            if (const int status = co_await hear(10ms); status != 0) {
+                co_return status;
             }
         }
         co_return 0;
     }
 
+    QCoro::Task<int> hearMicrophone() {
+        const InterruptGuard guard;
+        co_return co_await hear(50ms);
+    }
+
 private:
+    QCoro::Task<int> hear(std::chrono::milliseconds poll) {
+        co_await m_engine.start(m_store.recognizerVocabulary());
+        while (m_engine.state() == SpeechState::listening() && !m_ended && interrupted == 0) {
+            co_await QCoro::sleepFor(poll);
+        }
+        co_await m_engine.stop();
+        if (m_engine.state().kind == SpeechState::Kind::failed) {
+            m_err << m_engine.state().message << '\n';
+            co_return exitFailure;
+        }
+        co_return 0;
+    }
+
     std::unique_ptr<speech::AudioSource> source() {
+        if (m_options.files.empty()) {
+            return std::make_unique<speech::PulseAudioSource>();
+        }
         const auto pace = m_options.realTime ? speech::WavFileSource::Pace::realTime
                                              : speech::WavFileSource::Pace::asFastAsPossible;
         return std::make_unique<speech::WavFileSource>(m_file, pace, [this] {
@@ -77,10 +116,6 @@ private:
 } // namespace
 
 int listen(GradingStore& store, const ListenOptions& options, std::ostream& err) {
-    if (options.files.empty()) {
-        err << "Listening to the microphone is not built yet; give WAV files with --file.\n";
-        return exitFailure;
-    }
     // The engine waits on Qt's event loop; the command line has none of its own.
     std::optional<QCoreApplication> application;
     if (QCoreApplication::instance() == nullptr) {
@@ -89,10 +124,11 @@ int listen(GradingStore& store, const ListenOptions& options, std::ostream& err)
         static char* argv[] = {name, nullptr};
         application.emplace(argc, argv);
     }
-    FileListener listener(store, options, err);
+    Listener listener(store, options, err);
     std::optional<int> status;
     QEventLoop loop;
-    auto finished = listener.run().then([&](int result) {
+    auto hearing = options.files.empty() ? listener.hearMicrophone() : listener.hearFiles();
+    auto finished = std::move(hearing).then([&](int result) {
         status = result;
         loop.quit();
     });
