@@ -15,8 +15,11 @@ std::unique_ptr<FormatConverter> FormatConverter::create(const AudioFormat& from
         !(from.sampleRate > 0) || !(to.sampleRate > 0)) {
         return nullptr;
     }
-    const soxr_io_spec_t io = soxr_io_spec(
+    soxr_io_spec_t io = soxr_io_spec(
         SOXR_FLOAT32_I, to.sampleType == SampleType::int16 ? SOXR_INT16_I : SOXR_FLOAT32_I);
+    // Dither turns digital silence into faint noise, which the recogniser's voice detector
+    // takes for speech; it then hears the next real words worse.
+    io.flags |= SOXR_NO_DITHER;
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     soxr_error_t error = nullptr;
     soxr_t resampler =

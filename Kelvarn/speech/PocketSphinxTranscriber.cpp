@@ -2,6 +2,8 @@
 
 #include <QCoroSignal>
 
+#include <utility>
+
 namespace kelvarn::speech {
 
 namespace {
@@ -159,10 +161,12 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
         breakDown();
         return;
     }
+    // Speech was detected in the open utterance, and is being detected now.
+    bool heard = false;
     bool speaking = false;
     std::string partial;
     while (!quitting()) {
-        if (!speaking) {
+        if (!heard) {
             applyVocabulary(decoder);
         }
         std::optional<AudioBuffer> buffer = input.pop(pollInterval);
@@ -180,29 +184,35 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
             breakDown();
             return;
         }
-        const bool inSpeech = decoder.inSpeech();
-        if (inSpeech) {
-            speaking = true;
+        const bool wasSpeaking = std::exchange(speaking, decoder.inSpeech());
+        if (speaking) {
+            heard = true;
             if (std::string hypothesis = decoder.hypothesis(); hypothesis != partial) {
                 partial = hypothesis;
                 emitResult(std::move(hypothesis), false);
             }
-        } else if (speaking) {
-            if (!decoder.endUtterance()) {
-                breakDown();
-                return;
-            }
-            emitResult(decoder.hypothesis(), true);
-            speaking = false;
-            partial.clear();
-            if (!decoder.startUtterance()) {
-                breakDown();
-                return;
-            }
+            continue;
+        }
+        // A stretch of noise the detector took for speech, with no words in it, does not end
+        // the utterance: ending it would teach the recogniser's normalisation that noise, and
+        // the next real words would be heard worse.
+        if (!wasSpeaking || decoder.hypothesis().empty()) {
+            continue;
+        }
+        if (!decoder.endUtterance()) {
+            breakDown();
+            return;
+        }
+        emitResult(decoder.hypothesis(), true);
+        heard = false;
+        partial.clear();
+        if (!decoder.startUtterance()) {
+            breakDown();
+            return;
         }
     }
     const bool ended = decoder.endUtterance();
-    if (speaking && ended && !quitting()) {
+    if (heard && ended && !quitting()) {
         emitResult(decoder.hypothesis(), true);
     }
 }

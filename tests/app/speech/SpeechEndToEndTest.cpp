@@ -1,6 +1,7 @@
 #include "engine/GradingStore.h"
 #include "speech/PocketSphinxTranscriber.h"
 #include "speech/SpeechEngine.h"
+#include "speech/WavFile.h"
 #include "speech/WavFileSource.h"
 #include "support/EventLoop.h"
 #include "support/StoreHarness.h"
@@ -12,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
+#include <random>
 
 namespace kelvarn::speech {
 namespace {
@@ -43,6 +46,34 @@ protected:
                                QString::fromStdString(path)});
         EXPECT_TRUE(espeak.waitForFinished(20000));
         EXPECT_EQ(espeak.exitCode(), 0);
+        return path;
+    }
+
+    // The same file after `seconds` of noise a single step of 16-bit samples loud, as from a
+    // quiet microphone.
+    std::filesystem::path afterFaintNoise(const std::filesystem::path& wav, double seconds) {
+        const auto speech = wavFile::read(wav);
+        EXPECT_TRUE(speech);
+        const AudioFormat format = speech.value().format;
+        std::mt19937 random(7);
+        std::uniform_int_distribution<int> step(-1, 1);
+        std::vector<std::int16_t> samples;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(seconds * format.sampleRate); ++i) {
+            samples.push_back(static_cast<std::int16_t>(step(random)));
+        }
+        for (const float sample : *speech.value().floats()) {
+            samples.push_back(static_cast<std::int16_t>(sample * 32767.0f));
+        }
+        const auto path = wav.parent_path() / ("noisy-" + wav.filename().string());
+        const auto u32 = [](std::uint32_t v) {
+            return std::string(reinterpret_cast<char*>(&v), 4);
+        };
+        const auto rate = static_cast<std::uint32_t>(format.sampleRate);
+        const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
+        std::ofstream out(path, std::ios::binary);
+        out << "RIFF" << u32(36 + bytes) << "WAVEfmt " << u32(16) << u32(0x00010001) << u32(rate)
+            << u32(rate * 2) << u32(0x00100002) << "data" << u32(bytes);
+        out.write(reinterpret_cast<const char*>(samples.data()), bytes);
         return path;
     }
 
@@ -86,6 +117,12 @@ TEST_F(SpeechEndToEndTest, SpokenCommandsAndANoteReachTheStore) {
     EXPECT_NE(harness.record(2).overallNotes.find("thesis"), std::string::npos)
         << "the note is filed for the focused student, not run as a command";
     EXPECT_TRUE(engine.partial().isEmpty());
+}
+
+// A detector that mistakes a quiet start for speech must not spoil the words that follow.
+TEST_F(SpeechEndToEndTest, FaintNoiseBeforeTheWordsDoesNotSpoilThem) {
+    listenTo(afterFaintNoise(speak("omar haddad intro complete"), 2.5));
+    EXPECT_EQ(heard, std::vector<std::string>{"omar haddad intro complete"});
 }
 
 } // namespace
