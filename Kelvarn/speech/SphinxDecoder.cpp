@@ -1,13 +1,17 @@
 #include "SphinxDecoder.h"
 
+#include "Pronunciation.h"
 #include "VocabularyModel.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/ckd_alloc.h>
 #include <sphinxbase/err.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <mutex>
+#include <set>
 
 namespace kelvarn::speech {
 
@@ -79,12 +83,16 @@ SphinxDecoder::~SphinxDecoder() {
     ngram_model_free(m_general);
 }
 
-// Takes over the reference to the model. The old search goes first: changing the decoder
-// under an active search can crash it.
-Result<void> SphinxDecoder::search(ngram_model_s* model) {
+// Takes over the reference to the model. The old search goes first: adding words under an
+// active search can crash the decoder. Only the last word rebuilds the search structures.
+Result<void> SphinxDecoder::search(ngram_model_s* model, const std::vector<Entry>& entries) {
     static constexpr const char* name = "kelvarn";
     if (const char* current = ps_get_search(m_decoder); current != nullptr) {
         ps_unset_search(m_decoder, current);
+    }
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        ps_add_word(m_decoder, entries[i].word.c_str(), entries[i].phones.c_str(),
+                    i + 1 == entries.size() ? TRUE : FALSE);
     }
     const int set = ps_set_lm(m_decoder, name, model);
     ngram_model_free(model);
@@ -102,24 +110,32 @@ Result<void> SphinxDecoder::useVocabulary(const std::vector<std::string>& hints)
     if (sentences.empty()) {
         return search(ngram_model_retain(m_general));
     }
+    ngram_model_t* mixed = mixedModel(sentences);
+    if (mixed == nullptr) {
+        return Error{"The vocabulary model could not be built."};
+    }
+    return search(mixed, newEntries(sentences));
+}
+
+ngram_model_s* SphinxDecoder::mixedModel(const std::vector<std::vector<std::string>>& sentences) {
     // The library reads models from files only.
     std::error_code noTemp;
     std::string pattern =
         (std::filesystem::temp_directory_path(noTemp) / "kelvarn-vocabulary-XXXXXX").string();
-    char* path = pattern.data();
-    const int fd = mkstemp(path);
+    const int fd = mkstemp(pattern.data());
     if (fd < 0) {
-        return Error{"No room for the vocabulary model."};
+        return nullptr;
     }
     const std::string arpa = vocabularyModel::trigramArpa(sentences);
     const bool written = write(fd, arpa.data(), arpa.size()) == static_cast<ssize_t>(arpa.size());
     close(fd);
-    ngram_model_t* vocabulary = written ? ngram_model_read(ps_get_config(m_decoder), path,
-                                                           NGRAM_ARPA, ps_get_logmath(m_decoder))
-                                        : nullptr;
-    unlink(path);
+    ngram_model_t* vocabulary = written
+                                    ? ngram_model_read(ps_get_config(m_decoder), pattern.c_str(),
+                                                       NGRAM_ARPA, ps_get_logmath(m_decoder))
+                                    : nullptr;
+    unlink(pattern.c_str());
     if (vocabulary == nullptr) {
-        return Error{"The vocabulary model could not be built."};
+        return nullptr;
     }
     std::array<ngram_model_t*, 2> models{ngram_model_retain(m_general), vocabulary};
     std::array<char*, 2> names{const_cast<char*>("general"), const_cast<char*>("vocabulary")};
@@ -129,9 +145,50 @@ Result<void> SphinxDecoder::useVocabulary(const std::vector<std::string>& hints)
     if (mixed == nullptr) {
         ngram_model_free(models[0]);
         ngram_model_free(models[1]);
-        return Error{"The vocabulary model could not be mixed in."};
     }
-    return search(mixed);
+    return mixed;
+}
+
+// Every pronunciation the dictionary has for the word: word, word(2), word(3)...
+std::vector<std::string> SphinxDecoder::knownPronunciations(const std::string& word) const {
+    std::vector<std::string> known;
+    for (int variant = 1;; ++variant) {
+        const std::string key = variant == 1 ? word : word + "(" + std::to_string(variant) + ")";
+        char* phones = ps_lookup_word(m_decoder, key.c_str());
+        if (phones == nullptr) {
+            return known;
+        }
+        known.emplace_back(phones);
+        ckd_free(phones);
+    }
+}
+
+// Words the dictionary lacks get espeak-ng's reading; known words get its readings as
+// alternatives where they differ, which helps with names read in an unexpected way.
+std::vector<SphinxDecoder::Entry>
+SphinxDecoder::newEntries(const std::vector<std::vector<std::string>>& sentences) {
+    std::set<std::string> words;
+    for (const auto& sentence : sentences) {
+        words.insert(sentence.begin(), sentence.end());
+    }
+    std::vector<Entry> entries;
+    for (const std::string& word : words) {
+        auto spoken = m_spoken.find(word);
+        if (spoken == m_spoken.end()) {
+            spoken = m_spoken.emplace(word, pronunciation::spoken(word)).first;
+        }
+        std::vector<std::string> known = knownPronunciations(word);
+        for (const std::string& phones : spoken->second) {
+            if (std::ranges::find(known, phones) != known.end()) {
+                continue;
+            }
+            known.push_back(phones);
+            const std::string key =
+                known.size() == 1 ? word : word + "(" + std::to_string(known.size()) + ")";
+            entries.push_back({key, phones});
+        }
+    }
+    return entries;
 }
 
 bool SphinxDecoder::startUtterance() {

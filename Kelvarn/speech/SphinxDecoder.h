@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -43,11 +44,21 @@ public:
     Result<void> useVocabulary(const std::vector<std::string>& hints);
 
 private:
+    struct Entry {
+        std::string word;
+        std::string phones;
+    };
+
     SphinxDecoder(ps_decoder_s* decoder, ngram_model_s* general);
-    Result<void> search(ngram_model_s* model);
+    ngram_model_s* mixedModel(const std::vector<std::vector<std::string>>& sentences);
+    std::vector<Entry> newEntries(const std::vector<std::vector<std::string>>& sentences);
+    std::vector<std::string> knownPronunciations(const std::string& word) const;
+    Result<void> search(ngram_model_s* model, const std::vector<Entry>& entries = {});
 
     ps_decoder_s* m_decoder;
     ngram_model_s* m_general;
+    // espeak-ng's readings by word, so a rebuild asks only about new words.
+    std::map<std::string, std::vector<std::string>> m_spoken;
 };
 
 } // namespace kelvarn::speech

@@ -1,4 +1,5 @@
 #include "speech/WavFile.h"
+#include "speech/Pronunciation.h"
 #include "speech/VocabularyModel.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,22 @@ TEST(VocabularyModelTest, ModelsEachHintAsASentenceOfRecogniserWords) {
     EXPECT_NE(arpa.find("-0.6021 next </s>\n"), std::string::npos) << arpa;
     EXPECT_NE(arpa.find("-99.0000 <s> "), std::string::npos) << "sentence start is never predicted";
     EXPECT_EQ(arpa.find(','), std::string::npos) << "numbers with a full stop in every locale";
+}
+
+TEST(PronunciationTest, ReadsIpaAsTheRecognisersPhones) {
+    using pronunciation::sphinxPhones;
+    EXPECT_EQ(sphinxPhones("hˈædæd"), "HH AE D AE D");
+    EXPECT_EQ(sphinxPhones("fˈoːɹd"), "F AO R D") << "long o before r";
+    EXPECT_EQ(sphinxPhones("zˈəʊi"), "Z OW IY") << "two symbols for one vowel";
+    EXPECT_EQ(sphinxPhones("kəŋklˈuːʒən"), "K AH NG K L UW ZH AH N");
+    EXPECT_EQ(sphinxPhones("tʃˈɑːɹlz"), "CH AA R L Z");
+    EXPECT_EQ(sphinxPhones("ˈˌː"), std::nullopt) << "marks alone are no word";
+    EXPECT_EQ(sphinxPhones("bɣ"), std::nullopt) << "a sound without an equivalent";
+
+    const auto haddad = pronunciation::spoken("haddad");
+    ASSERT_FALSE(haddad.empty()) << "espeak-ng reads any spelling";
+    EXPECT_EQ(haddad.front(), "HH AE D AE D");
+    EXPECT_LE(haddad.size(), 2u);
 }
 
 } // namespace
