@@ -87,8 +87,10 @@ SphinxDecoder::~SphinxDecoder() {
 // active search can crash the decoder. Only the last word rebuilds the search structures.
 Result<void> SphinxDecoder::search(ngram_model_s* model, const std::vector<Entry>& entries) {
     static constexpr const char* name = "kelvarn";
-    if (const char* current = ps_get_search(m_decoder); current != nullptr) {
-        ps_unset_search(m_decoder, current);
+    // Asking the library for the current search leaks when there is none.
+    if (m_searching) {
+        ps_unset_search(m_decoder, name);
+        m_searching = false;
     }
     for (std::size_t i = 0; i < entries.size(); ++i) {
         ps_add_word(m_decoder, entries[i].word.c_str(), entries[i].phones.c_str(),
@@ -97,10 +99,11 @@ Result<void> SphinxDecoder::search(ngram_model_s* model, const std::vector<Entry
     const int set = ps_set_lm(m_decoder, name, model);
     ngram_model_free(model);
     if (set >= 0 && ps_set_search(m_decoder, name) >= 0) {
+        m_searching = true;
         return {};
     }
     if (model != m_general && ps_set_lm(m_decoder, name, m_general) >= 0) {
-        ps_set_search(m_decoder, name);
+        m_searching = ps_set_search(m_decoder, name) >= 0;
     }
     return Error{"The speech recogniser refused its language model."};
 }
@@ -137,15 +140,13 @@ ngram_model_s* SphinxDecoder::mixedModel(const std::vector<std::vector<std::stri
     if (vocabulary == nullptr) {
         return nullptr;
     }
-    std::array<ngram_model_t*, 2> models{ngram_model_retain(m_general), vocabulary};
+    // The set takes references of its own.
+    std::array<ngram_model_t*, 2> models{m_general, vocabulary};
     std::array<char*, 2> names{const_cast<char*>("general"), const_cast<char*>("vocabulary")};
     const std::array<float32, 2> weights{0.5f, 0.5f};
     ngram_model_t* mixed = ngram_model_set_init(ps_get_config(m_decoder), models.data(),
                                                 names.data(), weights.data(), 2);
-    if (mixed == nullptr) {
-        ngram_model_free(models[0]);
-        ngram_model_free(models[1]);
-    }
+    ngram_model_free(vocabulary);
     return mixed;
 }
 

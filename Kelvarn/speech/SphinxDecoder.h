@@ -57,6 +57,7 @@ private:
 
     ps_decoder_s* m_decoder;
     ngram_model_s* m_general;
+    bool m_searching = false;
     // espeak-ng's readings by word, so a rebuild asks only about new words.
     std::map<std::string, std::vector<std::string>> m_spoken;
 };

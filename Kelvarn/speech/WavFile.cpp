@@ -60,7 +60,9 @@ std::vector<float> samplesOf(const Layout& layout, std::string_view data) {
         }
     } else {
         samples.resize(data.size() / 4);
-        std::memcpy(samples.data(), data.data(), samples.size() * sizeof(float));
+        if (!samples.empty()) {
+            std::memcpy(samples.data(), data.data(), samples.size() * sizeof(float));
+        }
     }
     return samples;
 }
