@@ -2,6 +2,7 @@
 
 #include <QCoroSignal>
 
+#include <algorithm>
 #include <utility>
 
 namespace kelvarn::speech {
@@ -35,6 +36,11 @@ PocketSphinxTranscriber::~PocketSphinxTranscriber() {
     if (m_thread.joinable()) {
         m_thread.join();
     }
+}
+
+void PocketSphinxTranscriber::preferReadings(ReadingTest expected) {
+    const std::lock_guard lock(m_mutex);
+    m_expected = std::move(expected);
 }
 
 // The model comes with the system's package; there is nothing to download.
@@ -157,6 +163,10 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
     };
     const auto breakDown = [this] { post([this] { Q_EMIT failed(brokenMessage); }); };
 
+    const ReadingTest expected = [this] {
+        const std::lock_guard lock(m_mutex);
+        return m_expected;
+    }();
     if (!decoder.startUtterance()) {
         breakDown();
         return;
@@ -203,7 +213,7 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
             breakDown();
             return;
         }
-        emitResult(decoder.hypothesis(), true);
+        emitResult(finalReading(decoder, expected), true);
         heard = false;
         partial.clear();
         if (!decoder.startUtterance()) {
@@ -213,8 +223,29 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
     }
     const bool ended = decoder.endUtterance();
     if (heard && ended && !quitting()) {
-        emitResult(decoder.hypothesis(), true);
+        emitResult(finalReading(decoder, expected), true);
     }
+}
+
+// The best reading, unless it is not what the application expects and a reading that scores
+// nearly as well is: short utterances of commands and names are often heard as something
+// close that is not. Dictation never reads as commands, so it is never turned into them.
+std::string PocketSphinxTranscriber::finalReading(const SphinxDecoder& decoder,
+                                                  const ReadingTest& expected) const {
+    static constexpr std::size_t maxWords = 10;
+    static constexpr std::size_t maxReadings = 20;
+    static constexpr int scoreMargin = 1000;
+    std::string best = decoder.hypothesis();
+    if (!expected || expected(best) ||
+        static_cast<std::size_t>(std::ranges::count(best, ' ')) + 1 > maxWords) {
+        return best;
+    }
+    for (std::string& reading : decoder.alternatives(maxReadings, scoreMargin)) {
+        if (expected(reading)) {
+            return std::move(reading);
+        }
+    }
+    return best;
 }
 
 // A vocabulary that cannot be used leaves the one in effect.

@@ -20,6 +20,7 @@ public:
     static std::unique_ptr<Transcriber> create(const SphinxSettings& settings = {});
     ~PocketSphinxTranscriber() override;
 
+    void preferReadings(ReadingTest expected) override;
     QCoro::Task<Result<bool>> needsModelInstall() override;
     QCoro::Task<Result<void>> installModel() override;
     QCoro::Task<Result<void>> setVocabulary(std::vector<std::string> strings) override;
@@ -41,6 +42,7 @@ private:
     void decode(SphinxDecoder& decoder, AudioInputQueue& input);
     void discard(AudioInputQueue& input);
     void applyVocabulary(SphinxDecoder& decoder);
+    std::string finalReading(const SphinxDecoder& decoder, const ReadingTest& expected) const;
     bool quitting();
     void post(std::function<void()> work);
 
@@ -51,6 +53,7 @@ private:
     std::condition_variable m_wake;
     std::shared_ptr<AudioInputQueue> m_input;
     std::optional<std::vector<std::string>> m_vocabulary;
+    ReadingTest m_expected;
     bool m_quit = false;
 
     // Main thread only.

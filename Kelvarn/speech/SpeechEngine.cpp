@@ -78,6 +78,9 @@ QCoro::Task<Result<void>> SpeechEngine::setUp(std::vector<std::string> vocabular
     if (!transcriber) {
         co_return Error{messages::transcriptionUnavailable};
     }
+    if (m_expected) {
+        transcriber->preferReadings(m_expected);
+    }
     const Result<bool> needsModel = co_await transcriber->needsModelInstall();
     if (superseded()) {
         co_return abandoned;

@@ -40,6 +40,8 @@ public:
     float level() const { return m_level; }
     bool isRunning() const { return m_state.isRunning(); }
     void setOnFinal(FinalHandler handler) { m_onFinal = std::move(handler); }
+    // Handed to every recogniser the engine starts; it must be safe on any thread.
+    void preferReadings(Transcriber::ReadingTest expected) { m_expected = std::move(expected); }
 
     // Never fails to its caller: a failure ends in a failed state with the message. Does
     // nothing while running.
@@ -68,6 +70,7 @@ private:
     SourceFactory m_sources;
     TranscriberFactory m_transcribers;
     FinalHandler m_onFinal;
+    Transcriber::ReadingTest m_expected;
 
     SpeechState m_state;
     QString m_partial;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <mutex>
 #include <set>
 
@@ -212,6 +213,32 @@ std::string SphinxDecoder::hypothesis() const {
     std::int32_t score = 0;
     const char* text = ps_get_hyp(m_decoder, &score);
     return text != nullptr ? text : "";
+}
+
+std::vector<std::string> SphinxDecoder::alternatives(std::size_t count, int margin) const {
+    std::vector<std::pair<std::int32_t, std::string>> scored;
+    ps_nbest_t* nbest = ps_nbest(m_decoder);
+    for (; nbest != nullptr && scored.size() < count; nbest = ps_nbest_next(nbest)) {
+        std::int32_t score = 0;
+        // The text belongs to the iterator: copied before it moves on.
+        const char* text = ps_nbest_hyp(nbest, &score);
+        if (text != nullptr &&
+            std::ranges::none_of(scored, [&](const auto& s) { return s.second == text; })) {
+            scored.emplace_back(score, text);
+        }
+    }
+    if (nbest != nullptr) {
+        ps_nbest_free(nbest);
+    }
+    // The iterator does not go strictly by score.
+    std::ranges::stable_sort(scored, std::greater{}, &std::pair<std::int32_t, std::string>::first);
+    std::vector<std::string> result;
+    for (const auto& [score, text] : scored) {
+        if (score >= scored.front().first - margin) {
+            result.push_back(text);
+        }
+    }
+    return result;
 }
 
 } // namespace kelvarn::speech

@@ -38,6 +38,9 @@ public:
     bool endUtterance();
     // The best reading so far (lower case words), or "" when there is none.
     std::string hypothesis() const;
+    // After an utterance: its distinct readings scoring within `margin` of the best, best
+    // first, at most `count` of them.
+    std::vector<std::string> alternatives(std::size_t count, int margin) const;
 
     // Leans the recogniser towards these phrases: a small model of them, interpolated with the
     // general one. Only between utterances. No phrases means the general model alone.

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,7 +22,14 @@ class Transcriber : public QObject {
     Q_OBJECT
 
 public:
+    // Whether a reading is one the application expects, such as commands and names. Asked on
+    // the recogniser's thread.
+    using ReadingTest = std::function<bool(const std::string&)>;
+
     using QObject::QObject;
+
+    // Among readings that score about as well, prefer one that passes the test.
+    virtual void preferReadings(ReadingTest expected) = 0;
 
     // Whether model files must be installed before it can run.
     virtual QCoro::Task<Result<bool>> needsModelInstall() = 0;

@@ -11,6 +11,7 @@
 #include <QCoroTimer>
 #include <QEventLoop>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <optional>
@@ -24,6 +25,17 @@ using speech::SpeechEngine;
 using speech::SpeechState;
 
 volatile std::sig_atomic_t interrupted = 0;
+
+// Whether the command language reads the whole text as commands (names included). The
+// recogniser asks on its own thread, so the parser is a copy of its own.
+speech::Transcriber::ReadingTest commandReadings(CommandParser parser) {
+    return [parser = std::move(parser)](const std::string& text) {
+        const std::vector<ParsedSentence> sentences = parser.parse(text);
+        return !sentences.empty() && std::ranges::all_of(sentences, [](const auto& sentence) {
+            return std::holds_alternative<parsed::Commands>(sentence);
+        });
+    };
+}
 
 // Ctrl-C ends listening to the microphone cleanly; the previous handlers come back after.
 class InterruptGuard final {
@@ -53,6 +65,7 @@ public:
                    [] { return speech::PocketSphinxTranscriber::create(); }) {
         m_engine.setOnFinal(
             [this](const QString& text) { m_store.handleTranscript(text.toStdString()); });
+        m_engine.preferReadings(commandReadings(m_store.parser()));
         if (m_options.partials) {
             QObject::connect(&m_engine, &SpeechEngine::partialChanged, [this] {
                 if (!m_engine.partial().isEmpty()) {

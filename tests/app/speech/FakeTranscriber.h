@@ -27,6 +27,7 @@ struct FakeTranscriberScript {
 
     std::vector<std::string>* calls = nullptr;
     std::vector<std::vector<std::string>> vocabularies;
+    speech::Transcriber::ReadingTest expected;
     QPointer<speech::Transcriber> current;
     std::shared_ptr<speech::AudioInputQueue> input;
 };
@@ -37,6 +38,7 @@ class FakeTranscriber final : public speech::Transcriber {
 public:
     explicit FakeTranscriber(std::shared_ptr<FakeTranscriberScript> script);
 
+    void preferReadings(ReadingTest expected) override { m_script->expected = std::move(expected); }
     QCoro::Task<Result<bool>> needsModelInstall() override;
     QCoro::Task<Result<void>> installModel() override;
     QCoro::Task<Result<void>> setVocabulary(std::vector<std::string> strings) override;

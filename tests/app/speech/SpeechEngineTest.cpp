@@ -158,9 +158,12 @@ TEST_F(SpeechEngineTest, EveryStartFailureStopsFirstAndShowsItsMessage) {
 
 TEST_F(SpeechEngineTest, AsksForTheMicrophoneOnceAndListensWhenGranted) {
     audio->access = MicrophoneAccess::notDetermined;
+    engine.preferReadings([](const std::string& text) { return text == "next student"; });
     ASSERT_TRUE(start());
     EXPECT_EQ(engine.state(), SpeechState::listening());
     EXPECT_EQ(calls.front(), "requestAccess");
+    ASSERT_TRUE(recogniser->expected) << "the application's preference reaches the recogniser";
+    EXPECT_TRUE(recogniser->expected("next student"));
 }
 
 TEST_F(SpeechEngineTest, ShowsTheModelDownloadAndIgnoresStartsWhileRunning) {
