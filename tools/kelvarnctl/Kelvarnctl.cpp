@@ -1,6 +1,7 @@
 #include "Kelvarnctl.h"
 
 #include "FeedPrinter.h"
+#include "Listen.h"
 #include "StatusReport.h"
 #include "engine/GradingStore.h"
 #include "persistence/CSVExporter.h"
@@ -41,6 +42,9 @@ struct Options {
     std::string undoSteps = "1";
     std::string exportFormat;
     std::string exportFile;
+    std::vector<std::string> listenFiles;
+    bool realTime = false;
+    bool partials = false;
 };
 
 struct Subcommands {
@@ -54,6 +58,7 @@ struct Subcommands {
     CLI::App* removeRule;
     CLI::App* undo;
     CLI::App* exportGrades;
+    CLI::App* listen;
 };
 
 Subcommands describe(CLI::App& app, Options& options) {
@@ -83,6 +88,15 @@ Subcommands describe(CLI::App& app, Options& options) {
         ->check(CLI::IsMember({"csv", "text"}));
     commands.exportGrades->add_option("-o,--output", options.exportFile,
                                       "Write to this file (atomically) instead of standard output");
+    commands.listen = app.add_subcommand(
+        "listen", "Hear speech and hand each finished utterance to the engine, as the "
+                  "application does: from WAV files, or from the microphone until interrupted");
+    commands.listen->add_option("--file", options.listenFiles,
+                                "A WAV file to hear instead of the microphone (repeatable)");
+    commands.listen->add_flag("--realtime", options.realTime,
+                              "Play files at the pace of live audio");
+    commands.listen->add_flag("--partials", options.partials,
+                              "Print unfinished transcripts to standard error as partial<TAB>TEXT");
     commands.corrections =
         app.add_subcommand("corrections", "List, add or remove correction rules");
     commands.corrections->require_subcommand(1);
@@ -249,6 +263,12 @@ int runCommand(GradingStore& store, const Options& options, const Subcommands& c
         undo(store, undoSteps);
     } else if (commands.exportGrades->parsed()) {
         return exportGrades(store, options, out, err);
+    } else if (commands.listen->parsed()) {
+        return listen(store,
+                      {{options.listenFiles.begin(), options.listenFiles.end()},
+                       options.realTime,
+                       options.partials},
+                      err);
     }
     return 0;
 }

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "AudioBuffer.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+
+namespace kelvarn::speech {
+
+// The stream from the audio tap to the recogniser: unbounded, so the audio thread never waits
+// and never drops. Any thread may push; one consumer pops.
+class AudioInputQueue final {
+public:
+    void push(AudioBuffer buffer);
+    // No more buffers will come; the consumer still gets those already queued.
+    void finish();
+    bool isFinished() const;
+
+    // The next buffer, waiting at most `wait`; nothing when none came in time or when the
+    // stream is finished and drained (tell them apart with drained()).
+    std::optional<AudioBuffer> pop(std::chrono::milliseconds wait);
+    bool drained() const;
+    // Wakes a consumer waiting in pop so it can look at other work.
+    void wake();
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<AudioBuffer> m_buffers;
+    bool m_finished = false;
+    bool m_woken = false;
+};
+
+} // namespace kelvarn::speech

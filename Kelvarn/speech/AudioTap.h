@@ -1,0 +1,39 @@
+#pragma once
+
+#include "AudioBuffer.h"
+#include "AudioInputQueue.h"
+#include "FormatConverter.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace kelvarn::speech {
+
+// What the capture callback does with each buffer, on the audio thread: meter the level,
+// convert to the recogniser's format and queue. It never touches the engine itself.
+class AudioTap final {
+public:
+    using LevelHandler = std::function<void(float)>;
+
+    // Converts only when the capture format differs from outFormat; when no converter can be
+    // made, buffers pass unconverted.
+    AudioTap(const AudioFormat& captureFormat, const AudioFormat& outFormat,
+             std::shared_ptr<AudioInputQueue> queue, LevelHandler onLevel);
+
+    bool converts() const { return m_converter != nullptr; }
+    const AudioFormat& outFormat() const { return m_outFormat; }
+
+    void process(const AudioBuffer& captured);
+
+private:
+    void meter(const AudioBuffer& captured);
+
+    std::unique_ptr<FormatConverter> m_converter;
+    AudioFormat m_outFormat;
+    std::shared_ptr<AudioInputQueue> m_queue;
+    LevelHandler m_onLevel;
+    std::int64_t m_levelCounter = 0;
+};
+
+} // namespace kelvarn::speech

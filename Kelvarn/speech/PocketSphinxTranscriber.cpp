@@ -1,0 +1,270 @@
+#include "PocketSphinxTranscriber.h"
+
+#include <QCoroSignal>
+
+#include <algorithm>
+#include <utility>
+
+namespace kelvarn::speech {
+
+namespace {
+using namespace std::chrono_literals;
+// How long the recogniser waits for audio before it looks at other work.
+constexpr auto pollInterval = 100ms;
+const QString brokenMessage = QStringLiteral("Speech recognition stopped working.");
+} // namespace
+
+std::unique_ptr<Transcriber> PocketSphinxTranscriber::create(const SphinxSettings& settings) {
+    if (!settings.modelIsInstalled()) {
+        return nullptr;
+    }
+    return std::unique_ptr<Transcriber>(new PocketSphinxTranscriber(settings));
+}
+
+PocketSphinxTranscriber::PocketSphinxTranscriber(const SphinxSettings& settings)
+    : m_settings(settings) {}
+
+PocketSphinxTranscriber::~PocketSphinxTranscriber() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_quit = true;
+        if (m_input) {
+            m_input->wake();
+        }
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void PocketSphinxTranscriber::preferReadings(ReadingTest expected) {
+    const std::lock_guard lock(m_mutex);
+    m_expected = std::move(expected);
+}
+
+// The model comes with the system's package; there is nothing to download.
+QCoro::Task<Result<bool>> PocketSphinxTranscriber::needsModelInstall() {
+    co_return false;
+}
+
+QCoro::Task<Result<void>> PocketSphinxTranscriber::installModel() {
+    co_return Result<void>{};
+}
+
+// Returns once handed over: the model is built on the recogniser thread, between utterances.
+QCoro::Task<Result<void>> PocketSphinxTranscriber::setVocabulary(std::vector<std::string> strings) {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_vocabulary = std::move(strings);
+        if (m_input) {
+            m_input->wake();
+        }
+    }
+    m_wake.notify_all();
+    co_return Result<void>{};
+}
+
+std::optional<AudioFormat> PocketSphinxTranscriber::bestFormat(const AudioFormat&) const {
+    return speechFormat;
+}
+
+QCoro::Task<Result<void>> PocketSphinxTranscriber::prepare(const AudioFormat& format) {
+    if (format != speechFormat) {
+        co_return Error{"The speech recogniser takes 16 kHz mono audio only."};
+    }
+    if (m_thread.joinable()) {
+        co_return Error{"The speech recogniser is already prepared."};
+    }
+    // Loading the model takes a moment, so it happens on the recogniser thread.
+    m_thread = std::thread(&PocketSphinxTranscriber::run, this);
+    if (!m_loaded) {
+        co_await qCoro(this, &PocketSphinxTranscriber::decoderLoaded);
+    }
+    co_return *m_loaded;
+}
+
+Result<void> PocketSphinxTranscriber::start(std::shared_ptr<AudioInputQueue> input) {
+    if (!m_loaded || !*m_loaded) {
+        return Error{"The speech recogniser is not prepared."};
+    }
+    {
+        const std::lock_guard lock(m_mutex);
+        m_input = std::move(input);
+    }
+    m_wake.notify_all();
+    return {};
+}
+
+QCoro::Task<void> PocketSphinxTranscriber::finish() {
+    bool started = false;
+    {
+        const std::lock_guard lock(m_mutex);
+        started = m_input != nullptr;
+    }
+    if (!started || !m_thread.joinable()) {
+        co_return;
+    }
+    if (!m_drained) {
+        co_await qCoro(this, &PocketSphinxTranscriber::inputDrained);
+    }
+    m_thread.join();
+}
+
+void PocketSphinxTranscriber::post(std::function<void()> work) {
+    QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+}
+
+bool PocketSphinxTranscriber::quitting() {
+    const std::lock_guard lock(m_mutex);
+    return m_quit;
+}
+
+// The recogniser thread.
+void PocketSphinxTranscriber::run() {
+    auto decoder = SphinxDecoder::create(m_settings);
+    if (decoder) {
+        applyVocabulary(*decoder.value());
+    }
+    Result<void> loaded = decoder ? Result<void>{} : Result<void>{Error{decoder.error()}};
+    post([this, loaded] {
+        m_loaded = loaded;
+        Q_EMIT decoderLoaded();
+    });
+    if (!decoder) {
+        return;
+    }
+    const std::shared_ptr<AudioInputQueue> input = waitForInput();
+    if (!input) {
+        return;
+    }
+    decode(*decoder.value(), *input);
+    discard(*input);
+    if (!quitting()) {
+        post([this] {
+            m_drained = true;
+            Q_EMIT inputDrained();
+        });
+    }
+}
+
+std::shared_ptr<AudioInputQueue> PocketSphinxTranscriber::waitForInput() {
+    std::unique_lock lock(m_mutex);
+    m_wake.wait(lock, [this] { return m_input != nullptr || m_quit; });
+    return m_quit ? nullptr : m_input;
+}
+
+// An utterance ends when the decoder's voice detector hears enough silence after speech; the
+// end of the stream ends the one under way.
+void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& input) {
+    const auto emitResult = [this](std::string text, bool isFinal) {
+        post(
+            [this, text = QString::fromStdString(text), isFinal] { Q_EMIT result(text, isFinal); });
+    };
+    const auto breakDown = [this] { post([this] { Q_EMIT failed(brokenMessage); }); };
+
+    const ReadingTest expected = [this] {
+        const std::lock_guard lock(m_mutex);
+        return m_expected;
+    }();
+    if (!decoder.startUtterance()) {
+        breakDown();
+        return;
+    }
+    // Speech was detected in the open utterance, and is being detected now.
+    bool heard = false;
+    bool speaking = false;
+    std::string partial;
+    while (!quitting()) {
+        if (!heard) {
+            applyVocabulary(decoder);
+        }
+        std::optional<AudioBuffer> buffer = input.pop(pollInterval);
+        if (!buffer) {
+            if (input.drained()) {
+                break;
+            }
+            continue;
+        }
+        const std::vector<std::int16_t>* samples = buffer->ints();
+        if (samples == nullptr || buffer->format != speechFormat) {
+            continue;
+        }
+        if (!decoder.process(*samples)) {
+            breakDown();
+            return;
+        }
+        const bool wasSpeaking = std::exchange(speaking, decoder.inSpeech());
+        if (speaking) {
+            heard = true;
+            if (std::string hypothesis = decoder.hypothesis(); hypothesis != partial) {
+                partial = hypothesis;
+                emitResult(std::move(hypothesis), false);
+            }
+            continue;
+        }
+        // A stretch of noise the detector took for speech, with no words in it, does not end
+        // the utterance: ending it would teach the recogniser's normalisation that noise, and
+        // the next real words would be heard worse.
+        if (!wasSpeaking || decoder.hypothesis().empty()) {
+            continue;
+        }
+        if (!decoder.endUtterance()) {
+            breakDown();
+            return;
+        }
+        emitResult(finalReading(decoder, expected), true);
+        heard = false;
+        partial.clear();
+        if (!decoder.startUtterance()) {
+            breakDown();
+            return;
+        }
+    }
+    const bool ended = decoder.endUtterance();
+    if (heard && ended && !quitting()) {
+        emitResult(finalReading(decoder, expected), true);
+    }
+}
+
+// The best reading, unless it is not what the application expects and a reading that scores
+// nearly as well is: short utterances of commands and names are often heard as something
+// close that is not. Dictation never reads as commands, so it is never turned into them.
+std::string PocketSphinxTranscriber::finalReading(const SphinxDecoder& decoder,
+                                                  const ReadingTest& expected) const {
+    static constexpr std::size_t maxWords = 10;
+    static constexpr std::size_t maxReadings = 20;
+    static constexpr int scoreMargin = 1000;
+    std::string best = decoder.hypothesis();
+    if (!expected || expected(best) ||
+        static_cast<std::size_t>(std::ranges::count(best, ' ')) + 1 > maxWords) {
+        return best;
+    }
+    for (std::string& reading : decoder.alternatives(maxReadings, scoreMargin)) {
+        if (expected(reading)) {
+            return std::move(reading);
+        }
+    }
+    return best;
+}
+
+// A vocabulary that cannot be used leaves the one in effect.
+void PocketSphinxTranscriber::applyVocabulary(SphinxDecoder& decoder) {
+    std::optional<std::vector<std::string>> vocabulary;
+    {
+        const std::lock_guard lock(m_mutex);
+        vocabulary.swap(m_vocabulary);
+    }
+    if (vocabulary) {
+        static_cast<void>(decoder.useVocabulary(*vocabulary));
+    }
+}
+
+// After a breakdown capture may go on until stopped: its audio is dropped, not hoarded.
+void PocketSphinxTranscriber::discard(AudioInputQueue& input) {
+    while (!quitting() && !input.drained()) {
+        static_cast<void>(input.pop(pollInterval));
+    }
+}
+
+} // namespace kelvarn::speech

@@ -1,0 +1,247 @@
+#include "SpeechEngine.h"
+
+#include "AudioTap.h"
+#include "SpeechMessages.h"
+
+#include <QPointer>
+
+#include <utility>
+
+namespace kelvarn::speech {
+
+SpeechEngine::SpeechEngine(SourceFactory sources, TranscriberFactory transcribers, QObject* parent)
+    : QObject(parent), m_sources(std::move(sources)), m_transcribers(std::move(transcribers)) {}
+
+// Capture must end before the tap's posts could reach a destroyed engine.
+SpeechEngine::~SpeechEngine() {
+    unsubscribe();
+    if (m_source) {
+        m_source->stop();
+    }
+    if (m_input) {
+        m_input->finish();
+    }
+}
+
+QCoro::Task<void> SpeechEngine::start(std::vector<std::string> vocabulary) {
+    if (isRunning()) {
+        co_return;
+    }
+    const std::uint64_t run = ++m_run;
+    setState(SpeechState::starting());
+    QPointer self(this);
+    // A recognition failure leaves capture running; it is ended before a new one begins.
+    if (m_source || m_transcriber || m_input) {
+        co_await release(run);
+        if (!self || !isCurrent(run)) {
+            co_return;
+        }
+    }
+    const Result<void> started = co_await setUp(std::move(vocabulary), run);
+    // A stop, or a stop and a new start, came while this one waited: that one decides.
+    if (!self || !isCurrent(run) || started) {
+        co_return;
+    }
+    co_await stop();
+    if (!self || m_state.isRunning()) {
+        co_return;
+    }
+    setState(SpeechState::failed(started.error()));
+}
+
+QCoro::Task<Result<void>> SpeechEngine::setUp(std::vector<std::string> vocabulary,
+                                              std::uint64_t run) {
+    QPointer self(this);
+    const auto superseded = [&] { return !self || !isCurrent(run); };
+    const Error abandoned{"superseded"};
+
+    std::unique_ptr<AudioSource> source = m_sources();
+    switch (source->access()) {
+    case MicrophoneAccess::authorized:
+        break;
+    case MicrophoneAccess::notDetermined: {
+        const bool granted = co_await source->requestAccess();
+        if (superseded()) {
+            co_return abandoned;
+        }
+        if (!granted) {
+            co_return Error{messages::microphoneDenied};
+        }
+        break;
+    }
+    case MicrophoneAccess::restricted:
+    case MicrophoneAccess::denied:
+        co_return Error{messages::microphoneDenied};
+    }
+
+    std::unique_ptr<Transcriber> transcriber = m_transcribers();
+    if (!transcriber) {
+        co_return Error{messages::transcriptionUnavailable};
+    }
+    if (m_expected) {
+        transcriber->preferReadings(m_expected);
+    }
+    const Result<bool> needsModel = co_await transcriber->needsModelInstall();
+    if (superseded()) {
+        co_return abandoned;
+    }
+    if (!needsModel) {
+        co_return Error{needsModel.error()};
+    }
+    if (needsModel.value()) {
+        setState(SpeechState::downloadingModel());
+        const Result<void> installed = co_await transcriber->installModel();
+        if (superseded()) {
+            co_return abandoned;
+        }
+        if (!installed) {
+            co_return installed;
+        }
+        setState(SpeechState::starting());
+    }
+
+    const Result<void> context = co_await transcriber->setVocabulary(std::move(vocabulary));
+    if (superseded()) {
+        co_return abandoned;
+    }
+    if (!context) {
+        co_return context;
+    }
+
+    const AudioFormat captureFormat = source->captureFormat();
+    const std::optional<AudioFormat> format = transcriber->bestFormat(captureFormat);
+    if (!format) {
+        co_return Error{messages::noCompatibleFormat};
+    }
+    const Result<void> prepared = co_await transcriber->prepare(*format);
+    if (superseded()) {
+        co_return abandoned;
+    }
+    if (!prepared) {
+        co_return prepared;
+    }
+
+    auto input = std::make_shared<AudioInputQueue>();
+    subscribe(*transcriber);
+    if (Result<void> analysing = transcriber->start(input); !analysing) {
+        co_return analysing;
+    }
+
+    // Levels are posted to the main thread; one that arrives after this run ended is dropped.
+    SpeechEngine* engine = this;
+    auto tap = std::make_shared<AudioTap>(captureFormat, *format, input, [engine, run](float l) {
+        QMetaObject::invokeMethod(
+            engine,
+            [engine, run, l] {
+                if (engine->isCurrent(run)) {
+                    engine->setLevel(l);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+    if (Result<void> capturing = source->start([tap](const AudioBuffer& b) { tap->process(b); });
+        !capturing) {
+        co_return capturing;
+    }
+
+    m_source = std::move(source);
+    m_transcriber = std::move(transcriber);
+    m_input = std::move(input);
+    setState(SpeechState::listening());
+    co_return Result<void>{};
+}
+
+QCoro::Task<void> SpeechEngine::stop() {
+    const std::uint64_t run = ++m_run;
+    QPointer self(this);
+    co_await release(run);
+    if (!self || !isCurrent(run)) {
+        co_return;
+    }
+    setPartial({});
+    setLevel(0);
+    if (m_state.isRunning()) {
+        setState(SpeechState::off());
+    }
+}
+
+// Capture stops first and the stream is closed, so the recogniser's last words still arrive
+// before results are no longer listened to.
+QCoro::Task<void> SpeechEngine::release(std::uint64_t run) {
+    if (const std::unique_ptr<AudioSource> source = std::move(m_source)) {
+        source->stop();
+    }
+    if (const std::shared_ptr<AudioInputQueue> input = std::exchange(m_input, nullptr)) {
+        input->finish();
+    }
+    if (const std::unique_ptr<Transcriber> transcriber = std::move(m_transcriber)) {
+        QPointer self(this);
+        co_await transcriber->finish();
+        if (!self || !isCurrent(run)) {
+            co_return;
+        }
+    }
+    unsubscribe();
+}
+
+QCoro::Task<void> SpeechEngine::updateVocabulary(std::vector<std::string> vocabulary) {
+    if (!m_transcriber) {
+        co_return;
+    }
+    // A failure keeps the vocabulary in effect, which is all that can be done about it.
+    static_cast<void>(co_await m_transcriber->setVocabulary(std::move(vocabulary)));
+}
+
+void SpeechEngine::subscribe(Transcriber& transcriber) {
+    unsubscribe();
+    m_results.push_back(connect(&transcriber, &Transcriber::result, this, &SpeechEngine::onResult));
+    m_results.push_back(
+        connect(&transcriber, &Transcriber::failed, this, [this](const QString& message) {
+            setState(SpeechState::failed(message.toStdString()));
+        }));
+}
+
+void SpeechEngine::unsubscribe() {
+    for (const QMetaObject::Connection& connection : m_results) {
+        disconnect(connection);
+    }
+    m_results.clear();
+}
+
+// The final text is passed as heard, even when blank: the receiver decides what it means.
+void SpeechEngine::onResult(const QString& text, bool isFinal) {
+    if (!isFinal) {
+        setPartial(text);
+        return;
+    }
+    setPartial({});
+    if (m_onFinal) {
+        m_onFinal(text);
+    }
+}
+
+void SpeechEngine::setState(SpeechState state) {
+    if (state == m_state) {
+        return;
+    }
+    m_state = std::move(state);
+    Q_EMIT stateChanged();
+}
+
+void SpeechEngine::setPartial(const QString& partial) {
+    if (partial == m_partial) {
+        return;
+    }
+    m_partial = partial;
+    Q_EMIT partialChanged();
+}
+
+void SpeechEngine::setLevel(float level) {
+    if (level == m_level) {
+        return;
+    }
+    m_level = level;
+    Q_EMIT levelChanged();
+}
+
+} // namespace kelvarn::speech

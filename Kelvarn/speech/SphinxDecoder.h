@@ -1,0 +1,68 @@
+#pragma once
+
+#include "support/Result.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+struct ps_decoder_s;
+struct ngram_model_s;
+
+namespace kelvarn::speech {
+
+struct SphinxSettings {
+    // Holds en-us/ (the acoustic model), cmudict-en-us.dict and en-us.lm.bin.
+    std::filesystem::path modelFolder = "/usr/share/pocketsphinx/model/en-us";
+    // Frames of silence (10 ms each) that end an utterance.
+    int postSpeechFrames = 30;
+
+    bool modelIsInstalled() const;
+};
+
+// One PocketSphinx decoder. Not thread-safe: one thread owns it for its whole life.
+class SphinxDecoder final {
+public:
+    static Result<std::unique_ptr<SphinxDecoder>> create(const SphinxSettings& settings);
+    ~SphinxDecoder();
+    SphinxDecoder(const SphinxDecoder&) = delete;
+    SphinxDecoder& operator=(const SphinxDecoder&) = delete;
+
+    bool startUtterance();
+    bool process(std::span<const std::int16_t> samples);
+    bool inSpeech() const;
+    bool endUtterance();
+    // The best reading so far (lower case words), or "" when there is none.
+    std::string hypothesis() const;
+    // After an utterance: its distinct readings scoring within `margin` of the best, best
+    // first, at most `count` of them.
+    std::vector<std::string> alternatives(std::size_t count, int margin) const;
+
+    // Leans the recogniser towards these phrases: a small model of them, interpolated with the
+    // general one. Only between utterances. No phrases means the general model alone.
+    Result<void> useVocabulary(const std::vector<std::string>& hints);
+
+private:
+    struct Entry {
+        std::string word;
+        std::string phones;
+    };
+
+    SphinxDecoder(ps_decoder_s* decoder, ngram_model_s* general);
+    ngram_model_s* mixedModel(const std::vector<std::vector<std::string>>& sentences);
+    std::vector<Entry> newEntries(const std::vector<std::vector<std::string>>& sentences);
+    std::vector<std::string> knownPronunciations(const std::string& word) const;
+    Result<void> search(ngram_model_s* model, const std::vector<Entry>& entries = {});
+
+    ps_decoder_s* m_decoder;
+    ngram_model_s* m_general;
+    bool m_searching = false;
+    // espeak-ng's readings by word, so a rebuild asks only about new words.
+    std::map<std::string, std::vector<std::string>> m_spoken;
+};
+
+} // namespace kelvarn::speech

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "AudioBuffer.h"
+#include "support/Result.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string_view>
+
+namespace kelvarn::speech {
+
+// A WAV file's samples as interleaved floats: 16-bit integer or 32-bit float PCM, any rate
+// and channel count.
+namespace wavFile {
+
+inline constexpr std::size_t maxBytes = std::size_t{1} << 30;
+
+Result<AudioBuffer> parse(std::string_view bytes);
+Result<AudioBuffer> read(const std::filesystem::path& path);
+
+} // namespace wavFile
+
+} // namespace kelvarn::speech

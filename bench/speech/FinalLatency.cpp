@@ -1,0 +1,123 @@
+// Measures end of speech → final transcript on the main thread, with the real recogniser and
+// each WAV played at the pace of live audio in 4096-frame buffers, as a capture device would.
+//   FinalLatency WAV...   (each one utterance followed by at least a second of silence)
+#include "speech/PocketSphinxTranscriber.h"
+#include "speech/SpeechEngine.h"
+#include "speech/WavFile.h"
+#include "speech/WavFileSource.h"
+
+#include <QCoreApplication>
+#include <QCoroTimer>
+
+#include <optional>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <iostream>
+
+namespace {
+
+using namespace kelvarn::speech;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// Stamps the moment the first buffer arrives: the start of the played audio.
+class StampedSource final : public AudioSource {
+public:
+    StampedSource(std::unique_ptr<AudioSource> inner, std::atomic<Clock::rep>* started)
+        : m_inner(std::move(inner)), m_started(started) {}
+    MicrophoneAccess access() const override { return m_inner->access(); }
+    QCoro::Task<bool> requestAccess() override { return m_inner->requestAccess(); }
+    AudioFormat captureFormat() const override { return m_inner->captureFormat(); }
+    kelvarn::Result<void> start(BufferHandler handler) override {
+        return m_inner->start([this, handler](const AudioBuffer& buffer) {
+            Clock::rep none = 0;
+            m_started->compare_exchange_strong(none, Clock::now().time_since_epoch().count());
+            handler(buffer);
+        });
+    }
+    void stop() override { m_inner->stop(); }
+
+private:
+    std::unique_ptr<AudioSource> m_inner;
+    std::atomic<Clock::rep>* m_started;
+};
+
+// Seconds from the start of the file to its last sample louder than the noise floor.
+double endOfSpeech(const AudioBuffer& audio) {
+    const auto& samples = *audio.floats();
+    const auto channels = static_cast<std::size_t>(audio.format.channels);
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (std::abs(samples[i]) > 0.02f) {
+            last = i / channels;
+        }
+    }
+    return static_cast<double>(last) / audio.format.sampleRate;
+}
+
+QCoro::Task<int> measure(const std::vector<std::string>& files) {
+    std::vector<double> latencies;
+    for (const std::string& file : files) {
+        const auto audio = wavFile::read(file);
+        if (!audio) {
+            std::cerr << audio.error() << '\n';
+            co_return 1;
+        }
+        std::atomic<Clock::rep> started = 0;
+        std::atomic<bool> ended = false;
+        std::optional<Clock::time_point> heard;
+        SpeechEngine engine(
+            [&] {
+                return std::make_unique<StampedSource>(
+                    std::make_unique<WavFileSource>(file, WavFileSource::Pace::realTime,
+                                                    [&] { ended = true; }),
+                    &started);
+            },
+            [] { return PocketSphinxTranscriber::create(); });
+        engine.setOnFinal([&](const QString&) {
+            if (!heard) {
+                heard = Clock::now();
+            }
+        });
+        co_await engine.start({});
+        while (!ended && engine.isRunning()) {
+            co_await QCoro::sleepFor(5ms);
+        }
+        co_await engine.stop();
+        if (!heard || started == 0) {
+            std::cerr << file << ": no final before the end of the file\n";
+            continue;
+        }
+        // A device hands over a buffer when it is full; the file source hands it over when its
+        // time begins, one buffer earlier.
+        const double buffer = 4096.0 / audio.value().format.sampleRate;
+        const Clock::time_point start{Clock::duration{started.load()}};
+        const double latency = std::chrono::duration<double>(*heard - start).count() + buffer -
+                               endOfSpeech(audio.value());
+        latencies.push_back(latency);
+        std::cout << file << '\t' << latency << " s\n";
+    }
+    if (!latencies.empty()) {
+        std::ranges::sort(latencies);
+        std::cout << "median\t" << latencies[latencies.size() / 2] << " s over " << latencies.size()
+                  << " utterances\n";
+    }
+    co_return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    const std::vector<std::string> files(argv + 1, argv + argc);
+    int status = 0;
+    auto done = measure(files).then([&](int result) {
+        status = result;
+        QCoreApplication::quit();
+    });
+    QCoreApplication::exec();
+    return status;
+}

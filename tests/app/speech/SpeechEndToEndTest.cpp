@@ -1,0 +1,129 @@
+#include "engine/GradingStore.h"
+#include "speech/PocketSphinxTranscriber.h"
+#include "speech/SpeechEngine.h"
+#include "speech/WavFile.h"
+#include "speech/WavFileSource.h"
+#include "support/EventLoop.h"
+#include "support/StoreHarness.h"
+#include "support/TempFolder.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <random>
+
+namespace kelvarn::speech {
+namespace {
+
+using testing::await;
+using testing::runUntil;
+using namespace std::chrono_literals;
+
+// Speech synthesised on the spot, recognised by the real recogniser, graded by the real store.
+class SpeechEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("espeak-ng").isEmpty()) {
+            GTEST_SKIP() << "espeak-ng is not installed (scripts/setup installs it)";
+        }
+        if (!SphinxSettings{}.modelIsInstalled()) {
+            GTEST_SKIP() << "the PocketSphinx model is not installed (scripts/setup installs it)";
+        }
+        engine.setOnFinal([this](const QString& text) {
+            heard.push_back(text.toStdString());
+            harness.store.handleTranscript(text.toStdString());
+        });
+    }
+
+    std::filesystem::path speak(const std::string& text) {
+        const auto path = temp.path() / ("utterance" + std::to_string(++m_count) + ".wav");
+        QProcess espeak;
+        espeak.start("flite", {"-voice", "slt", "-t", QString::fromStdString(text), "-o",
+                               QString::fromStdString(path)});
+        EXPECT_TRUE(espeak.waitForFinished(20000));
+        EXPECT_EQ(espeak.exitCode(), 0);
+        return path;
+    }
+
+    // The same file after `seconds` of noise a single step of 16-bit samples loud, as from a
+    // quiet microphone.
+    std::filesystem::path afterFaintNoise(const std::filesystem::path& wav, double seconds) {
+        const auto speech = wavFile::read(wav);
+        EXPECT_TRUE(speech);
+        const AudioFormat format = speech.value().format;
+        std::mt19937 random(7);
+        std::uniform_int_distribution<int> step(-1, 1);
+        std::vector<std::int16_t> samples;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(seconds * format.sampleRate); ++i) {
+            samples.push_back(static_cast<std::int16_t>(step(random)));
+        }
+        for (const float sample : *speech.value().floats()) {
+            samples.push_back(static_cast<std::int16_t>(sample * 32767.0f));
+        }
+        const auto path = wav.parent_path() / ("noisy-" + wav.filename().string());
+        const auto u32 = [](std::uint32_t v) {
+            return std::string(reinterpret_cast<char*>(&v), 4);
+        };
+        const auto rate = static_cast<std::uint32_t>(format.sampleRate);
+        const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
+        std::ofstream out(path, std::ios::binary);
+        out << "RIFF" << u32(36 + bytes) << "WAVEfmt " << u32(16) << u32(0x00010001) << u32(rate)
+            << u32(rate * 2) << u32(0x00100002) << "data" << u32(bytes);
+        out.write(reinterpret_cast<const char*>(samples.data()), bytes);
+        return path;
+    }
+
+    // Plays the file through the engine, then stops it so the last utterance is finished.
+    void listenTo(const std::filesystem::path& wav) {
+        m_file = wav;
+        m_ended = false;
+        ASSERT_TRUE(await(engine.start(harness.store.recognizerVocabulary()), 30s));
+        ASSERT_EQ(engine.state(), SpeechState::listening()) << engine.state().message;
+        ASSERT_TRUE(runUntil([this] { return m_ended.load(); }, 30s));
+        ASSERT_TRUE(await(engine.stop(), 30s));
+        EXPECT_EQ(engine.state(), SpeechState::off());
+    }
+
+    testing::TempFolder temp;
+    testing::StoreHarness harness{{"Nadia Ford", "Omar Haddad", "Zoe Park"}};
+    std::vector<std::string> heard;
+    SpeechEngine engine{[this] {
+                            return std::make_unique<WavFileSource>(
+                                m_file, WavFileSource::Pace::asFastAsPossible,
+                                [this] { m_ended = true; });
+                        },
+                        [] { return PocketSphinxTranscriber::create(); }};
+
+private:
+    int m_count = 0;
+    std::filesystem::path m_file;
+    std::atomic<bool> m_ended = false;
+};
+
+// A roster, a chain of commands in one breath, and a dictated note, from a flite voice; the
+// store ends where the intended words take it.
+TEST_F(SpeechEndToEndTest, SpokenCommandsAndANoteReachTheStore) {
+    listenTo(speak("omar haddad intro complete next student"));
+    listenTo(speak("the thesis is clear"));
+
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[0], "omar haddad intro complete next student");
+    EXPECT_EQ(harness.record(1).grade(SectionID::intro).level, Level::complete);
+    EXPECT_EQ(harness.store.session().focus.studentID, harness.id(2)) << "next student";
+    EXPECT_NE(harness.record(2).overallNotes.find("thesis"), std::string::npos)
+        << "the note is filed for the focused student, not run as a command";
+    EXPECT_TRUE(engine.partial().isEmpty());
+}
+
+// A detector that mistakes a quiet start for speech must not spoil the words that follow.
+TEST_F(SpeechEndToEndTest, FaintNoiseBeforeTheWordsDoesNotSpoilThem) {
+    listenTo(afterFaintNoise(speak("omar haddad intro complete"), 2.5));
+    EXPECT_EQ(heard, std::vector<std::string>{"omar haddad intro complete"});
+}
+
+} // namespace
+} // namespace kelvarn::speech

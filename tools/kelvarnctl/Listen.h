@@ -1,0 +1,24 @@
+#pragma once
+
+#include "engine/GradingStore.h"
+
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+namespace kelvarn::ctl {
+
+struct ListenOptions {
+    // Played in turn instead of the microphone.
+    std::vector<std::filesystem::path> files;
+    // Play files at the pace of live audio instead of as fast as the recogniser takes them.
+    bool realTime = false;
+    // Print each unfinished transcript to err as partial<TAB>TEXT.
+    bool partials = false;
+};
+
+// Runs the speech engine over the store as the application does: each finished utterance is
+// handed to the store. Returns the exit status; failures are printed to err.
+int listen(GradingStore& store, const ListenOptions& options, std::ostream& err);
+
+} // namespace kelvarn::ctl
