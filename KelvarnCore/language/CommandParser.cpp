@@ -282,6 +282,13 @@ std::vector<ParsedSentence> CommandParser::parse(std::string_view text) const {
     return out;
 }
 
+bool CommandParser::readsAsCommands(std::string_view text) const {
+    const std::vector<ParsedSentence> sentences = parse(text);
+    return !sentences.empty() && std::all_of(sentences.begin(), sentences.end(), [](const auto& s) {
+        return std::holds_alternative<parsed::Commands>(s);
+    });
+}
+
 std::optional<std::vector<Command>> CommandParser::segment(const std::vector<std::string>& tokens,
                                                            bool allowFillers) const {
     return segmentPrepared(*m_roster, prepare(tokens, m_roster->index), allowFillers);

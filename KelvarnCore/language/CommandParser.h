@@ -62,6 +62,9 @@ public:
     ParsedSentence parseSentence(std::string_view sentence) const;
     // sentences(text), each parsed; nothing for an empty or blank text.
     std::vector<ParsedSentence> parse(std::string_view text) const;
+    // True when every sentence of the text reads as commands (names included): what a
+    // recogniser prefers among readings that score alike.
+    bool readsAsCommands(std::string_view text) const;
     // The cheapest cover of the tokens by fillers (if allowed), phrases and names; nothing when
     // some token fits none of them, an empty list for no tokens.
     std::optional<std::vector<Command>> segment(const std::vector<std::string>& tokens,

@@ -30,10 +30,7 @@ volatile std::sig_atomic_t interrupted = 0;
 // recogniser asks on its own thread, so the parser is a copy of its own.
 speech::Transcriber::ReadingTest commandReadings(CommandParser parser) {
     return [parser = std::move(parser)](const std::string& text) {
-        const std::vector<ParsedSentence> sentences = parser.parse(text);
-        return !sentences.empty() && std::ranges::all_of(sentences, [](const auto& sentence) {
-            return std::holds_alternative<parsed::Commands>(sentence);
-        });
+        return parser.readsAsCommands(text);
     };
 }
 
