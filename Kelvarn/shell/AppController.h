@@ -66,6 +66,7 @@ public:
 
     // Shows a banner for six seconds, unless a newer one replaces it.
     Q_INVOKABLE void flash(const QString& text);
+    Q_INVOKABLE void dismissBanner();
     Q_INVOKABLE void openRoster();
     Q_INVOKABLE void exportCSV();
     Q_INVOKABLE void exportText();

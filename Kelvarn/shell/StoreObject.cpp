@@ -64,15 +64,6 @@ void StoreObject::storeChanged(StoreField field) {
     refreshValues();
 }
 
-QStringList StoreObject::feedLines() const {
-    QStringList lines;
-    lines.reserve(static_cast<qsizetype>(m_store.feed().size()));
-    for (const FeedItem& item : m_store.feed()) {
-        lines.push_back(QString::fromStdString(item.text));
-    }
-    return lines;
-}
-
 QString StoreObject::progressText() const {
     const StudentList& students = m_store.session().students;
     const auto complete = std::count_if(students.begin(), students.end(),

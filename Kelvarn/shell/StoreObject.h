@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
 
@@ -23,8 +22,6 @@ class StoreObject final : public QObject {
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY canUndoChanged)
     Q_PROPERTY(QString lastUndoLabel READ lastUndoLabel NOTIFY lastUndoLabelChanged)
     Q_PROPERTY(bool canFixLastUtterance READ canFixLastUtterance NOTIFY canFixLastUtteranceChanged)
-    // The activity feed's texts, oldest first.
-    Q_PROPERTY(QStringList feedLines READ feedLines NOTIFY feedChanged)
     Q_PROPERTY(bool hasPending READ hasPending NOTIFY pendingQuestionChanged)
     Q_PROPERTY(kelvarn::app::StudentListModel* students READ students CONSTANT)
     Q_PROPERTY(kelvarn::app::FeedModel* feed READ feedModel CONSTANT)
@@ -55,7 +52,6 @@ public:
     bool canUndo() const { return m_canUndo; }
     QString lastUndoLabel() const { return m_lastUndoLabel; }
     bool canFixLastUtterance() const { return m_canFixLastUtterance; }
-    QStringList feedLines() const;
     bool hasPending() const { return m_store.pending().has_value(); }
     StudentListModel* students() { return &m_students; }
     FeedModel* feedModel() { return &m_feed; }
