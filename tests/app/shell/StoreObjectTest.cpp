@@ -53,6 +53,10 @@ TEST(StoreObjectTest, TheStudentListChangesRowByRowAndShowsScoresOnlyOnceGraded)
     };
 
     EXPECT_EQ(object.progressText(), "0 of 3 fully graded");
+    EXPECT_EQ(app::StoreObject::levels().at(1).toMap().value("tooltip"),
+              "Mostly (88%): Student mostly met expectations and executed what was asked, but "
+              "some ambiguities or issues were present.");
+    EXPECT_EQ(app::StoreObject::sections().at(4).toMap().value("weight"), "16%");
     EXPECT_EQ(object.focusText(), "No student focused");
     object.setLevel("mostly", omar, "intro");
     EXPECT_EQ(object.focusText(), "Omar Haddad › Intro / Thesis · Mostly");
