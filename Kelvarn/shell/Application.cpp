@@ -84,7 +84,7 @@ void Application::act(StatusMenuItem::Action action) {
         m_panel.toggle();
         break;
     case Action::toggleCompact:
-        m_controller.setCompact(!m_controller.compact());
+        m_controller.toggleCompact();
         break;
     case Action::openRoster:
         m_controller.openRoster();

@@ -32,7 +32,7 @@ RowLayout {
         ToolTip.text: Accessible.name
         ToolTip.visible: hovered
         ToolTip.delay: 600
-        onClicked: root.controller.compact = !root.controller.compact
+        onClicked: root.controller.toggleCompact()
     }
     ToolButton {
         id: menuButton
@@ -73,7 +73,7 @@ RowLayout {
                 text: "Show Activity"
                 checkable: true
                 checked: root.controller.showActivity
-                onToggled: root.controller.showActivity = checked
+                onToggled: root.controller.setShowActivity(checked)
             }
         }
     }

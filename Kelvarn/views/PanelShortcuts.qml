@@ -60,6 +60,6 @@ Item {
     }
     Shortcut {
         sequence: "Ctrl+\\"
-        onActivated: root.controller.compact = !root.controller.compact
+        onActivated: root.controller.toggleCompact()
     }
 }
