@@ -9,6 +9,7 @@
 #include <QQuickItem>
 #include <QQuickView>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -217,6 +218,30 @@ TEST_F(ContentViewTest, BannersStackAboveTheQuestionAndTheFeedShowsItsNewestLine
     EXPECT_TRUE(testing::runUntil([&] { return feed->property("atYEnd").toBool(); }))
         << "the newest line is in view";
     EXPECT_NE(shown("line 55"), nullptr);
+}
+
+TEST_F(ContentViewTest, TheMenuTidiesOnlyAFocusedStudentAndAsksForTheTidyPromptWindow) {
+    store().loadRoster({"Nadia Ford"});
+    QSignalSpy windows(&m_panel, &app::FloatingPanel::windowRequested);
+    const auto openMenu = [&] {
+        click(named(root(), "menuButton"));
+        settle();
+        return m_panel.window().contentItem();
+    };
+    QQuickItem* tidy = withText(openMenu(), "Tidy Notes with Claude");
+    ASSERT_NE(tidy, nullptr);
+    EXPECT_FALSE(tidy->isEnabled()) << "nobody focused";
+    click(withText(m_panel.window().contentItem(), "Edit Tidy Prompt…"));
+    EXPECT_EQ(windows.count(), 1);
+    EXPECT_EQ(windows.value(0).value(0), "tidy");
+
+    store().handleTranscript("Nadia Ford");
+    tidy = withText(openMenu(), "Tidy Notes with Claude");
+    ASSERT_NE(tidy, nullptr);
+    EXPECT_TRUE(tidy->isEnabled());
+    click(withText(m_panel.window().contentItem(), "Show Activity"));
+    EXPECT_FALSE(m_controller.showActivity());
+    EXPECT_EQ(named(root(), "feedList"), nullptr);
 }
 
 } // namespace
