@@ -16,7 +16,7 @@ Rectangle {
     color: palette.window
     border.color: palette.mid
 
-    PanelShortcuts {
+    KeyboardShortcuts {
         controller: root.app
     }
 
