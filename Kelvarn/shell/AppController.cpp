@@ -112,6 +112,12 @@ void AppController::flash(const QString& text) {
     });
 }
 
+void AppController::dismissBanner() {
+    if (assign(m_banner, std::nullopt)) {
+        emit bannerChanged();
+    }
+}
+
 void AppController::openRoster() {
     activate();
     const auto path =

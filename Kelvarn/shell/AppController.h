@@ -66,11 +66,13 @@ public:
     bool tidying() const { return m_tidying; }
     QString banner() const { return m_banner.value_or(QString()); }
     bool hasBanner() const { return m_banner.has_value(); }
+    Q_INVOKABLE void toggleCompact() { setCompact(!m_compact); }
     bool showActivity() const { return m_showActivity; }
-    void setShowActivity(bool show);
+    Q_INVOKABLE void setShowActivity(bool show);
 
     // Shows a banner for six seconds, unless a newer one replaces it.
     Q_INVOKABLE void flash(const QString& text);
+    Q_INVOKABLE void dismissBanner();
     Q_INVOKABLE void openRoster();
     Q_INVOKABLE void exportCSV();
     Q_INVOKABLE void exportText();

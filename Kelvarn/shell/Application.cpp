@@ -13,8 +13,8 @@ namespace kelvarn::app {
 Application::Application(Parts parts, QObject* parent)
     : QObject(parent), m_controller(parts.controller), m_tidyWindow(parts.tidyWindow),
       m_panel(parts.engine) {
-    m_panel.setContent(QUrl(QStringLiteral("qrc:/qt/qml/Kelvarn/PanelPlaceholder.qml")),
-                       &m_controller);
+    m_panel.setContent(QUrl(QStringLiteral("qrc:/qt/qml/Kelvarn/ContentView.qml")), &m_controller);
+    connect(&m_panel, &FloatingPanel::windowRequested, this, &Application::openWindow);
     m_controller.onCompactChanged = [this](bool compact) { m_panel.setCompact(compact); };
 }
 
@@ -92,7 +92,7 @@ void Application::act(StatusMenuItem::Action action) {
         m_panel.toggle();
         break;
     case Action::toggleCompact:
-        m_controller.setCompact(!m_controller.compact());
+        m_controller.toggleCompact();
         break;
     case Action::openRoster:
         m_controller.openRoster();

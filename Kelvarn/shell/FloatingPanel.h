@@ -38,8 +38,14 @@ public:
     Q_INVOKABLE void startMove();
     Q_INVOKABLE void startResize(Qt::Edges edges);
 
+    // For the view's menu: asks for one of the application's windows by its launch name.
+    Q_INVOKABLE void openWindow(const QString& name) { emit windowRequested(name); }
+
     // Resizes for compact mode, keeping the top-left corner where it is.
     void setCompact(bool compact);
+
+signals:
+    void windowRequested(const QString& name);
 
 private:
     void restoreFrame();

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "FeedModel.h"
+#include "StudentListModel.h"
 #include "engine/GradingStore.h"
 
 #include <QObject>
 #include <QString>
-#include <QStringList>
+#include <QVariantList>
+#include <QVariantMap>
 
 namespace kelvarn::app {
 
@@ -19,8 +22,25 @@ class StoreObject final : public QObject {
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY canUndoChanged)
     Q_PROPERTY(QString lastUndoLabel READ lastUndoLabel NOTIFY lastUndoLabelChanged)
     Q_PROPERTY(bool canFixLastUtterance READ canFixLastUtterance NOTIFY canFixLastUtteranceChanged)
-    // The activity feed's texts, oldest first.
-    Q_PROPERTY(QStringList feedLines READ feedLines NOTIFY feedChanged)
+    Q_PROPERTY(bool hasPending READ hasPending NOTIFY pendingQuestionChanged)
+    Q_PROPERTY(kelvarn::app::StudentListModel* students READ students CONSTANT)
+    Q_PROPERTY(kelvarn::app::FeedModel* feed READ feedModel CONSTANT)
+    Q_PROPERTY(bool rosterEmpty READ rosterEmpty NOTIFY sessionChanged)
+    // "C of N fully graded"
+    Q_PROPERTY(QString progressText READ progressText NOTIFY sessionChanged)
+    Q_PROPERTY(bool hasFocusedStudent READ hasFocusedStudent NOTIFY sessionChanged)
+    // The focused section's raw value; empty when no section is focused.
+    Q_PROPERTY(QString focusedSection READ focusedSection NOTIFY sessionChanged)
+    // The focused student as the detail view shows it (id, name, totals, sections, notes).
+    Q_PROPERTY(QVariantMap focusedStudent READ focusedStudent NOTIFY sessionChanged)
+    // "Name › Section · Level" for the compact view.
+    Q_PROPERTY(QString focusText READ focusText NOTIFY sessionChanged)
+    // The newest feed line that is not a heard one, and its kind; empty when there is none.
+    Q_PROPERTY(QString latestResult READ latestResult NOTIFY feedChanged)
+    Q_PROPERTY(QString latestResultKind READ latestResultKind NOTIFY feedChanged)
+    // The rubric's sections and levels, in order, with the texts the views show.
+    Q_PROPERTY(QVariantList sections READ sections CONSTANT)
+    Q_PROPERTY(QVariantList levels READ levels CONSTANT)
 
 public:
     explicit StoreObject(GradingStore& store, QObject* parent = nullptr);
@@ -32,11 +52,39 @@ public:
     bool canUndo() const { return m_canUndo; }
     QString lastUndoLabel() const { return m_lastUndoLabel; }
     bool canFixLastUtterance() const { return m_canFixLastUtterance; }
-    QStringList feedLines() const;
+    bool hasPending() const { return m_store.pending().has_value(); }
+    StudentListModel* students() { return &m_students; }
+    FeedModel* feedModel() { return &m_feed; }
+    bool rosterEmpty() const { return m_store.session().students.empty(); }
+    QString progressText() const;
+    bool hasFocusedStudent() const { return m_store.session().focusedStudent().has_value(); }
+    QString focusedSection() const;
+    QVariantMap focusedStudent() const;
+    QString focusText() const;
+    QString latestResult() const;
+    QString latestResultKind() const;
+    static QVariantList sections();
+    static QVariantList levels();
 
     Q_INVOKABLE void undo() { m_store.undo(); }
     Q_INVOKABLE void cancelPending() { m_store.cancelPending(); }
     Q_INVOKABLE void setVoicePaused(bool paused) { m_store.setVoicePaused(paused); }
+    // An empty id or section means none; texts that name nothing known are ignored.
+    Q_INVOKABLE void focusStudent(const QString& studentID);
+    Q_INVOKABLE void focusSection(const QString& section);
+    Q_INVOKABLE void unfocus() { m_store.unfocus(); }
+    // An empty level clears the section's level.
+    Q_INVOKABLE void setLevel(const QString& level, const QString& studentID,
+                              const QString& section);
+    // An empty section means the student's overall comments.
+    Q_INVOKABLE void editNotes(const QString& text, const QString& studentID,
+                               const QString& section);
+    // The same command execution as spoken commands, without a heard line.
+    Q_INVOKABLE void previousStudent() { m_store.execute(commands::PreviousStudent{}); }
+    Q_INVOKABLE void nextStudent() { m_store.execute(commands::NextStudent{}); }
+    Q_INVOKABLE void previousSection() { m_store.execute(commands::PreviousSection{}); }
+    Q_INVOKABLE void nextSection() { m_store.execute(commands::NextSection{}); }
+    Q_INVOKABLE void gradeFocused(const QString& level);
 
 signals:
     void sessionChanged();
@@ -54,6 +102,8 @@ private:
     void refreshValues();
 
     GradingStore& m_store;
+    StudentListModel m_students;
+    FeedModel m_feed;
     bool m_voicePaused = false;
     QString m_pendingQuestion;
     bool m_canUndo = false;

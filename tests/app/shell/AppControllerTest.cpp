@@ -1,4 +1,5 @@
 #include "AppController.h"
+#include "ShellFakes.h"
 #include "support/EventLoop.h"
 #include "support/QtPrinting.h"
 #include "support/TempFolder.h"
@@ -16,42 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-// Calls come due when the test advances time.
-class FakeScheduler final : public app::Scheduler {
-public:
-    void callAfter(std::chrono::milliseconds delay, std::function<void()> call) override {
-        m_calls.push_back({m_now + delay, std::move(call)});
-    }
-    void advance(std::chrono::milliseconds by) {
-        m_now += by;
-        for (std::size_t i = 0; i < m_calls.size(); ++i) {
-            if (m_calls[i].first <= m_now && m_calls[i].second) {
-                std::exchange(m_calls[i].second, nullptr)();
-            }
-        }
-    }
-
-private:
-    std::chrono::milliseconds m_now{0};
-    std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> m_calls;
-};
-
-class FakeDialogs final : public app::FileDialogs {
-public:
-    std::optional<QString> chooseFileToOpen(const QString& title, const QString&) override {
-        titles.push_back(title);
-        return answer;
-    }
-    std::optional<QString> chooseFileToSave(const QString& title, const QString&,
-                                            const QString& suggestedName) override {
-        titles.push_back(title + " / " + suggestedName);
-        return answer;
-    }
-
-    std::optional<QString> answer;
-    QStringList titles;
-};
 
 // A tidier whose answer the test gives when it likes.
 class FakeTidier {
@@ -90,8 +55,8 @@ protected:
     }
 
     testing::TempFolder temp;
-    FakeScheduler scheduler;
-    FakeDialogs dialogs;
+    testing::FakeScheduler scheduler;
+    testing::FakeDialogs dialogs;
     FakeTidier tidier;
 };
 

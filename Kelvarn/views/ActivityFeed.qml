@@ -1,0 +1,102 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+
+import "Style.js" as Style
+
+// The newest feed lines with the undo button.
+ColumnLayout {
+    id: root
+
+    required property QtObject controller
+    readonly property QtObject store: controller.store
+
+    spacing: 2
+
+    RowLayout {
+        Layout.fillWidth: true
+        Layout.leftMargin: 12
+        Layout.rightMargin: 6
+
+        Label {
+            text: "Activity"
+            font.pointSize: Qt.application.font.pointSize * 0.85
+            font.weight: Font.DemiBold
+        }
+        Item { Layout.fillWidth: true }
+        // Shrinks, eliding its label, before it pushes the title out.
+        ToolButton {
+            id: undoButton
+            objectName: "undoButton"
+            Layout.fillWidth: true
+            Layout.maximumWidth: undoMetrics.width + leftPadding + rightPadding + 4
+            text: root.store.lastUndoLabel === "" ? "Undo" : "Undo: " + root.store.lastUndoLabel
+            enabled: root.store.canUndo
+            Accessible.name: text
+            ToolTip.text: "Undo the last action (Ctrl+Z, or say “undo”)"
+            ToolTip.visible: hovered
+            ToolTip.delay: 600
+            onClicked: root.store.undo()
+            TextMetrics {
+                id: undoMetrics
+                font: undoButton.font
+                text: "↶  " + undoButton.text
+            }
+            contentItem: Label {
+                text: undoMetrics.text
+                elide: Text.ElideRight
+                maximumLineCount: 1
+                color: undoButton.enabled ? palette.buttonText : palette.placeholderText
+            }
+        }
+    }
+
+    ListView {
+        id: list
+        objectName: "feedList"
+        Layout.fillWidth: true
+        Layout.preferredHeight: 96
+        Layout.bottomMargin: 6
+        clip: true
+        spacing: 2
+        model: root.store.feed
+        boundsBehavior: Flickable.StopAtBounds
+        ScrollBar.vertical: ScrollBar {}
+
+        delegate: RowLayout {
+            id: line
+            required property string text
+            required property string kind
+            width: list.width - 24
+            x: 12
+            spacing: 4
+
+            Label {
+                Layout.preferredWidth: 12
+                text: Style.kindSymbol(line.kind)
+                color: Style.kindColor(line.kind, palette)
+                font.pointSize: Qt.application.font.pointSize * 0.85
+            }
+            Label {
+                Layout.fillWidth: true
+                text: line.text
+                color: Style.kindColor(line.kind, palette)
+                font.pointSize: Qt.application.font.pointSize * 0.85
+                wrapMode: Text.Wrap
+            }
+        }
+
+        // Follows the newest line until the user scrolls; a new line brings it back. Lines wrap,
+        // so the end is known only once they are laid out.
+        property bool followNewest: true
+        onContentHeightChanged: if (followNewest) positionViewAtEnd()
+        onMovementStarted: followNewest = false
+        Connections {
+            target: list.model
+            function onRowsInserted() {
+                list.followNewest = true
+                list.positionViewAtEnd()
+            }
+        }
+    }
+}

@@ -1,0 +1,60 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+
+// Where the focus is, each level a step back up.
+RowLayout {
+    id: root
+
+    required property QtObject store
+    readonly property var student: store.focusedStudent
+    readonly property var section: store.sections.find(s => s.key === store.focusedSection)
+
+    spacing: 2
+
+    LinkButton {
+        Layout.leftMargin: 12
+        text: "All students"
+        enabled: root.store.hasFocusedStudent
+        onClicked: root.store.focusStudent("")
+    }
+    Label {
+        visible: root.store.hasFocusedStudent
+        text: "›"
+        color: palette.placeholderText
+    }
+    LinkButton {
+        visible: root.store.hasFocusedStudent
+        text: root.student.name ?? ""
+        enabled: root.store.focusedSection !== ""
+        onClicked: root.store.focusSection("")
+    }
+    Label {
+        visible: root.section !== undefined
+        text: "›"
+        color: palette.placeholderText
+    }
+    Label {
+        visible: root.section !== undefined
+        text: root.section?.shortTitle ?? ""
+        elide: Text.ElideRight
+        Layout.maximumWidth: 140
+    }
+    Item { Layout.fillWidth: true }
+    ToolButton {
+        id: unfocusButton
+        objectName: "unfocusButton"
+        Layout.rightMargin: 6
+        text: "Unfocus"
+        enabled: root.store.hasFocusedStudent
+        Accessible.name: text
+        contentItem: Label {
+            text: "↑  " + unfocusButton.text
+            color: unfocusButton.enabled ? palette.buttonText : palette.placeholderText
+        }
+        ToolTip.text: "Go up one level (Esc, or say “unfocus”)"
+        ToolTip.visible: hovered
+        ToolTip.delay: 600
+        onClicked: root.store.unfocus()
+    }
+}

@@ -1,0 +1,44 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+
+import "Style.js" as Style
+
+// The compact panel: what is focused, its score, and the latest result.
+ColumnLayout {
+    id: root
+
+    required property QtObject store
+
+    spacing: 2
+
+    RowLayout {
+        Layout.fillWidth: true
+        Layout.leftMargin: 12
+        Layout.rightMargin: 12
+        Layout.topMargin: 6
+
+        Label {
+            objectName: "focusText"
+            Layout.fillWidth: true
+            text: root.store.focusText
+            font.bold: true
+            elide: Text.ElideRight
+        }
+        Label {
+            objectName: "compactScore"
+            visible: root.store.hasFocusedStudent
+            text: root.store.focusedStudent.score ?? ""
+        }
+    }
+    Label {
+        Layout.fillWidth: true
+        Layout.leftMargin: 12
+        Layout.rightMargin: 12
+        Layout.bottomMargin: 6
+        text: root.store.latestResult
+        color: Style.kindColor(root.store.latestResultKind, palette)
+        elide: Text.ElideRight
+        maximumLineCount: 1
+    }
+}

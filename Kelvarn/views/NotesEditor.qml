@@ -1,0 +1,45 @@
+import QtQuick
+import QtQuick.Controls
+
+// Notes typed straight into the store: every edit is one call, so it is saved and undoable.
+ScrollView {
+    id: root
+
+    required property QtObject store
+    required property string studentId
+    // Empty for the overall comments.
+    required property string section
+    required property string notes
+    property alias placeholder: editor.placeholderText
+
+    implicitHeight: Math.min(140, Math.max(60, editor.implicitHeight))
+    background: Rectangle {
+        radius: 6
+        color: Qt.rgba(palette.base.r, palette.base.g, palette.base.b, 0.6)
+    }
+
+    TextArea {
+        id: editor
+        objectName: "notesEditor"
+        text: root.notes
+        padding: 4
+        wrapMode: TextEdit.Wrap
+        background: null
+        Accessible.name: placeholderText
+        onTextChanged: {
+            if (text !== root.notes)
+                root.store.editNotes(text, root.studentId, root.section)
+        }
+        // Each keystroke is a step of the store's undo, so Ctrl+Z here is that undo.
+        Keys.onPressed: event => {
+            if (event.matches(StandardKey.Undo)) {
+                root.store.undo()
+                event.accepted = true
+            }
+        }
+    }
+
+    function focusEditor() {
+        editor.forceActiveFocus()
+    }
+}

@@ -1,0 +1,45 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+
+// The student's overall comments, dictated while no section is focused.
+CardFrame {
+    id: root
+
+    required property QtObject store
+    required property string studentId
+    required property string notes
+    readonly property string key: "overall"
+
+    onTapped: store.focusSection("")
+
+    contentItem: ColumnLayout {
+        spacing: 6
+
+        Label {
+            text: "Overall comments"
+            font.weight: Font.DemiBold
+        }
+        Loader {
+            Layout.fillWidth: true
+            active: root.focused
+            visible: active
+            sourceComponent: NotesEditor {
+                store: root.store
+                studentId: root.studentId
+                section: ""
+                notes: root.notes
+                placeholder: "Overall comments"
+            }
+        }
+        Label {
+            Layout.fillWidth: true
+            visible: !root.focused
+            text: root.notes !== "" ? root.notes : "Unfocus a section to dictate overall comments."
+            wrapMode: Text.Wrap
+            font.pointSize: root.notes !== "" ? Qt.application.font.pointSize
+                                              : Qt.application.font.pointSize * 0.85
+            color: root.notes !== "" ? palette.windowText : palette.placeholderText
+        }
+    }
+}

@@ -1,0 +1,43 @@
+.pragma library
+
+// Tints chosen to read on light and dark palettes alike.
+const green = "#2e9d4f"
+const teal = "#1b9aa0"
+const orange = "#e07b12"
+const red = "#d63c3c"
+const blue = "#2f7de1"
+
+function levelColor(level) {
+    switch (level) {
+    case "complete": return green
+    case "mostly": return teal
+    case "somewhat": return orange
+    case "incomplete": return red
+    }
+    return "transparent"
+}
+
+// Feed lines by kind; heard lines are secondary and actions primary, both from the palette.
+function kindColor(kind, palette) {
+    switch (kind) {
+    case "heard": return palette.placeholderText
+    case "note": return blue
+    case "question": return orange
+    case "warning": return red
+    }
+    return palette.windowText
+}
+
+function kindSymbol(kind) {
+    switch (kind) {
+    case "heard": return "“"
+    case "note": return "≡"
+    case "question": return "?"
+    case "warning": return "⚠"
+    }
+    return "✓"
+}
+
+function withAlpha(color, alpha) {
+    return Qt.rgba(color.r, color.g, color.b, alpha)
+}

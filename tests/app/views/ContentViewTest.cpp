@@ -1,0 +1,248 @@
+#include "AppController.h"
+#include "FloatingPanel.h"
+#include "shell/ShellFakes.h"
+#include "support/EventLoop.h"
+#include "support/QtPrinting.h"
+#include "support/TempFolder.h"
+
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string_view>
+
+namespace kelvarn {
+namespace {
+
+// The first visible item below root, root included, for which the test holds.
+QQuickItem* findItem(QQuickItem* root, const std::function<bool(QQuickItem*)>& test) {
+    if (!root->isVisible()) {
+        return nullptr;
+    }
+    if (test(root)) {
+        return root;
+    }
+    for (QQuickItem* child : root->childItems()) {
+        if (QQuickItem* found = findItem(child, test)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+QQuickItem* withText(QQuickItem* root, const QString& text) {
+    return findItem(root, [&](QQuickItem* item) { return item->property("text") == text; });
+}
+
+QQuickItem* named(QQuickItem* root, const QString& name) {
+    return findItem(root, [&](QQuickItem* item) { return item->objectName() == name; });
+}
+
+QQuickItem* card(QQuickItem* root, const QString& key) {
+    return findItem(root, [&](QQuickItem* item) { return item->property("key") == key; });
+}
+
+class ContentViewTest : public ::testing::Test {
+protected:
+    ContentViewTest() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(m_temp.path().string()));
+        m_panel.setContent(QUrl(QStringLiteral("qrc:/qt/qml/Kelvarn/ContentView.qml")),
+                           &m_controller);
+        m_panel.window().show();
+        m_panel.window().requestActivate();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&m_panel.window()));
+    }
+
+    QQuickItem* root() { return m_panel.window().rootObject(); }
+    QQuickItem* shown(const QString& text) {
+        settle();
+        return withText(root(), text);
+    }
+    GradingStore& store() { return m_controller.store(); }
+    // Lets the window lay out and draw what the last change showed.
+    void settle() {
+        bool swapped = false;
+        const auto connection = QObject::connect(&m_panel.window(), &QQuickWindow::frameSwapped,
+                                                 [&] { swapped = true; });
+        m_panel.window().update();
+        testing::runUntil([&] { return swapped; });
+        QObject::disconnect(connection);
+    }
+    void click(QQuickItem* item) {
+        ASSERT_NE(item, nullptr);
+        settle();
+        QTest::mouseClick(
+            &m_panel.window(), Qt::LeftButton, {},
+            item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint());
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(&m_panel.window(), static_cast<Qt::Key>(key), modifiers);
+    }
+    void screenshot(const char* name) {
+        if (const char* folder = std::getenv("KELVARN_SCREENSHOTS")) {
+            m_panel.window().grabWindow().save(QString::fromLocal8Bit(folder) + "/" + name);
+        }
+    }
+
+    testing::TempFolder m_temp;
+    testing::FakeScheduler m_scheduler;
+    testing::FakeDialogs m_dialogs;
+    app::AppController m_controller{{std::nullopt, m_scheduler, m_dialogs, {}, nullptr}};
+    QQmlEngine m_engine;
+    app::FloatingPanel m_panel{m_engine};
+};
+
+TEST_F(ContentViewTest, WithoutARosterOffersToOpenOneByButtonAndCtrlO) {
+    ASSERT_NE(root(), nullptr);
+    EXPECT_NE(shown("No roster loaded"), nullptr);
+    EXPECT_NE(shown("A .txt file with one student per line."), nullptr);
+    click(shown("Open Roster…"));
+    EXPECT_EQ(m_dialogs.titles.size(), 1);
+    key(Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(m_dialogs.titles.size(), 2);
+
+    EXPECT_FALSE(shown("All students")->isEnabled());
+    EXPECT_FALSE(shown("Unfocus")->isEnabled());
+    QQuickItem* undo = named(root(), "undoButton");
+    ASSERT_NE(undo, nullptr);
+    EXPECT_EQ(undo->property("text"), "Undo");
+    EXPECT_FALSE(undo->isEnabled());
+
+    key(Qt::Key_Backslash, Qt::ControlModifier);
+    EXPECT_TRUE(m_controller.compact());
+    EXPECT_NE(shown("No student focused"), nullptr);
+    EXPECT_EQ(named(root(), "compactScore"), nullptr) << "no score without a student";
+    EXPECT_EQ(shown("No roster loaded"), nullptr);
+}
+
+TEST_F(ContentViewTest, ClicksAndKeysMoveTheFocusAndGrade) {
+    store().loadRoster({"Nadia Ford", "Omar Haddad", "Zoë Park"});
+    EXPECT_NE(shown("0 of 3 fully graded"), nullptr);
+    click(shown("Omar Haddad"));
+    ASSERT_EQ(store().session().focusedStudent()->name, "Omar Haddad");
+    EXPECT_TRUE(shown("All students")->isEnabled());
+    EXPECT_FALSE(withText(named(root(), "detailScroller"), "Omar Haddad"));
+    EXPECT_NE(named(card(root(), "overall"), "notesEditor"), nullptr);
+
+    key(Qt::Key_Down, Qt::AltModifier);
+    EXPECT_NE(shown("Unfocus a section to dictate overall comments."), nullptr);
+    key(Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(store().session().focus.section, SectionID::claims);
+    EXPECT_TRUE(shown("Omar Haddad")->isEnabled()) << "back to the overall comments";
+    key(Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(store().session().focus.section, SectionID::intro);
+
+    key(Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(store().session().focusedStudent()->grade(SectionID::intro).level, Level::mostly);
+    QQuickItem* intro = card(root(), "intro");
+    ASSERT_NE(intro, nullptr);
+    QQuickItem* mostly = withText(intro, "Mostly");
+    ASSERT_NE(mostly, nullptr);
+    EXPECT_TRUE(mostly->property("selected").toBool());
+    click(mostly);
+    EXPECT_EQ(store().session().focusedStudent()->grade(SectionID::intro).level, std::nullopt)
+        << "the selected chip clears the level";
+    click(withText(intro, "Complete"));
+    EXPECT_EQ(store().session().focusedStudent()->grade(SectionID::intro).level, Level::complete);
+    EXPECT_NE(shown("17.00/17.00"), nullptr);
+    EXPECT_NE(shown("0.85/5.00"), nullptr);
+    EXPECT_NE(shown("(1/6)"), nullptr);
+
+    click(card(root(), "style"));
+    EXPECT_EQ(store().session().focus.section, SectionID::style);
+    QQuickItem* scroller = named(root(), "detailScroller");
+    EXPECT_TRUE(testing::runUntil([&] { return scroller->property("contentY").toDouble() > 0; }))
+        << "the focused card is scrolled into the middle";
+
+    key(Qt::Key_Escape);
+    EXPECT_EQ(store().session().focus.section, std::nullopt);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(store().session().focusedStudent().has_value());
+    EXPECT_NE(shown("0.85/5.00"), nullptr) << "the list row's score";
+    key(Qt::Key_BracketRight, Qt::ControlModifier);
+    EXPECT_TRUE(store().session().focusedStudent().has_value());
+}
+
+TEST_F(ContentViewTest, NotesEditorTypesIntoTheStoreAndCtrlZIsTheStoresUndo) {
+    store().loadRoster({"Nadia Ford"});
+    store().handleTranscript("Nadia Ford evidence");
+    QQuickItem* editor = named(card(root(), "evidence"), "notesEditor");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->property("placeholderText"), "Notes — why this level");
+    editor->forceActiveFocus();
+    const std::size_t stepsBefore = store().undoStack().size();
+    for (const char letter : std::string_view("Thin")) {
+        QTest::keyClick(&m_panel.window(), letter);
+    }
+    const NotesTarget target = SectionNotes{store().session().students[0].id, SectionID::evidence};
+    EXPECT_EQ(store().notes(target), "Thin");
+    EXPECT_EQ(store().undoStack().size(), stepsBefore + 1) << "one burst of typing, one step";
+    screenshot("panel-detail.png");
+
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(store().notes(target), "");
+    EXPECT_EQ(editor->property("text"), "");
+    EXPECT_EQ(store().session().focus.section, SectionID::evidence) << "the editor stays";
+}
+
+TEST_F(ContentViewTest, BannersStackAboveTheQuestionAndTheFeedShowsItsNewestLines) {
+    store().loadRoster({"Nadia Ford", "Nadia Park"});
+    store().handleTranscript("Nadia");
+    m_controller.flash("Exported 2 students → grades.csv");
+    QQuickItem* banner = named(root(), "controllerBanner");
+    QQuickItem* question = named(root(), "questionBanner");
+    settle();
+    ASSERT_NE(banner, nullptr);
+    ASSERT_NE(question, nullptr);
+    EXPECT_LT(banner->y(), question->y());
+    EXPECT_NE(shown("Which one: Nadia Ford or Nadia Park?"), nullptr);
+    click(withText(question, "Cancel"));
+    EXPECT_FALSE(store().pending().has_value());
+    click(withText(banner, "Dismiss"));
+    EXPECT_FALSE(m_controller.hasBanner());
+
+    for (int i = 1; i <= 55; ++i) {
+        store().log(FeedItem::Kind::action, "line " + std::to_string(i));
+    }
+    auto* feed = qobject_cast<QQuickItem*>(named(root(), "feedList"));
+    ASSERT_NE(feed, nullptr);
+    EXPECT_EQ(feed->property("count"), 40);
+    EXPECT_TRUE(testing::runUntil([&] { return feed->property("atYEnd").toBool(); }))
+        << "the newest line is in view";
+    EXPECT_NE(shown("line 55"), nullptr);
+}
+
+TEST_F(ContentViewTest, TheMenuTidiesOnlyAFocusedStudentAndAsksForTheTidyPromptWindow) {
+    store().loadRoster({"Nadia Ford"});
+    QSignalSpy windows(&m_panel, &app::FloatingPanel::windowRequested);
+    const auto openMenu = [&] {
+        click(named(root(), "menuButton"));
+        settle();
+        return m_panel.window().contentItem();
+    };
+    QQuickItem* tidy = withText(openMenu(), "Tidy Notes with Claude");
+    ASSERT_NE(tidy, nullptr);
+    EXPECT_FALSE(tidy->isEnabled()) << "nobody focused";
+    click(withText(m_panel.window().contentItem(), "Edit Tidy Prompt…"));
+    EXPECT_EQ(windows.count(), 1);
+    EXPECT_EQ(windows.value(0).value(0), "tidy");
+
+    store().handleTranscript("Nadia Ford");
+    tidy = withText(openMenu(), "Tidy Notes with Claude");
+    ASSERT_NE(tidy, nullptr);
+    EXPECT_TRUE(tidy->isEnabled());
+    click(withText(m_panel.window().contentItem(), "Show Activity"));
+    EXPECT_FALSE(m_controller.showActivity());
+    EXPECT_EQ(named(root(), "feedList"), nullptr);
+}
+
+} // namespace
+} // namespace kelvarn
