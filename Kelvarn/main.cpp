@@ -9,6 +9,8 @@
 #include "Updater.h"
 #include "persistence/DataFolder.h"
 #include "settings/Preferences.h"
+#include "speech/PocketSphinxTranscriber.h"
+#include "speech/PulseAudioSource.h"
 #include "tidy/NoteTidier.h"
 #include "views/TidyPromptWindow.h"
 
@@ -64,9 +66,12 @@ int main(int argc, char** argv) {
         {defaultDataFolder(), scheduler, dialogs,
          [&](StudentRecord student) { return tidier.tidy(student); },
          std::make_unique<update::Updater>(update::runningBundle(), update::runningSystemVersion(),
-                                           relauncher)});
+                                           relauncher),
+         std::make_unique<speech::SpeechEngine>(
+             [] { return std::make_unique<speech::PulseAudioSource>(); },
+             [] { return speech::PocketSphinxTranscriber::create(); })});
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &controller,
-                     &app::AppController::flush);
+                     [&controller] { controller.shutDown(); });
 
     QQmlEngine engine;
     views::TidyPromptWindow tidyWindow(engine, preferences);

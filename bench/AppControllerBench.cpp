@@ -17,7 +17,8 @@ namespace {
 void BM_ControllerNotesKeystroke(benchmark::State& state) {
     app::QtScheduler scheduler;
     app::QtFileDialogs dialogs;
-    app::AppController controller({bench::preparedFolder(), scheduler, dialogs, {}, nullptr});
+    app::AppController controller(
+        {bench::preparedFolder(), scheduler, dialogs, {}, nullptr, nullptr});
     GradingStore& store = controller.store();
     const NotesTarget target = OverallNotes{store.session().students[5].id};
     std::string text = store.notes(target);

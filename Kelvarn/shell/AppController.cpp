@@ -8,8 +8,11 @@
 #include "persistence/Roster.h"
 #include "persistence/TextExporter.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
 #include <QWindow>
 
 namespace kelvarn::app {
@@ -49,7 +52,7 @@ void activate() {
 AppController::AppController(Services services, QObject* parent)
     : QObject(parent), m_scheduler(services.scheduler), m_dialogs(services.dialogs),
       m_tidy(std::move(services.tidy)), m_clock(services.clock),
-      m_updater(std::move(services.updater)) {
+      m_updater(std::move(services.updater)), m_speech(std::move(services.speech)) {
     std::optional<std::string> lockProblem;
     std::unique_ptr<StoreStorage> storage;
     if (services.dataFolder) {
@@ -76,6 +79,50 @@ AppController::AppController(Services services, QObject* parent)
                                     "Kelvarn instead.");
     }
     m_storeObject = std::make_unique<StoreObject>(*m_store);
+    if (m_speech) {
+        // The text exactly as heard; nothing once the controller is gone.
+        m_speech->setOnFinal([guard = QPointer<AppController>(this)](const QString& text) {
+            if (guard) {
+                guard->m_store->handleTranscript(text.toStdString());
+            }
+        });
+        preferCommandReadings();
+        m_parserWatch = m_store->addObserver([this](StoreField field) {
+            if (field == StoreField::parser) {
+                preferCommandReadings();
+            }
+        });
+    }
+}
+
+void AppController::preferCommandReadings() {
+    // The recogniser asks on its own thread: it gets a copy of the parser, never the store's.
+    m_speech->preferReadings([parser = m_store->parser()](const std::string& text) {
+        return parser.readsAsCommands(text);
+    });
+}
+
+void AppController::toggleListening() {
+    if (!m_speech) {
+        return;
+    }
+    if (m_speech->isRunning()) {
+        QCoro::connect(m_speech->stop(), this, [] {});
+    } else {
+        QCoro::connect(m_speech->start(m_store->recognizerVocabulary()), this, [] {});
+    }
+}
+
+void AppController::shutDown(std::chrono::milliseconds listeningLimit) {
+    if (m_speech && m_speech->isRunning()) {
+        QEventLoop waiting;
+        QCoro::connect(m_speech->stop(), &waiting, [&waiting] { waiting.quit(); });
+        QTimer::singleShot(listeningLimit, &waiting, &QEventLoop::quit);
+        if (m_speech->isRunning()) {
+            waiting.exec();
+        }
+    }
+    flush();
 }
 
 AppController::~AppController() {
@@ -215,7 +262,11 @@ void AppController::setTidying(bool tidying) {
 }
 
 void AppController::refreshVocabulary() {
-    emit vocabularyChanged(toQStringList(m_store->recognizerVocabulary()));
+    const std::vector<std::string> vocabulary = m_store->recognizerVocabulary();
+    if (m_speech) {
+        QCoro::connect(m_speech->updateVocabulary(vocabulary), this, [] {});
+    }
+    emit vocabularyChanged(toQStringList(vocabulary));
 }
 
 void AppController::flush() {

@@ -8,6 +8,7 @@
 #include "tidy/TidyExchange.h"
 
 #include "Updater.h"
+#include "speech/SpeechEngine.h"
 
 #include <QCoroTask>
 
@@ -46,8 +47,9 @@ public:
         Scheduler& scheduler;
         FileDialogs& dialogs;
         Tidy tidy;
-        // Absent in tests that do not update.
+        // Absent in tests that do not update or listen.
         std::unique_ptr<update::Updater> updater;
+        std::unique_ptr<speech::SpeechEngine> speech;
         Clock clock = systemClock();
     };
 
@@ -57,6 +59,7 @@ public:
     GradingStore& store() { return *m_store; }
     StoreObject* storeObject() { return m_storeObject.get(); }
     update::Updater* updater() { return m_updater.get(); }
+    speech::SpeechEngine* speech() { return m_speech.get(); }
 
     bool compact() const { return m_compact; }
     // Every assignment, even of the same value, calls the hook: the panel is resized to match.
@@ -82,8 +85,13 @@ public:
     // one undoable step only if they did not change meanwhile.
     Q_INVOKABLE void tidyFocusedStudent();
 
+    // Starts listening with the store's vocabulary, or stops.
+    Q_INVOKABLE void toggleListening();
+
     // Writes every pending change to disk; called when the application quits.
     void flush();
+    // The orderly end: listening stopped (waiting at most the limit), then every change written.
+    void shutDown(std::chrono::milliseconds listeningLimit = std::chrono::seconds(1));
 
 signals:
     void compactChanged();
@@ -95,6 +103,7 @@ signals:
 
 private:
     void refreshVocabulary();
+    void preferCommandReadings();
     void setTidying(bool tidying);
     void finishTidy(const StudentRecord& snapshot, const Result<tidy::TidiedNotes>& result);
     void exportGrades(const QString& title, const QString& filter, const QString& suggestedName,
@@ -108,6 +117,8 @@ private:
     std::unique_ptr<GradingStore> m_store;
     std::unique_ptr<StoreObject> m_storeObject;
     std::unique_ptr<update::Updater> m_updater;
+    std::unique_ptr<speech::SpeechEngine> m_speech;
+    GradingStore::Subscription m_parserWatch;
 
     bool m_compact = false;
     bool m_tidying = false;

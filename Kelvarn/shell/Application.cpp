@@ -46,6 +46,13 @@ void Application::launch(const LaunchArguments& arguments) {
     }
     m_tray = std::make_unique<TrayIcon>([this] { return menuState(); },
                                         [this](StatusMenuItem::Action action) { act(action); });
+    // The icon follows the engine's state and the pause flag as they change.
+    if (speech::SpeechEngine* engine = m_controller.speech()) {
+        connect(engine, &speech::SpeechEngine::stateChanged, this, &Application::updateTrayIcon);
+    }
+    connect(m_controller.storeObject(), &StoreObject::voicePausedChanged, this,
+            &Application::updateTrayIcon);
+    updateTrayIcon();
     m_hotkeys = makeGlobalHotkeys();
     if (m_hotkeys) {
         m_hotkeys->start([this](GlobalHotkeys::Key key) {
@@ -116,8 +123,29 @@ void Application::act(StatusMenuItem::Action action) {
         }
         break;
     case Action::toggleListening:
+        m_controller.toggleListening();
+        break;
     case Action::showCorrections:
     case Action::none:
+        break;
+    }
+}
+
+void Application::updateTrayIcon() {
+    const speech::SpeechEngine* engine = m_controller.speech();
+    const auto kind = engine != nullptr ? engine->state().kind : speech::SpeechState::Kind::off;
+    switch (kind) {
+    case speech::SpeechState::Kind::listening:
+        m_tray->setIcon(m_controller.store().voicePaused() ? StatusIcon::paused
+                                                           : StatusIcon::listening);
+        break;
+    case speech::SpeechState::Kind::failed:
+        m_tray->setIcon(StatusIcon::failed);
+        break;
+    case speech::SpeechState::Kind::off:
+    case speech::SpeechState::Kind::starting:
+    case speech::SpeechState::Kind::downloadingModel:
+        m_tray->setIcon(StatusIcon::idle);
         break;
     }
 }
@@ -126,6 +154,7 @@ StatusMenuState Application::menuState() const {
     StatusMenuState state;
     state.panelVisible = m_panel.isVisible();
     state.compact = m_controller.compact();
+    state.listening = m_controller.speech() != nullptr && m_controller.speech()->isRunning();
     if (update::Updater* updater = m_controller.updater()) {
         state.version = updater->currentVersion();
         state.build = QString::number(updater->currentBuild());

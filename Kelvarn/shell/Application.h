@@ -46,6 +46,7 @@ public:
 private:
     void act(StatusMenuItem::Action action);
     StatusMenuState menuState() const;
+    void updateTrayIcon();
     void openWindow(const QString& name);
     void showDataFolder() const;
 

@@ -12,6 +12,10 @@ Item {
         onActivated: root.store.undo()
     }
     Shortcut {
+        sequence: "Ctrl+L"
+        onActivated: root.controller.toggleListening()
+    }
+    Shortcut {
         sequence: "Escape"
         onActivated: root.store.unfocus()
     }

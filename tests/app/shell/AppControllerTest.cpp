@@ -46,7 +46,7 @@ protected:
     AppControllerTest() { tidier.answered.setSingleShot(true); }
     std::unique_ptr<app::AppController> make(std::optional<fs::path> folder = std::nullopt) {
         return std::make_unique<app::AppController>(app::AppController::Services{
-            std::move(folder), scheduler, dialogs, tidier.tidy(), nullptr});
+            std::move(folder), scheduler, dialogs, tidier.tidy(), nullptr, nullptr});
     }
     QString file(const std::string& name, const std::string& content) const {
         const fs::path path = temp.path() / name;

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     kelvarn::app::QuitSignals quitSignals;
     kelvarn::app::QtScheduler scheduler;
     kelvarn::app::QtFileDialogs dialogs;
-    kelvarn::app::AppController controller({argv[1], scheduler, dialogs, {}, nullptr});
+    kelvarn::app::AppController controller({argv[1], scheduler, dialogs, {}, nullptr, nullptr});
     controller.store().loadRoster({"Nadia Ford"});
     controller.store().editNotes(
         argv[2], kelvarn::OverallNotes{controller.store().session().students[0].id});

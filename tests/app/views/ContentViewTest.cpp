@@ -95,7 +95,7 @@ protected:
     testing::TempFolder m_temp;
     testing::FakeScheduler m_scheduler;
     testing::FakeDialogs m_dialogs;
-    app::AppController m_controller{{std::nullopt, m_scheduler, m_dialogs, {}, nullptr}};
+    app::AppController m_controller{{std::nullopt, m_scheduler, m_dialogs, {}, nullptr, nullptr}};
     QQmlEngine m_engine;
     app::FloatingPanel m_panel{m_engine};
 };
