@@ -24,22 +24,10 @@ Application::~Application() {
 
 void Application::launch(const LaunchArguments& arguments) {
     m_panel.show();
-    if (arguments.roster) {
-        // Launched from a script: an unreadable or empty file changes nothing and says nothing.
-        if (const auto parsed = roster::readFile(arguments.roster->toStdString())) {
-            m_controller.store().loadRoster(parsed.value().names);
-        }
-    }
-    if (arguments.openWindow) {
-        openWindow(*arguments.openWindow);
-    }
-    if (arguments.say) {
-        m_controller.store().handleTranscript(arguments.say->toStdString());
-    }
+    applyContentArguments(arguments);
     if (update::Updater* updater = m_controller.updater()) {
         if (arguments.updateNow) {
-            QCoro::connect(updater->check(true), this,
-                           [updater, this] { QCoro::connect(updater->install(), this, [] {}); });
+            updateNow();
         } else {
             updater->startAutomaticChecks();
         }
@@ -73,7 +61,15 @@ void Application::handle(const LaunchArguments& arguments) {
     if (arguments.toggleListening) {
         act(StatusMenuItem::Action::toggleListening);
     }
+    applyContentArguments(arguments);
+    if (arguments.updateNow) {
+        updateNow();
+    }
+}
+
+void Application::applyContentArguments(const LaunchArguments& arguments) {
     if (arguments.roster) {
+        // From a script: an unreadable or empty file changes nothing and says nothing.
         if (const auto parsed = roster::readFile(arguments.roster->toStdString())) {
             m_controller.store().loadRoster(parsed.value().names);
         }
@@ -83,6 +79,13 @@ void Application::handle(const LaunchArguments& arguments) {
     }
     if (arguments.say) {
         m_controller.store().handleTranscript(arguments.say->toStdString());
+    }
+}
+
+void Application::updateNow() {
+    if (update::Updater* updater = m_controller.updater()) {
+        QCoro::connect(updater->check(true), this,
+                       [updater, this] { QCoro::connect(updater->install(), this, [] {}); });
     }
 }
 

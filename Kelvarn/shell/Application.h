@@ -47,6 +47,9 @@ private:
     void act(StatusMenuItem::Action action);
     StatusMenuState menuState() const;
     void updateTrayIcon();
+    // What both a launch and a second launch may ask for: a roster, a window, a sentence.
+    void applyContentArguments(const LaunchArguments& arguments);
+    void updateNow();
     void openWindow(const QString& name);
     void showDataFolder() const;
 

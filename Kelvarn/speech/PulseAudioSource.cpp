@@ -152,8 +152,9 @@ Result<void> PulseAudioSource::start(BufferHandler handler) {
     if (m_stream != nullptr) {
         return Error{"Already capturing."};
     }
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(m_format.sampleRate),
-                              static_cast<std::uint8_t>(m_format.channels)};
+    const pa_sample_spec sampleFormat{PA_SAMPLE_FLOAT32LE,
+                                      static_cast<std::uint32_t>(m_format.sampleRate),
+                                      static_cast<std::uint8_t>(m_format.channels)};
     const std::size_t frameBytes = sizeof(float) * static_cast<std::size_t>(m_format.channels);
     // Asks for 4096-frame fragments; servers deliver smaller chunks anyway, so they are
     // regrouped on arrival.
@@ -162,7 +163,7 @@ Result<void> PulseAudioSource::start(BufferHandler handler) {
     attributes.fragsize = static_cast<std::uint32_t>(framesPerBuffer * frameBytes);
 
     pa_threaded_mainloop_lock(m_loop);
-    m_stream = pa_stream_new(m_context, "Kelvarn speech input", &spec, nullptr);
+    m_stream = pa_stream_new(m_context, "Kelvarn speech input", &sampleFormat, nullptr);
     if (m_stream == nullptr) {
         const std::string reason = pa_strerror(pa_context_errno(m_context));
         pa_threaded_mainloop_unlock(m_loop);
