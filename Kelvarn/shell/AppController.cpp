@@ -126,7 +126,11 @@ void AppController::shutDown(std::chrono::milliseconds listeningLimit) {
 }
 
 AppController::~AppController() {
-    // The store goes first: its writer finishes what is pending before the lock is let go.
+    // What feeds the store goes before it; the store goes before the lock, so that its writer
+    // finishes what is pending while the folder is still ours.
+    m_speech.reset();
+    m_updater.reset();
+    m_parserWatch.reset();
     m_storeObject.reset();
     m_store.reset();
 }
