@@ -1,5 +1,5 @@
-#include "Kelvarnctl.h"
 #include "speech/SphinxDecoder.h"
+#include "support/KelvarnctlRun.h"
 #include "support/TempFolder.h"
 
 #include <QProcess>
@@ -8,16 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace kelvarn {
 namespace {
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
 
 class KelvarnctlListenTest : public ::testing::Test {
 protected:
@@ -29,16 +22,8 @@ protected:
         }
     }
 
-    Outcome run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"kelvarnctl", "--data-dir", (temp.path() / "data").string()});
-        std::vector<const char*> argv;
-        for (const auto& arg : args) {
-            argv.push_back(arg.c_str());
-        }
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = ctl::run(static_cast<int>(argv.size()), argv.data(), out, err);
-        return {status, out.str(), err.str()};
+    testing::KelvarnctlOutcome run(std::vector<std::string> args) {
+        return testing::runKelvarnctl((temp.path() / "data").string(), std::move(args));
     }
 
     std::string speak(const std::string& name, const std::string& text) {

@@ -1,8 +1,8 @@
-#include "Kelvarnctl.h"
 #include "FeedPrinter.h"
 #include "engine/GradingStore.h"
 #include "persistence/DataFolder.h"
 #include "persistence/FileIO.h"
+#include "support/KelvarnctlRun.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -16,25 +16,13 @@
 namespace kelvarn {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = testing::KelvarnctlOutcome;
 
 class KelvarnctlTest : public ::testing::Test {
 protected:
     Outcome run(std::vector<std::string> args) { return runIn(data().string(), std::move(args)); }
     Outcome runIn(const std::string& dataDir, std::vector<std::string> args) {
-        args.insert(args.begin(), {"kelvarnctl", "--data-dir", dataDir});
-        std::vector<const char*> argv;
-        for (const auto& arg : args) {
-            argv.push_back(arg.c_str());
-        }
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = ctl::run(static_cast<int>(argv.size()), argv.data(), out, err);
-        return {status, out.str(), err.str()};
+        return testing::runKelvarnctl(dataDir, std::move(args));
     }
     std::filesystem::path data() const { return temp.path() / "data"; }
     std::string file(const std::string& name, const std::string& content) const {
