@@ -3,6 +3,7 @@
 #include "shell/ShellFakes.h"
 #include "support/EventLoop.h"
 #include "support/QtPrinting.h"
+#include "support/QuickItems.h"
 #include "support/TempFolder.h"
 
 #include <QQmlEngine>
@@ -15,39 +16,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <string_view>
 
 namespace kelvarn {
 namespace {
 
-// The first visible item below root, root included, for which the test holds.
-QQuickItem* findItem(QQuickItem* root, const std::function<bool(QQuickItem*)>& test) {
-    if (!root->isVisible()) {
-        return nullptr;
-    }
-    if (test(root)) {
-        return root;
-    }
-    for (QQuickItem* child : root->childItems()) {
-        if (QQuickItem* found = findItem(child, test)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
-QQuickItem* withText(QQuickItem* root, const QString& text) {
-    return findItem(root, [&](QQuickItem* item) { return item->property("text") == text; });
-}
-
-QQuickItem* named(QQuickItem* root, const QString& name) {
-    return findItem(root, [&](QQuickItem* item) { return item->objectName() == name; });
-}
-
-QQuickItem* card(QQuickItem* root, const QString& key) {
-    return findItem(root, [&](QQuickItem* item) { return item->property("key") == key; });
-}
+using testing::card;
+using testing::named;
+using testing::withText;
 
 class ContentViewTest : public ::testing::Test {
 protected:

@@ -1,0 +1,197 @@
+// The whole application on the test's own X server, driven as a user drives it: real pointer
+// and keyboard events from xdotool, and the saved session read back from disk after each step.
+#include "AppController.h"
+#include "Application.h"
+#include "LaunchArguments.h"
+#include "settings/Preferences.h"
+#include "shell/ShellFakes.h"
+#include "support/EventLoop.h"
+#include "support/QuickItems.h"
+#include "support/TempFolder.h"
+#include "views/TidyPromptWindow.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace kelvarn {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::named;
+using testing::withText;
+
+class PanelEndToEndTest : public ::testing::Test {
+protected:
+    PanelEndToEndTest() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString((m_temp.path() / "config").string()));
+        std::ofstream(m_temp.path() / "class.txt") << "Ford, Nadia\nOmar Haddad\nZoë Park\n";
+    }
+
+    void launch(const QString& say) {
+        app::LaunchArguments arguments;
+        arguments.roster = QString::fromStdString((m_temp.path() / "class.txt").string());
+        arguments.say = say;
+        m_shell.launch(arguments);
+        ASSERT_TRUE(testing::runUntil([&] { return window().isExposed(); }, 10s));
+        settle();
+    }
+
+    QQuickView& window() { return m_shell.panel().window(); }
+    QQuickItem* root() { return window().rootObject(); }
+    // Waits a little for it: lists make their rows over a few frames.
+    QQuickItem* shown(const QString& text) {
+        QQuickItem* item = nullptr;
+        testing::runUntil([&] { return (item = withText(root(), text)) != nullptr; }, 5s);
+        return item;
+    }
+    void settle() {
+        bool swapped = false;
+        const auto connection =
+            QObject::connect(&window(), &QQuickWindow::frameSwapped, [&] { swapped = true; });
+        window().update();
+        testing::runUntil([&] { return swapped; }, 2s);
+        QObject::disconnect(connection);
+    }
+
+    // Real X input, so the window manager and the focus rules take part as for a user.
+    static void xdotool(const QStringList& arguments) {
+        EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), arguments), 0)
+            << arguments.join(' ').toStdString();
+    }
+    void click(QQuickItem* item, const char* what) {
+        ASSERT_NE(item, nullptr) << what;
+        // Scrolling that a focus change started has ended.
+        testing::runUntil([] { return false; }, 400ms);
+        const QPoint inWindow =
+            item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+        ASSERT_TRUE(QRect(QPoint(0, 0), window().size()).contains(inWindow)) << what;
+        const QPoint at = window().mapToGlobal(inWindow);
+        xdotool({"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click",
+                 "1"});
+        settle();
+    }
+    void keys(const QString& combination) {
+        xdotool({"key", "--delay", "30", combination});
+        settle();
+    }
+    void type(const QString& text) {
+        xdotool({"type", "--delay", "30", text});
+        settle();
+    }
+
+    // The saved session, once it satisfies `holds` (saving happens off the main thread).
+    nlohmann::json savedWhen(const std::function<bool(const nlohmann::json&)>& holds) {
+        nlohmann::json session;
+        const bool reached = testing::runUntil(
+            [&] {
+                std::ifstream in(m_temp.path() / "data" / "session.json");
+                session = nlohmann::json::parse(in, nullptr, false);
+                return !session.is_discarded() && holds(session["session"]);
+            },
+            10s);
+        EXPECT_TRUE(reached) << session.dump(2);
+        return session["session"];
+    }
+    static const nlohmann::json& student(const nlohmann::json& session, const std::string& name) {
+        for (const auto& record : session["students"]) {
+            if (record["name"] == name) {
+                return record;
+            }
+        }
+        static const nlohmann::json none;
+        return none;
+    }
+    // A section's saved field, empty when it is not there.
+    static std::string fieldOf(const nlohmann::json& record, const std::string& section,
+                               const std::string& field) {
+        const auto sections = record.value("sections", nlohmann::json::object());
+        return sections.value(section, nlohmann::json::object()).value(field, "");
+    }
+
+    void screenshot(const char* name) {
+        const fs::path folder = fs::path(KELVARN_SCREENSHOT_FOLDER);
+        fs::create_directories(folder);
+        window().grabWindow().save(QString::fromStdString((folder / name).string()));
+    }
+
+    testing::TempFolder m_temp;
+    testing::FakeDialogs m_dialogs;
+    app::QtScheduler m_scheduler;
+    app::AppController m_controller{
+        {m_temp.path() / "data", m_scheduler, m_dialogs, {}, nullptr, nullptr}};
+    QQmlEngine m_engine;
+    Preferences m_preferences{QString::fromStdString((m_temp.path() / "prefs.conf").string())};
+    views::TidyPromptWindow m_tidyWindow{m_engine, m_preferences};
+    app::Application m_shell{{m_controller, m_engine, m_tidyWindow}};
+};
+
+TEST_F(PanelEndToEndTest, GradingWithThePointerAndTheKeyboardIsSavedStepByStep) {
+    launch(QStringLiteral("Nadia Ford intro complete"));
+    auto session = savedWhen([](const auto& s) {
+        return fieldOf(student(s, "Nadia Ford"), "intro", "level") == "complete";
+    });
+    screenshot("panel-launched.png");
+
+    // Back to the list, then a student row.
+    click(shown(QStringLiteral("All students")), "All students");
+    session = savedWhen([](const auto& s) {
+        return !s.value("focus", nlohmann::json::object()).contains("studentID");
+    });
+    click(shown(QStringLiteral("Omar Haddad")), "the row");
+    session = savedWhen([](const auto& s) {
+        return s.value("focus", nlohmann::json::object()).value("studentID", "") ==
+               student(s, "Omar Haddad").value("id", "");
+    });
+
+    // A level chip on a section's card grades it; Undo takes it back.
+    QQuickItem* conclusion = testing::card(root(), QStringLiteral("conclusion"));
+    ASSERT_NE(conclusion, nullptr);
+    click(withText(conclusion, QStringLiteral("Mostly")), "the chip");
+    session = savedWhen([](const auto& s) {
+        return fieldOf(student(s, "Omar Haddad"), "conclusion", "level") == "mostly";
+    });
+    click(named(root(), QStringLiteral("undoButton")), "Undo");
+    session = savedWhen([](const auto& s) {
+        return fieldOf(student(s, "Omar Haddad"), "conclusion", "level").empty();
+    });
+
+    // Typing into the focused card's notes is saved as it goes; Ctrl+Z inside the editor undoes.
+    click(conclusion, "the card");
+    QQuickItem* editor = nullptr;
+    testing::runUntil([&] {
+        editor = named(testing::card(root(), QStringLiteral("conclusion")),
+                       QStringLiteral("notesEditor"));
+        return editor != nullptr;
+    });
+    click(editor, "the editor");
+    type(QStringLiteral("Strong hook."));
+    session = savedWhen([](const auto& s) {
+        return fieldOf(student(s, "Omar Haddad"), "conclusion", "notes") == "Strong hook.";
+    });
+    screenshot("panel-detail.png");
+    keys(QStringLiteral("ctrl+z"));
+    session = savedWhen([](const auto& s) {
+        return fieldOf(student(s, "Omar Haddad"), "conclusion", "notes").empty();
+    });
+
+    keys(QStringLiteral("ctrl+backslash"));
+    EXPECT_TRUE(m_controller.compact());
+    screenshot("panel-compact.png");
+    keys(QStringLiteral("ctrl+backslash"));
+    EXPECT_FALSE(m_controller.compact());
+}
+
+} // namespace
+} // namespace kelvarn
