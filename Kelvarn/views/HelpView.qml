@@ -114,6 +114,7 @@ Pane {
                             Layout.alignment: Qt.AlignTop
                             text: row.modelData[0]
                             textFormat: Text.PlainText
+                            font.pointSize: Qt.application.font.pointSize * 0.92
                             wrapMode: Text.Wrap
                         }
                         Label {
@@ -121,6 +122,7 @@ Pane {
                             Layout.alignment: Qt.AlignTop
                             text: row.modelData[1]
                             textFormat: Text.PlainText
+                            font.pointSize: Qt.application.font.pointSize * 0.92
                             color: palette.placeholderText
                             wrapMode: Text.Wrap
                         }
