@@ -120,8 +120,12 @@ TEST_F(FixPopoverTest, TheButtonsFollowTheLastHeardLineAndCtrlKActsOnlyWhenItCan
     store().focusSection(std::nullopt);
     EXPECT_FALSE(named(full, "fixButton")->isEnabled());
     EXPECT_FALSE(named(compactButton(), "fixButton")->isEnabled());
-    EXPECT_EQ(full->property("help"),
-              "Something changed since this line — edit the notes directly instead");
+    const QString help = "Something changed since this line — edit the notes directly instead";
+    EXPECT_EQ(full->property("help"), help);
+    QTest::mouseMove(&m_window, QPoint(300, 400)); // from elsewhere, so that the pointer enters
+    QTest::mouseMove(&m_window, full->mapToScene(QPointF(8, 8)).toPoint());
+    EXPECT_TRUE(testing::runUntil([&] { return withText(m_window.contentItem(), help); }))
+        << "the disabled button still says why on hover";
     key(Qt::Key_K, Qt::ControlModifier);
     EXPECT_FALSE(showing(full));
 }
