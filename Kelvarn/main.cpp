@@ -12,6 +12,8 @@
 #include "speech/PocketSphinxTranscriber.h"
 #include "speech/PulseAudioSource.h"
 #include "tidy/NoteTidier.h"
+#include "views/CorrectionsWindow.h"
+#include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
 
 #include <QApplication>
@@ -75,7 +77,9 @@ int main(int argc, char** argv) {
 
     QQmlEngine engine;
     views::TidyPromptWindow tidyWindow(engine, preferences);
-    app::Application shell({controller, engine, tidyWindow});
+    views::CorrectionsWindow correctionsWindow(engine, controller);
+    views::HelpWindow helpWindow(engine);
+    app::Application shell({controller, engine, tidyWindow, correctionsWindow, helpWindow});
     shell.launch(app::LaunchArguments::parse(arguments));
     QObject::connect(&channel, &app::InstanceChannel::argumentsReceived, &shell,
                      [&](const QStringList& forwarded) {

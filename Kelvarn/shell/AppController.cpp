@@ -7,6 +7,7 @@
 #include "persistence/FileIO.h"
 #include "persistence/Roster.h"
 #include "persistence/TextExporter.h"
+#include "support/Unicode.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -229,6 +230,21 @@ void AppController::removeCorrection(const QString& id) {
         m_store->removeCorrection(*uuid);
     }
     refreshVocabulary();
+}
+
+void AppController::fixLastUtterance(const QString& original, const QString& corrected,
+                                     bool remember) {
+    const std::string heard = original.toStdString();
+    const std::string text = unicode::trimWhitespace(corrected.toStdString());
+    if (text.empty() || text == heard) {
+        return;
+    }
+    const bool learns = remember && Correction::suggested(heard, text).has_value();
+    m_store->fixLastUtterance(text, learns);
+    if (learns) {
+        // The recogniser should listen for the replacement from now on.
+        refreshVocabulary();
+    }
 }
 
 void AppController::tidyFocusedStudent() {

@@ -81,6 +81,11 @@ public:
     Q_INVOKABLE void exportText();
     Q_INVOKABLE void addCorrection(const QString& heard, const QString& replacement);
     Q_INVOKABLE void removeCorrection(const QString& id);
+    // Re-runs the last heard line (original) as corrected, learning the rule the fix suggests
+    // when asked to and there is one. Does nothing when the corrected text trimmed is empty or
+    // still the original.
+    Q_INVOKABLE void fixLastUtterance(const QString& original, const QString& corrected,
+                                      bool remember);
     // Tidies the focused student's notes, one tidy at a time; the result replaces the notes as
     // one undoable step only if they did not change meanwhile.
     Q_INVOKABLE void tidyFocusedStudent();

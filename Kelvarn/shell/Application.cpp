@@ -2,6 +2,8 @@
 
 #include "persistence/DataFolder.h"
 #include "persistence/Roster.h"
+#include "views/CorrectionsWindow.h"
+#include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
 
 #include <QCoreApplication>
@@ -12,6 +14,7 @@ namespace kelvarn::app {
 
 Application::Application(Parts parts, QObject* parent)
     : QObject(parent), m_controller(parts.controller), m_tidyWindow(parts.tidyWindow),
+      m_correctionsWindow(parts.correctionsWindow), m_helpWindow(parts.helpWindow),
       m_panel(parts.engine) {
     m_panel.setContent(QUrl(QStringLiteral("qrc:/qt/qml/Kelvarn/ContentView.qml")), &m_controller);
     connect(&m_panel, &FloatingPanel::windowRequested, this, &Application::openWindow);
@@ -92,6 +95,10 @@ void Application::updateNow() {
 void Application::openWindow(const QString& name) {
     if (name == QStringLiteral("tidy")) {
         m_tidyWindow.show();
+    } else if (name == QStringLiteral("corrections")) {
+        m_correctionsWindow.show();
+    } else if (name == QStringLiteral("help")) {
+        m_helpWindow.show();
     }
 }
 
@@ -129,6 +136,8 @@ void Application::act(StatusMenuItem::Action action) {
         m_controller.toggleListening();
         break;
     case Action::showCorrections:
+        m_correctionsWindow.show();
+        break;
     case Action::none:
         break;
     }

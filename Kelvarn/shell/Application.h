@@ -14,8 +14,10 @@
 class QQmlEngine;
 
 namespace kelvarn::views {
+class CorrectionsWindow;
+class HelpWindow;
 class TidyPromptWindow;
-}
+} // namespace kelvarn::views
 
 namespace kelvarn::app {
 
@@ -30,6 +32,8 @@ public:
         AppController& controller;
         QQmlEngine& engine;
         views::TidyPromptWindow& tidyWindow;
+        views::CorrectionsWindow& correctionsWindow;
+        views::HelpWindow& helpWindow;
     };
 
     explicit Application(Parts parts, QObject* parent = nullptr);
@@ -55,6 +59,8 @@ private:
 
     AppController& m_controller;
     views::TidyPromptWindow& m_tidyWindow;
+    views::CorrectionsWindow& m_correctionsWindow;
+    views::HelpWindow& m_helpWindow;
     FloatingPanel m_panel;
     std::unique_ptr<TrayIcon> m_tray;
     std::unique_ptr<GlobalHotkeys> m_hotkeys;

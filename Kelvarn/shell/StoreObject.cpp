@@ -39,6 +39,7 @@ StoreObject::StoreObject(GradingStore& store, QObject* parent) : QObject(parent)
     refreshValues();
     m_students.update(store.session());
     m_feed.update(store.feed());
+    m_corrections.update(store.corrections());
     m_subscription = store.addObserver([this](StoreField field) { storeChanged(field); });
 }
 
@@ -53,6 +54,7 @@ void StoreObject::storeChanged(StoreField field) {
         emit feedChanged();
         break;
     case StoreField::corrections:
+        m_corrections.update(m_store.corrections());
         emit correctionsChanged();
         break;
     case StoreField::lastUtterance:
@@ -206,6 +208,32 @@ void StoreObject::gradeFocused(const QString& levelName) {
     if (const auto chosen = level(levelName)) {
         m_store.execute(commands::Level{*chosen});
     }
+}
+
+QString StoreObject::lastUtteranceText() const {
+    const auto& heard = m_store.lastUtterance();
+    return heard ? QString::fromStdString(heard->text) : QString();
+}
+
+QString StoreObject::lastUtteranceFeedId() const {
+    const auto& heard = m_store.lastUtterance();
+    return heard ? QString::fromStdString(heard->feedID.toString()) : QString();
+}
+
+QVariantMap StoreObject::suggestedCorrection(const QString& heard, const QString& corrected) {
+    const auto rule = Correction::suggested(heard.toStdString(), corrected.toStdString());
+    if (!rule) {
+        return {};
+    }
+    return {{QStringLiteral("heard"), QString::fromStdString(rule->heard)},
+            {QStringLiteral("replacement"), QString::fromStdString(rule->replacement)}};
+}
+
+bool StoreObject::namesOneStudent(const QString& text) const {
+    const ParsedSentence sentence = m_store.parser().parseSentence(text.toStdString());
+    const auto* read = std::get_if<parsed::Commands>(&sentence);
+    return read != nullptr && read->commands.size() == 1 &&
+           std::holds_alternative<commands::Student>(read->commands.front());
 }
 
 void StoreObject::refreshValues() {

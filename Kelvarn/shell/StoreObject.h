@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CorrectionsModel.h"
 #include "FeedModel.h"
 #include "StudentListModel.h"
 #include "engine/GradingStore.h"
@@ -25,6 +26,12 @@ class StoreObject final : public QObject {
     Q_PROPERTY(bool hasPending READ hasPending NOTIFY pendingQuestionChanged)
     Q_PROPERTY(kelvarn::app::StudentListModel* students READ students CONSTANT)
     Q_PROPERTY(kelvarn::app::FeedModel* feed READ feedModel CONSTANT)
+    Q_PROPERTY(kelvarn::app::CorrectionsModel* corrections READ corrections CONSTANT)
+    Q_PROPERTY(bool hasLastUtterance READ hasLastUtterance NOTIFY lastUtteranceChanged)
+    // The text that was acted on; empty when nothing was heard yet.
+    Q_PROPERTY(QString lastUtteranceText READ lastUtteranceText NOTIFY lastUtteranceChanged)
+    // The id of the feed line showing the last heard utterance; empty when there is none.
+    Q_PROPERTY(QString lastUtteranceFeedId READ lastUtteranceFeedId NOTIFY lastUtteranceChanged)
     Q_PROPERTY(bool rosterEmpty READ rosterEmpty NOTIFY sessionChanged)
     // "C of N fully graded"
     Q_PROPERTY(QString progressText READ progressText NOTIFY sessionChanged)
@@ -55,6 +62,10 @@ public:
     bool hasPending() const { return m_store.pending().has_value(); }
     StudentListModel* students() { return &m_students; }
     FeedModel* feedModel() { return &m_feed; }
+    CorrectionsModel* corrections() { return &m_corrections; }
+    bool hasLastUtterance() const { return m_store.lastUtterance().has_value(); }
+    QString lastUtteranceText() const;
+    QString lastUtteranceFeedId() const;
     bool rosterEmpty() const { return m_store.session().students.empty(); }
     QString progressText() const;
     bool hasFocusedStudent() const { return m_store.session().focusedStudent().has_value(); }
@@ -86,6 +97,14 @@ public:
     Q_INVOKABLE void nextSection() { m_store.execute(commands::NextSection{}); }
     Q_INVOKABLE void gradeFocused(const QString& level);
 
+    // The rule that fixing heard into corrected would teach, as {heard, replacement}; empty
+    // when the fix teaches none.
+    Q_INVOKABLE static QVariantMap suggestedCorrection(const QString& heard,
+                                                       const QString& corrected);
+    // Whether the text, read as one sentence, is a student's name and nothing else: a fix to
+    // such a text is most likely a misheard name, worth remembering as a rule.
+    Q_INVOKABLE bool namesOneStudent(const QString& text) const;
+
 signals:
     void sessionChanged();
     void feedChanged();
@@ -104,6 +123,7 @@ private:
     GradingStore& m_store;
     StudentListModel m_students;
     FeedModel m_feed;
+    CorrectionsModel m_corrections;
     bool m_voicePaused = false;
     QString m_pendingQuestion;
     bool m_canUndo = false;

@@ -65,6 +65,7 @@ ColumnLayout {
 
         delegate: RowLayout {
             id: line
+            required property string itemId
             required property string text
             required property string kind
             width: list.width - 24
@@ -83,6 +84,18 @@ ColumnLayout {
                 color: Style.kindColor(line.kind, palette)
                 font.pointSize: Qt.application.font.pointSize * 0.85
                 wrapMode: Text.Wrap
+            }
+            // On the line of the last heard utterance only: one button, not one per line.
+            Loader {
+                Layout.alignment: Qt.AlignTop
+                active: line.itemId === root.store.lastUtteranceFeedId
+                visible: active
+                sourceComponent: Component {
+                    FixButton {
+                        controller: root.controller
+                        compact: true
+                    }
+                }
             }
         }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/ToolWindow.h"
+
 #include <memory>
 
 class QQmlEngine;
@@ -15,8 +17,7 @@ class TidyPrompt;
 
 namespace kelvarn::views {
 
-// The one tidy prompt window: a small tool window above the others, made on first use and only
-// hidden when closed, so its text lives as long as the application.
+// The one tidy prompt window, where the note tidier's instructions are edited.
 class TidyPromptWindow final {
 public:
     TidyPromptWindow(QQmlEngine& engine, Preferences& preferences);
@@ -28,15 +29,12 @@ public:
     // False, with a warning in the log, when the window cannot be made (Qt Quick Controls missing).
     bool show();
     // Null until the first show.
-    QQuickWindow* window() const { return m_window.get(); }
+    QQuickWindow* window() const { return m_window.window(); }
 
 private:
-    bool create();
-
-    QQmlEngine& m_engine;
     Preferences& m_preferences;
     std::unique_ptr<tidy::TidyPrompt> m_prompt;
-    std::unique_ptr<QQuickWindow> m_window;
+    ToolWindow m_window;
 };
 
 } // namespace kelvarn::views

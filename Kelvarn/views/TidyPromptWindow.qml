@@ -39,7 +39,7 @@ Window {
 
         Label {
             Layout.fillWidth: true
-            text: "Instructions Claude follows when tidying notes (⌘T). Saved as you type."
+            text: "Instructions Claude follows when tidying notes (Ctrl+T). Saved as you type."
             font.pointSize: Qt.application.font.pointSize * 0.9
             color: palette.placeholderText
             wrapMode: Text.Wrap

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QQuickItem;
+class QQuickWindow;
 
 namespace kelvarn::testing {
 
@@ -15,5 +16,12 @@ QQuickItem* withText(QQuickItem* root, const QString& text);
 QQuickItem* named(QQuickItem* root, const QString& objectName);
 // A student's card: a section's key ("intro") or "overall".
 QQuickItem* card(QQuickItem* root, const QString& key);
+
+// Lets the window lay out and draw what the last change showed.
+void settle(QQuickWindow& window);
+// A left click in the middle of the item, once the window has settled.
+void click(QQuickWindow& window, QQuickItem* item);
+// Saves the window as name into the folder KELVARN_SCREENSHOTS names, when it is set.
+void saveScreenshot(QQuickWindow& window, const char* name);
 
 } // namespace kelvarn::testing

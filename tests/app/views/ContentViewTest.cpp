@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string_view>
 
 namespace kelvarn {
@@ -43,30 +42,12 @@ protected:
         return withText(root(), text);
     }
     GradingStore& store() { return m_controller.store(); }
-    // Lets the window lay out and draw what the last change showed.
-    void settle() {
-        bool swapped = false;
-        const auto connection = QObject::connect(&m_panel.window(), &QQuickWindow::frameSwapped,
-                                                 [&] { swapped = true; });
-        m_panel.window().update();
-        testing::runUntil([&] { return swapped; });
-        QObject::disconnect(connection);
-    }
-    void click(QQuickItem* item) {
-        ASSERT_NE(item, nullptr);
-        settle();
-        QTest::mouseClick(
-            &m_panel.window(), Qt::LeftButton, {},
-            item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint());
-    }
+    void settle() { testing::settle(m_panel.window()); }
+    void click(QQuickItem* item) { testing::click(m_panel.window(), item); }
     void key(int key, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(&m_panel.window(), static_cast<Qt::Key>(key), modifiers);
     }
-    void screenshot(const char* name) {
-        if (const char* folder = std::getenv("KELVARN_SCREENSHOTS")) {
-            m_panel.window().grabWindow().save(QString::fromLocal8Bit(folder) + "/" + name);
-        }
-    }
+    void screenshot(const char* name) { testing::saveScreenshot(m_panel.window(), name); }
 
     testing::TempFolder m_temp;
     testing::FakeScheduler m_scheduler;

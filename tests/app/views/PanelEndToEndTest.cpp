@@ -8,6 +8,8 @@
 #include "support/EventLoop.h"
 #include "support/QuickItems.h"
 #include "support/TempFolder.h"
+#include "views/CorrectionsWindow.h"
+#include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
 
 #include <QCoreApplication>
@@ -56,14 +58,7 @@ protected:
         testing::runUntil([&] { return (item = withText(root(), text)) != nullptr; }, 5s);
         return item;
     }
-    void settle() {
-        bool swapped = false;
-        const auto connection =
-            QObject::connect(&window(), &QQuickWindow::frameSwapped, [&] { swapped = true; });
-        window().update();
-        testing::runUntil([&] { return swapped; }, 2s);
-        QObject::disconnect(connection);
-    }
+    void settle() { testing::settle(window()); }
 
     // Real X input, so the window manager and the focus rules take part as for a user.
     static void xdotool(const QStringList& arguments) {
@@ -134,7 +129,10 @@ protected:
     QQmlEngine m_engine;
     Preferences m_preferences{QString::fromStdString((m_temp.path() / "prefs.conf").string())};
     views::TidyPromptWindow m_tidyWindow{m_engine, m_preferences};
-    app::Application m_shell{{m_controller, m_engine, m_tidyWindow}};
+    views::CorrectionsWindow m_correctionsWindow{m_engine, m_controller};
+    views::HelpWindow m_helpWindow{m_engine};
+    app::Application m_shell{
+        {m_controller, m_engine, m_tidyWindow, m_correctionsWindow, m_helpWindow}};
 };
 
 TEST_F(PanelEndToEndTest, GradingWithThePointerAndTheKeyboardIsSavedStepByStep) {

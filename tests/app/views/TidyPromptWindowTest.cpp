@@ -58,7 +58,7 @@ TEST_F(TidyPromptWindowTest, ShowsTheInstructionsSavesEveryEditAndResetsToTheDef
     EXPECT_TRUE(window->flags().testFlag(Qt::WindowStaysOnTopHint));
     QQuickItem* root = window->contentItem();
     ASSERT_NE(itemWithText(root, QStringLiteral("Instructions Claude follows when tidying notes "
-                                                "(⌘T). Saved as you type.")),
+                                                "(Ctrl+T). Saved as you type.")),
               nullptr);
     ASSERT_NE(itemWithText(root, QStringLiteral("Always added after your instructions, so the app "
                                                 "can read the reply: keep [STUDENT] as written; "

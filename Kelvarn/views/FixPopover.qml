@@ -1,0 +1,152 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+
+// Edits what was heard and re-runs it; a misheard word can be remembered as a rule.
+Popup {
+    id: root
+
+    required property QtObject controller
+    readonly property QtObject store: controller.store
+    // The heard text, taken when the popover opens.
+    property string original
+    property bool remember: false
+    // Once the user has flipped the checkbox, remember is theirs.
+    property bool userToggled: false
+    // {heard, replacement} of the rule this fix would teach; empty when none.
+    readonly property var suggestion: store.suggestedCorrection(original, field.text)
+    readonly property bool hasSuggestion: suggestion.heard !== undefined
+    readonly property string suggestedReplacement: suggestion.replacement ?? ""
+    readonly property bool changed: {
+        const corrected = field.text.trim()
+        return corrected !== "" && corrected !== original
+    }
+
+    width: 340
+    padding: 14
+    margins: 6
+    focus: true
+    closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
+
+    onAboutToShow: {
+        original = store.lastUtteranceText
+        field.text = original
+        remember = false
+        userToggled = false
+    }
+    onOpened: field.forceActiveFocus()
+
+    // A fixed name is likely misheard again: offer to remember it, and nothing else, until the
+    // user decides.
+    onSuggestedReplacementChanged: {
+        if (!userToggled && suggestion.heard !== undefined)
+            remember = store.namesOneStudent(suggestedReplacement)
+    }
+
+    // Closed first: the re-run replaces the last heard line, and with it the feed's button that
+    // holds this popover.
+    function apply() {
+        if (!changed)
+            return
+        const corrected = field.text
+        close()
+        controller.fixLastUtterance(original, corrected, remember)
+    }
+
+    contentItem: ColumnLayout {
+        spacing: 8
+
+        // Return anywhere in the popover is Re-run.
+        Keys.onReturnPressed: root.apply()
+        Keys.onEnterPressed: root.apply()
+
+        Label {
+            text: "Fix what was heard"
+            font.weight: Font.DemiBold
+            font.pointSize: Qt.application.font.pointSize * 1.1
+        }
+        Label {
+            Layout.fillWidth: true
+            text: "Heard: “" + root.original + "”"
+            font.pointSize: Qt.application.font.pointSize * 0.85
+            color: palette.placeholderText
+            wrapMode: Text.Wrap
+        }
+        ScrollView {
+            id: scroller
+            Layout.fillWidth: true
+            // One line to five, then it scrolls.
+            Layout.preferredHeight: Math.min(field.implicitHeight,
+                                             5 * lines.height + field.topPadding
+                                             + field.bottomPadding)
+            FontMetrics {
+                id: lines
+                font: field.font
+            }
+
+            TextArea {
+                id: field
+                objectName: "fixText"
+                placeholderText: "What you said"
+                wrapMode: TextEdit.Wrap
+                selectByMouse: true
+                Accessible.name: placeholderText
+                Keys.onReturnPressed: root.apply()
+                Keys.onEnterPressed: root.apply()
+                background: Rectangle {
+                    radius: 5
+                    color: palette.base
+                    border.width: 1
+                    border.color: field.activeFocus ? palette.highlight : palette.mid
+                }
+            }
+        }
+        CheckBox {
+            id: rememberBox
+            objectName: "rememberBox"
+            Layout.fillWidth: true
+            visible: root.hasSuggestion
+            text: "Always fix “" + (root.suggestion.heard ?? "") + "” → “"
+                  + root.suggestedReplacement + "”"
+            checked: root.remember
+            onToggled: {
+                root.userToggled = true
+                root.remember = checked
+                checked = Qt.binding(() => root.remember)
+            }
+            contentItem: Label {
+                text: rememberBox.text
+                leftPadding: rememberBox.indicator.width + rememberBox.spacing
+                verticalAlignment: Text.AlignVCenter
+                wrapMode: Text.Wrap
+            }
+        }
+        Label {
+            Layout.fillWidth: true
+            text: "Its effects are undone and the corrected text runs as if you'd said it."
+            font.pointSize: Qt.application.font.pointSize * 0.85
+            color: palette.placeholderText
+            wrapMode: Text.Wrap
+        }
+        RowLayout {
+            Layout.fillWidth: true
+
+            Button {
+                text: "Cancel"
+                Accessible.name: text
+                onClicked: root.close()
+            }
+            Item {
+                Layout.fillWidth: true
+            }
+            Button {
+                objectName: "rerunButton"
+                text: "Re-run"
+                highlighted: true
+                enabled: root.changed
+                Accessible.name: text
+                onClicked: root.apply()
+            }
+        }
+    }
+}
