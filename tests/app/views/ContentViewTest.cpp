@@ -1,108 +1,32 @@
-#include "AppController.h"
-#include "FloatingPanel.h"
-#include "shell/ShellFakes.h"
+#include "PanelTest.h"
 #include "support/EventLoop.h"
 #include "support/QtPrinting.h"
-#include "support/TempFolder.h"
 
-#include <QQmlEngine>
-#include <QQuickItem>
 #include <QQuickView>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <functional>
 #include <string_view>
 
 namespace kelvarn {
 namespace {
 
-// The first visible item below root, root included, for which the test holds.
-QQuickItem* findItem(QQuickItem* root, const std::function<bool(QQuickItem*)>& test) {
-    if (!root->isVisible()) {
-        return nullptr;
-    }
-    if (test(root)) {
-        return root;
-    }
-    for (QQuickItem* child : root->childItems()) {
-        if (QQuickItem* found = findItem(child, test)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
-QQuickItem* withText(QQuickItem* root, const QString& text) {
-    return findItem(root, [&](QQuickItem* item) { return item->property("text") == text; });
-}
-
-QQuickItem* named(QQuickItem* root, const QString& name) {
-    return findItem(root, [&](QQuickItem* item) { return item->objectName() == name; });
-}
-
 QQuickItem* card(QQuickItem* root, const QString& key) {
-    return findItem(root, [&](QQuickItem* item) { return item->property("key") == key; });
+    return testing::findItem(root, [&](QQuickItem* item) { return item->property("key") == key; });
 }
 
-class ContentViewTest : public ::testing::Test {
-protected:
-    ContentViewTest() {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QString::fromStdString(m_temp.path().string()));
-        m_panel.setContent(QUrl(QStringLiteral("qrc:/qt/qml/Kelvarn/ContentView.qml")),
-                           &m_controller);
-        m_panel.window().show();
-        m_panel.window().requestActivate();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&m_panel.window()));
-    }
+using testing::named;
+using testing::withText;
 
-    QQuickItem* root() { return m_panel.window().rootObject(); }
-    QQuickItem* shown(const QString& text) {
-        settle();
-        return withText(root(), text);
-    }
-    GradingStore& store() { return m_controller.store(); }
-    // Lets the window lay out and draw what the last change showed.
-    void settle() {
-        bool swapped = false;
-        const auto connection = QObject::connect(&m_panel.window(), &QQuickWindow::frameSwapped,
-                                                 [&] { swapped = true; });
-        m_panel.window().update();
-        testing::runUntil([&] { return swapped; });
-        QObject::disconnect(connection);
-    }
-    void click(QQuickItem* item) {
-        ASSERT_NE(item, nullptr);
-        settle();
-        QTest::mouseClick(
-            &m_panel.window(), Qt::LeftButton, {},
-            item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint());
-    }
-    void key(int key, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(&m_panel.window(), static_cast<Qt::Key>(key), modifiers);
-    }
-    void screenshot(const char* name) {
-        if (const char* folder = std::getenv("KELVARN_SCREENSHOTS")) {
-            m_panel.window().grabWindow().save(QString::fromLocal8Bit(folder) + "/" + name);
-        }
-    }
-
-    testing::TempFolder m_temp;
-    testing::FakeScheduler m_scheduler;
-    testing::FakeDialogs m_dialogs;
-    app::AppController m_controller{{std::nullopt, m_scheduler, m_dialogs, {}, nullptr, nullptr}};
-    QQmlEngine m_engine;
-    app::FloatingPanel m_panel{m_engine};
-};
+class ContentViewTest : public testing::PanelTest {};
 
 TEST_F(ContentViewTest, WithoutARosterOffersToOpenOneByButtonAndCtrlO) {
     ASSERT_NE(root(), nullptr);
     EXPECT_NE(shown("No roster loaded"), nullptr);
+    // Without a speech engine or an updater: not listening, nothing heard, no update news.
+    EXPECT_NE(shown("Not listening"), nullptr);
+    EXPECT_EQ(named(root(), "liveStrip"), nullptr);
+    EXPECT_EQ(named(root(), "updateBanner"), nullptr);
     EXPECT_NE(shown("A .txt file with one student per line."), nullptr);
     click(shown("Open Roster…"));
     EXPECT_EQ(m_dialogs.titles.size(), 1);
@@ -167,6 +91,7 @@ TEST_F(ContentViewTest, ClicksAndKeysMoveTheFocusAndGrade) {
     key(Qt::Key_Escape);
     EXPECT_FALSE(store().session().focusedStudent().has_value());
     EXPECT_NE(shown("0.85/5.00"), nullptr) << "the list row's score";
+    screenshot("panel-list.png");
     key(Qt::Key_BracketRight, Qt::ControlModifier);
     EXPECT_TRUE(store().session().focusedStudent().has_value());
 }
