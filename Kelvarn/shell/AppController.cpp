@@ -80,7 +80,11 @@ AppController::AppController(Services services, QObject* parent)
                                     "Kelvarn instead.");
     }
     m_storeObject = std::make_unique<StoreObject>(*m_store);
+    if (m_updater) {
+        m_updaterObject = std::make_unique<UpdaterObject>(*m_updater);
+    }
     if (m_speech) {
+        m_speechObject = std::make_unique<SpeechObject>(*m_speech, *m_storeObject);
         // The text exactly as heard; nothing once the controller is gone.
         m_speech->setOnFinal([guard = QPointer<AppController>(this)](const QString& text) {
             if (guard) {
@@ -129,6 +133,8 @@ void AppController::shutDown(std::chrono::milliseconds listeningLimit) {
 AppController::~AppController() {
     // What feeds the store goes before it; the store goes before the lock, so that its writer
     // finishes what is pending while the folder is still ours.
+    m_speechObject.reset();
+    m_updaterObject.reset();
     m_speech.reset();
     m_updater.reset();
     m_parserWatch.reset();

@@ -2,7 +2,9 @@
 
 #include "FileDialogs.h"
 #include "Scheduler.h"
+#include "SpeechObject.h"
 #include "StoreObject.h"
+#include "UpdaterObject.h"
 #include "engine/GradingStore.h"
 #include "persistence/DataFolder.h"
 #include "tidy/TidyExchange.h"
@@ -34,6 +36,9 @@ class AppController final : public QObject {
     Q_PROPERTY(bool hasBanner READ hasBanner NOTIFY bannerChanged)
     Q_PROPERTY(bool showActivity READ showActivity WRITE setShowActivity NOTIFY showActivityChanged)
     Q_PROPERTY(kelvarn::app::StoreObject* store READ storeObject CONSTANT)
+    // Null when the controller has no speech engine or no updater.
+    Q_PROPERTY(kelvarn::app::SpeechObject* speech READ speechObject CONSTANT)
+    Q_PROPERTY(kelvarn::app::UpdaterObject* updater READ updaterObject CONSTANT)
 
 public:
     static constexpr std::chrono::seconds bannerDuration{6};
@@ -60,6 +65,8 @@ public:
     StoreObject* storeObject() { return m_storeObject.get(); }
     update::Updater* updater() { return m_updater.get(); }
     speech::SpeechEngine* speech() { return m_speech.get(); }
+    SpeechObject* speechObject() { return m_speechObject.get(); }
+    UpdaterObject* updaterObject() { return m_updaterObject.get(); }
 
     bool compact() const { return m_compact; }
     // Every assignment, even of the same value, calls the hook: the panel is resized to match.
@@ -123,6 +130,8 @@ private:
     std::unique_ptr<StoreObject> m_storeObject;
     std::unique_ptr<update::Updater> m_updater;
     std::unique_ptr<speech::SpeechEngine> m_speech;
+    std::unique_ptr<SpeechObject> m_speechObject;
+    std::unique_ptr<UpdaterObject> m_updaterObject;
     GradingStore::Subscription m_parserWatch;
 
     bool m_compact = false;

@@ -26,9 +26,10 @@ std::optional<Level> level(const QString& text) {
     return levels::fromRawValue(text.toStdString());
 }
 
-const FeedItem* latestNotHeard(const std::deque<FeedItem>& feed) {
-    const auto it = std::find_if(feed.rbegin(), feed.rend(), [](const FeedItem& item) {
-        return item.kind != FeedItem::Kind::heard;
+// The newest line that is (or is not) a heard one.
+const FeedItem* latest(const std::deque<FeedItem>& feed, bool heard) {
+    const auto it = std::find_if(feed.rbegin(), feed.rend(), [heard](const FeedItem& item) {
+        return (item.kind == FeedItem::Kind::heard) == heard;
     });
     return it == feed.rend() ? nullptr : &*it;
 }
@@ -125,12 +126,12 @@ QString StoreObject::focusText() const {
 }
 
 QString StoreObject::latestResult() const {
-    const FeedItem* item = latestNotHeard(m_store.feed());
+    const FeedItem* item = latest(m_store.feed(), false);
     return item == nullptr ? QString() : QString::fromStdString(item->text);
 }
 
 QString StoreObject::latestResultKind() const {
-    const FeedItem* item = latestNotHeard(m_store.feed());
+    const FeedItem* item = latest(m_store.feed(), false);
     return item == nullptr ? QString() : text(kindName(item->kind));
 }
 
@@ -253,6 +254,10 @@ void StoreObject::refreshValues() {
     }
     if (assign(m_canFixLastUtterance, m_store.canFixLastUtterance())) {
         emit canFixLastUtteranceChanged();
+    }
+    const FeedItem* heard = latest(m_store.feed(), true);
+    if (assign(m_lastHeard, heard == nullptr ? QString() : QString::fromStdString(heard->text))) {
+        emit lastHeardChanged();
     }
 }
 

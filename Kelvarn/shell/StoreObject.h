@@ -45,6 +45,8 @@ class StoreObject final : public QObject {
     // The newest feed line that is not a heard one, and its kind; empty when there is none.
     Q_PROPERTY(QString latestResult READ latestResult NOTIFY feedChanged)
     Q_PROPERTY(QString latestResultKind READ latestResultKind NOTIFY feedChanged)
+    // The text of the newest heard line; empty when the feed holds none.
+    Q_PROPERTY(QString lastHeard READ lastHeard NOTIFY lastHeardChanged)
     // The rubric's sections and levels, in order, with the texts the views show.
     Q_PROPERTY(QVariantList sections READ sections CONSTANT)
     Q_PROPERTY(QVariantList levels READ levels CONSTANT)
@@ -74,6 +76,7 @@ public:
     QString focusText() const;
     QString latestResult() const;
     QString latestResultKind() const;
+    QString lastHeard() const { return m_lastHeard; }
     static QVariantList sections();
     static QVariantList levels();
 
@@ -115,6 +118,7 @@ signals:
     void canUndoChanged();
     void lastUndoLabelChanged();
     void canFixLastUtteranceChanged();
+    void lastHeardChanged();
 
 private:
     void storeChanged(StoreField field);
@@ -129,6 +133,7 @@ private:
     bool m_canUndo = false;
     QString m_lastUndoLabel;
     bool m_canFixLastUtterance = false;
+    QString m_lastHeard;
     GradingStore::Subscription m_subscription;
 };
 

@@ -29,7 +29,8 @@ ColumnLayout {
             id: undoButton
             objectName: "undoButton"
             Layout.fillWidth: true
-            Layout.maximumWidth: undoMetrics.width + leftPadding + rightPadding + 4
+            Layout.maximumWidth: undoMetrics.width + icon.width + spacing + leftPadding
+                                 + rightPadding + 4
             text: root.store.lastUndoLabel === "" ? "Undo" : "Undo: " + root.store.lastUndoLabel
             enabled: root.store.canUndo
             Accessible.name: text
@@ -40,13 +41,22 @@ ColumnLayout {
             TextMetrics {
                 id: undoMetrics
                 font: undoButton.font
-                text: "↶  " + undoButton.text
+                text: undoButton.text
             }
-            contentItem: Label {
-                text: undoMetrics.text
-                elide: Text.ElideRight
-                maximumLineCount: 1
-                color: undoButton.enabled ? palette.buttonText : palette.placeholderText
+            readonly property color shade: enabled ? palette.buttonText : palette.placeholderText
+            contentItem: RowLayout {
+                spacing: undoButton.spacing
+                Symbol {
+                    symbol: "arrow.uturn.backward"
+                    color: undoButton.shade
+                }
+                Label {
+                    Layout.fillWidth: true
+                    text: undoButton.text
+                    elide: Text.ElideRight
+                    maximumLineCount: 1
+                    color: undoButton.shade
+                }
             }
         }
     }

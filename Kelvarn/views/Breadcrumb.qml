@@ -2,6 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 
+import "Style.js" as Style
+
 // Where the focus is, each level a step back up.
 RowLayout {
     id: root
@@ -18,9 +20,10 @@ RowLayout {
         enabled: root.store.hasFocusedStudent
         onClicked: root.store.focusStudent("")
     }
-    Label {
+    Symbol {
         visible: root.store.hasFocusedStudent
-        text: "›"
+        symbol: "chevron.right"
+        size: 10
         color: palette.placeholderText
     }
     LinkButton {
@@ -29,9 +32,10 @@ RowLayout {
         enabled: root.store.focusedSection !== ""
         onClicked: root.store.focusSection("")
     }
-    Label {
+    Symbol {
         visible: root.section !== undefined
-        text: "›"
+        symbol: "chevron.right"
+        size: 10
         color: palette.placeholderText
     }
     Label {
@@ -48,10 +52,8 @@ RowLayout {
         text: "Unfocus"
         enabled: root.store.hasFocusedStudent
         Accessible.name: text
-        contentItem: Label {
-            text: "↑  " + unfocusButton.text
-            color: unfocusButton.enabled ? palette.buttonText : palette.placeholderText
-        }
+        icon.source: Style.symbol("arrow.up")
+        icon.color: enabled ? palette.buttonText : palette.placeholderText
         ToolTip.text: "Go up one level (Esc, or say “unfocus”)"
         ToolTip.visible: hovered
         ToolTip.delay: 600

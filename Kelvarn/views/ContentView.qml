@@ -4,7 +4,7 @@ import QtQuick.Layouts
 
 import "Style.js" as Style
 
-// The panel: header, banners, then the compact body, or the breadcrumb with the list or the
+// The panel: header, banners, the live strip, then the compact body, or the breadcrumb with the list or the
 // focused student and the activity feed. Its context gives "controller" and "panel".
 Rectangle {
     id: root
@@ -52,6 +52,12 @@ Rectangle {
             onOpenWindow: name => panel.openWindow(name)
         }
 
+        UpdateBanner {
+            objectName: "updateBanner"
+            Layout.fillWidth: true
+            updater: root.app.updater
+        }
+
         Banner {
             objectName: "controllerBanner"
             Layout.fillWidth: true
@@ -70,6 +76,12 @@ Rectangle {
             tint: Style.orange
             actionTitle: "Cancel"
             onAction: root.store.cancelPending()
+        }
+
+        LiveStrip {
+            objectName: "liveStrip"
+            Layout.fillWidth: true
+            controller: root.app
         }
 
         CompactBody {

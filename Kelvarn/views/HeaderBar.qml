@@ -2,22 +2,70 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 
-// The panel's title row: the tidy indicator, the compact toggle and the menu.
+import "Style.js" as Style
+
+// The panel's top row: the microphone with the listening state, the tidy indicator, the compact
+// toggle and the menu.
 RowLayout {
     id: root
 
     required property QtObject controller
-    // Asks for one of the application's windows by its launch name ("tidy").
+    // Null when there is no speech engine: the header then reads as not listening.
+    readonly property QtObject speech: controller.speech
+    // Asks for one of the application's windows by its launch name ("tidy", "corrections",
+    // "help").
     signal openWindow(string name)
 
     spacing: 6
 
-    Label {
+    AbstractButton {
+        id: micButton
+        objectName: "micButton"
         Layout.leftMargin: 12
-        text: "Kelvarn"
-        font.weight: Font.Medium
+        implicitWidth: 26
+        implicitHeight: 26
+        hoverEnabled: true
+        Accessible.name: "Start/stop listening (Ctrl+L, or Ctrl+Alt+L from anywhere)"
+        ToolTip.text: Accessible.name
+        ToolTip.visible: hovered
+        ToolTip.delay: 600
+        onClicked: root.controller.toggleListening()
+
+        background: Rectangle {
+            objectName: "micCircle"
+            radius: width / 2
+            color: Style.namedColor(root.speech?.colour ?? "secondary", palette)
+            opacity: micButton.down ? 0.8 : 1
+        }
+        contentItem: Item {
+            Symbol {
+                objectName: "micSymbol"
+                anchors.centerIn: parent
+                symbol: root.speech?.symbol ?? "mic"
+                size: 14
+                color: "white"
+            }
+        }
     }
-    Item { Layout.fillWidth: true }
+
+    ColumnLayout {
+        Layout.fillWidth: true
+        spacing: 3
+
+        Label {
+            objectName: "listeningStatus"
+            Layout.fillWidth: true
+            text: root.speech?.statusText ?? "Not listening"
+            font.weight: Font.Medium
+            elide: Text.ElideRight
+        }
+        LevelMeter {
+            objectName: "levelMeter"
+            visible: root.speech?.showsLevel ?? false
+            level: root.speech?.level ?? 0
+        }
+    }
+
     BusyIndicator {
         objectName: "tidySpinner"
         visible: root.controller.tidying
@@ -27,7 +75,9 @@ RowLayout {
     }
     ToolButton {
         objectName: "compactToggle"
-        text: root.controller.compact ? "⤢" : "⤡"
+        icon.source: Style.symbol(root.controller.compact ? "rectangle.expand.vertical"
+                                                          : "rectangle.compress.vertical")
+        icon.color: palette.buttonText
         Accessible.name: "Compact / full view (Ctrl+\\)"
         ToolTip.text: Accessible.name
         ToolTip.visible: hovered
@@ -37,13 +87,15 @@ RowLayout {
     ToolButton {
         id: menuButton
         objectName: "menuButton"
-        text: "⋯"
+        icon.source: Style.symbol("ellipsis.circle")
+        icon.color: palette.buttonText
         Accessible.name: "Menu"
         Layout.rightMargin: 6
         onClicked: menu.open()
 
         Menu {
             id: menu
+            objectName: "panelMenu"
             y: menuButton.height
 
             MenuItem {
@@ -68,12 +120,24 @@ RowLayout {
                 text: "Edit Tidy Prompt…"
                 onTriggered: root.openWindow("tidy")
             }
+            MenuItem {
+                text: "Corrections…"
+                onTriggered: root.openWindow("corrections")
+            }
             MenuSeparator {}
             MenuItem {
                 text: "Show Activity"
                 checkable: true
                 checked: root.controller.showActivity
                 onToggled: root.controller.setShowActivity(checked)
+            }
+            MenuItem {
+                text: "Voice Commands…"
+                onTriggered: root.openWindow("help")
+            }
+            MenuItem {
+                text: "Check for Updates…"
+                onTriggered: root.controller.updater?.check()
             }
         }
     }

@@ -2,6 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 
+import "Style.js" as Style
+
 // The focused student: totals, a card per section and the overall comments.
 ColumnLayout {
     id: root
@@ -19,7 +21,8 @@ ColumnLayout {
         spacing: 4
 
         ToolButton {
-            text: "‹"
+            icon.source: Style.symbol("chevron.left")
+            icon.color: palette.buttonText
             Accessible.name: "Previous student (Ctrl+[)"
             ToolTip.text: Accessible.name
             ToolTip.visible: hovered
@@ -27,7 +30,8 @@ ColumnLayout {
             onClicked: root.store.previousStudent()
         }
         ToolButton {
-            text: "›"
+            icon.source: Style.symbol("chevron.right")
+            icon.color: palette.buttonText
             Accessible.name: "Next student (Ctrl+])"
             ToolTip.text: Accessible.name
             ToolTip.visible: hovered

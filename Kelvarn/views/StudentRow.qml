@@ -16,10 +16,10 @@ RowLayout {
 
     spacing: 8
 
-    Label {
-        Layout.preferredWidth: 16
-        horizontalAlignment: Text.AlignHCenter
-        text: root.status === "complete" ? "✔" : root.status === "started" ? "◐" : "○"
+    Symbol {
+        objectName: "statusSymbol"
+        symbol: root.status === "complete" ? "checkmark.circle.fill"
+            : root.status === "started" ? "circle.lefthalf.filled" : "circle"
         color: root.status === "complete" ? Style.green
              : root.status === "started" ? Style.orange : palette.placeholderText
     }

@@ -6,6 +6,23 @@ const teal = "#1b9aa0"
 const orange = "#e07b12"
 const red = "#d63c3c"
 const blue = "#2f7de1"
+const gray = "#8e8e93"
+
+// The address of one of the project's symbols (icons/NAME.svg), drawn in black to be tinted.
+function symbol(name) {
+    return "qrc:/qt/qml/Kelvarn/icons/" + name + ".svg"
+}
+
+// A colour named by the C++ side; "secondary" is the palette's own.
+function namedColor(name, palette) {
+    switch (name) {
+    case "green": return green
+    case "orange": return orange
+    case "red": return red
+    case "gray": return gray
+    }
+    return palette.placeholderText
+}
 
 function levelColor(level) {
     switch (level) {

@@ -30,7 +30,11 @@ TEST(StoreObjectTest, PropertiesAnnounceOnlyRealChanges) {
     EXPECT_EQ(question.count(), 1);
     EXPECT_EQ(canUndo.count(), 0) << "a question changes no grade";
 
+    QSignalSpy heard(&object, &app::StoreObject::lastHeardChanged);
     store.handleTranscript("Park");
+    EXPECT_EQ(object.lastHeard(), "Park");
+    store.log(FeedItem::Kind::action, "not heard");
+    EXPECT_EQ(heard.count(), 1) << "a newer line of another kind leaves the heard one";
     EXPECT_EQ(question.count(), 2);
     EXPECT_TRUE(object.canUndo());
     EXPECT_EQ(object.lastUndoLabel(), "→ Nadia Park");

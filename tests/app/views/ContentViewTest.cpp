@@ -1,19 +1,10 @@
-#include "AppController.h"
-#include "FloatingPanel.h"
-#include "shell/ShellFakes.h"
+#include "PanelTest.h"
 #include "support/EventLoop.h"
 #include "support/QtPrinting.h"
-#include "support/QuickItems.h"
-#include "support/TempFolder.h"
 
-#include <QQmlEngine>
-#include <QQuickItem>
 #include <QQuickView>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <string_view>
 
@@ -21,45 +12,19 @@ namespace kelvarn {
 namespace {
 
 using testing::card;
+
 using testing::named;
 using testing::withText;
 
-class ContentViewTest : public ::testing::Test {
-protected:
-    ContentViewTest() {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QString::fromStdString(m_temp.path().string()));
-        m_panel.setContent(QUrl(QStringLiteral("qrc:/qt/qml/Kelvarn/ContentView.qml")),
-                           &m_controller);
-        m_panel.window().show();
-        m_panel.window().requestActivate();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&m_panel.window()));
-    }
-
-    QQuickItem* root() { return m_panel.window().rootObject(); }
-    QQuickItem* shown(const QString& text) {
-        settle();
-        return withText(root(), text);
-    }
-    GradingStore& store() { return m_controller.store(); }
-    void settle() { testing::settle(m_panel.window()); }
-    void click(QQuickItem* item) { testing::click(m_panel.window(), item); }
-    void key(int key, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(&m_panel.window(), static_cast<Qt::Key>(key), modifiers);
-    }
-    void screenshot(const char* name) { testing::saveScreenshot(m_panel.window(), name); }
-
-    testing::TempFolder m_temp;
-    testing::FakeScheduler m_scheduler;
-    testing::FakeDialogs m_dialogs;
-    app::AppController m_controller{{std::nullopt, m_scheduler, m_dialogs, {}, nullptr, nullptr}};
-    QQmlEngine m_engine;
-    app::FloatingPanel m_panel{m_engine};
-};
+class ContentViewTest : public testing::PanelTest {};
 
 TEST_F(ContentViewTest, WithoutARosterOffersToOpenOneByButtonAndCtrlO) {
     ASSERT_NE(root(), nullptr);
     EXPECT_NE(shown("No roster loaded"), nullptr);
+    // Without a speech engine or an updater: not listening, nothing heard, no update news.
+    EXPECT_NE(shown("Not listening"), nullptr);
+    EXPECT_EQ(named(root(), "liveStrip"), nullptr);
+    EXPECT_EQ(named(root(), "updateBanner"), nullptr);
     EXPECT_NE(shown("A .txt file with one student per line."), nullptr);
     click(shown("Open Roster…"));
     EXPECT_EQ(m_dialogs.titles.size(), 1);
@@ -124,6 +89,7 @@ TEST_F(ContentViewTest, ClicksAndKeysMoveTheFocusAndGrade) {
     key(Qt::Key_Escape);
     EXPECT_FALSE(store().session().focusedStudent().has_value());
     EXPECT_NE(shown("0.85/5.00"), nullptr) << "the list row's score";
+    screenshot("panel-list.png");
     key(Qt::Key_BracketRight, Qt::ControlModifier);
     EXPECT_TRUE(store().session().focusedStudent().has_value());
 }

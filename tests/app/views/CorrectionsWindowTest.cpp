@@ -1,8 +1,8 @@
 #include "views/CorrectionsWindow.h"
 #include "AppController.h"
-#include "support/QuickItems.h"
 #include "shell/ShellFakes.h"
 #include "support/QtPrinting.h"
+#include "support/QuickItems.h"
 
 #include <QQmlEngine>
 #include <QQuickItem>

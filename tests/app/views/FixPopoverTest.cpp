@@ -1,8 +1,8 @@
 #include "AppController.h"
-#include "support/QuickItems.h"
 #include "shell/ShellFakes.h"
 #include "support/EventLoop.h"
 #include "support/QtPrinting.h"
+#include "support/QuickItems.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>

@@ -1,6 +1,6 @@
 #include "views/HelpWindow.h"
-#include "support/QuickItems.h"
 #include "support/QtPrinting.h"
+#include "support/QuickItems.h"
 #include "views/HelpTexts.h"
 
 #include <QQmlEngine>

@@ -1,0 +1,277 @@
+// The panel's live parts over a real speech engine (fake microphone and recogniser) and a real
+// updater: the header, the live strip and the update banner.
+#include "PanelTest.h"
+#include "speech/FakeAudioSource.h"
+#include "speech/FakeTranscriber.h"
+#include "support/EventLoop.h"
+#include "support/QtPrinting.h"
+#include "update/FakeRelauncher.h"
+
+#include <QAccessible>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QQuickView>
+#include <QSignalSpy>
+
+namespace kelvarn {
+namespace {
+
+using testing::named;
+using testing::runUntil;
+using testing::withText;
+
+const QColor green("#2e9d4f");
+const QColor orange("#e07b12");
+const QColor red("#d63c3c");
+const QColor gray("#8e8e93");
+
+// Built before the panel, which takes the engine and the updater made from them.
+struct LiveFakes {
+    std::shared_ptr<testing::FakeAudioScript> audio = std::make_shared<testing::FakeAudioScript>();
+    std::shared_ptr<testing::FakeTranscriberScript> recogniser =
+        std::make_shared<testing::FakeTranscriberScript>();
+    testing::FakeRelauncher relauncher;
+    testing::Gate tidyGate;
+    speech::SpeechEngine* engine = nullptr;
+    update::Updater* updater = nullptr;
+
+    std::unique_ptr<speech::SpeechEngine> makeEngine() {
+        auto made = std::make_unique<speech::SpeechEngine>(
+            [audio = audio] { return std::make_unique<testing::FakeAudioSource>(audio); },
+            [recogniser = recogniser] {
+                return std::make_unique<testing::FakeTranscriber>(recogniser);
+            });
+        engine = made.get();
+        return made;
+    }
+
+    // Nothing answers at its update address: a check fails at once.
+    std::unique_ptr<update::Updater> makeUpdater() {
+        update::RunningBundle bundle;
+        bundle.file.updateUrl = QUrl(QStringLiteral("http://127.0.0.1:1/updates"));
+        bundle.file.version = QStringLiteral("1.0");
+        bundle.file.build = 1;
+        auto made =
+            std::make_unique<update::Updater>(bundle, update::SystemVersion{2, 36, 0}, relauncher);
+        updater = made.get();
+        return made;
+    }
+
+    // A tidy that waits for the gate and then fails.
+    app::AppController::Tidy tidy() {
+        return [this](StudentRecord) -> QCoro::Task<Result<tidy::TidiedNotes>> {
+            co_await tidyGate.pass();
+            co_return Error{"No tidy in this test."};
+        };
+    }
+};
+
+class LivePartsTest : public LiveFakes, public testing::PanelTest {
+protected:
+    LivePartsTest() : PanelTest(makeUpdater(), makeEngine(), tidy()) {}
+
+    testing::FakeTranscriber& transcriber() {
+        return static_cast<testing::FakeTranscriber&>(*recogniser->current);
+    }
+    bool listen() {
+        m_controller.toggleListening();
+        return runUntil([&] { return engine->state() == speech::SpeechState::listening(); });
+    }
+    QString text(const QString& name) { return named(root(), name)->property("text").toString(); }
+    // The header's status text, symbol and circle colour, once drawn.
+    void expectHeader(const QString& status, const QString& symbol, const QColor& colour) {
+        settle();
+        EXPECT_EQ(text("listeningStatus"), status);
+        EXPECT_EQ(named(root(), "micSymbol")->property("symbol"), symbol) << status;
+        EXPECT_EQ(named(root(), "micCircle")->property("color").value<QColor>(), colour) << status;
+    }
+    QQuickItem* banner() {
+        settle();
+        return named(root(), "updateBanner");
+    }
+};
+
+TEST_F(LivePartsTest, TheHeaderFollowsTheEngineAndThePause) {
+    const QColor secondary = QGuiApplication::palette().color(QPalette::PlaceholderText);
+    expectHeader("Not listening", "mic", secondary);
+    EXPECT_EQ(named(root(), "levelMeter"), nullptr);
+    for (const char* button : {"micButton", "compactToggle", "menuButton"}) {
+        QAccessibleInterface* accessible =
+            QAccessible::queryAccessibleInterface(named(root(), button));
+        ASSERT_NE(accessible, nullptr) << button;
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << button;
+    }
+
+    audio->access = speech::MicrophoneAccess::notDetermined;
+    audio->accessGate.close();
+    recogniser->needsModel = true;
+    recogniser->installGate.close();
+    click(named(root(), "micButton"));
+    ASSERT_TRUE(runUntil([&] { return engine->state() == speech::SpeechState::starting(); }));
+    expectHeader("Starting…", "ellipsis", gray);
+    audio->accessGate.open();
+    ASSERT_TRUE(
+        runUntil([&] { return engine->state() == speech::SpeechState::downloadingModel(); }));
+    expectHeader("Downloading speech model (one time)…", "ellipsis", gray);
+    EXPECT_EQ(named(root(), "levelMeter"), nullptr);
+    recogniser->installGate.open();
+    ASSERT_TRUE(runUntil([&] { return engine->state() == speech::SpeechState::listening(); }));
+    expectHeader("Listening", "mic.fill", green);
+
+    // Every third buffer is measured: 0.05 RMS reads as 0.4 of the meter's 80 points.
+    const speech::AudioBuffer quiet{audio->format, std::vector<float>(4096, 0.05f)};
+    for (int i = 0; i < 3; ++i) {
+        audio->deliver(quiet);
+    }
+    QQuickItem* fill = named(root(), "levelFill");
+    ASSERT_NE(fill, nullptr);
+    EXPECT_TRUE(runUntil([&] { return std::abs(fill->width() - 32) < 0.5; })) << fill->width();
+    screenshot("panel-listening.png");
+
+    store().setVoicePaused(true);
+    expectHeader("Paused — say “resume listening”", "mic.slash.fill", orange);
+    EXPECT_EQ(named(root(), "levelMeter"), nullptr) << "no meter while paused";
+    store().setVoicePaused(false);
+    EXPECT_NE(named(root(), "levelMeter"), nullptr);
+
+    transcriber().breakDown("The recogniser stopped.");
+    expectHeader("The recogniser stopped.", "exclamationmark", red);
+    EXPECT_EQ(named(root(), "levelMeter"), nullptr);
+}
+
+TEST_F(LivePartsTest, TheMenuListsItsElevenEntriesInOrderAndAsksForWindowsByName) {
+    QObject* menu = root()->findChild<QObject*>(QStringLiteral("panelMenu"));
+    ASSERT_NE(menu, nullptr);
+    const auto entries = [&] {
+        QStringList texts;
+        for (int i = 0; i < menu->property("count").toInt(); ++i) {
+            QQuickItem* item = nullptr;
+            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem*, item),
+                                      Q_ARG(int, i));
+            const QString text = item->property("text").toString();
+            texts.push_back(text.isEmpty()      ? QStringLiteral("—")
+                            : item->isEnabled() ? text
+                                                : "(" + text + ")");
+        }
+        return texts;
+    };
+    EXPECT_EQ(entries(),
+              QStringList({"Open Roster…", "Export CSV…", "Export Text…", "—",
+                           "(Tidy Notes with Claude)", "Edit Tidy Prompt…", "Corrections…", "—",
+                           "Show Activity", "Voice Commands…", "Check for Updates…"}));
+
+    store().loadRoster({"Nadia Ford"});
+    store().handleTranscript("Nadia Ford");
+    EXPECT_TRUE(entries().contains("Tidy Notes with Claude"));
+    tidyGate.close();
+    m_controller.tidyFocusedStudent();
+    settle();
+    EXPECT_TRUE(entries().contains("(Tidy Notes with Claude)")) << "one tidy at a time";
+    EXPECT_NE(named(root(), "tidySpinner"), nullptr);
+    tidyGate.open();
+    ASSERT_TRUE(runUntil([&] { return !m_controller.tidying(); }));
+    EXPECT_EQ(named(root(), "tidySpinner"), nullptr);
+
+    QSignalSpy windows(&m_panel, &app::FloatingPanel::windowRequested);
+    const auto choose = [&](const QString& entry) {
+        click(named(root(), "menuButton"));
+        settle();
+        click(withText(m_panel.window().contentItem(), entry));
+    };
+    choose("Corrections…");
+    choose("Voice Commands…");
+    EXPECT_EQ(windows.count(), 2);
+    EXPECT_EQ(windows.value(0).value(0), "corrections");
+    EXPECT_EQ(windows.value(1).value(0), "help");
+
+    choose("Check for Updates…");
+    ASSERT_TRUE(
+        runUntil([&] { return std::holds_alternative<update::state::Failed>(updater->state()); }));
+    EXPECT_TRUE(std::get<update::state::Failed>(updater->state())
+                    .message.startsWith("Couldn't check for updates: "))
+        << "a check the user asked for says why it failed";
+}
+
+TEST_F(LivePartsTest, TheUpdateBannerShowsEachStateWithItsActions) {
+    EXPECT_EQ(banner(), nullptr);
+    updater->setState(update::state::Checking{});
+    EXPECT_EQ(banner(), nullptr);
+
+    updater->setState(update::state::UpToDate{});
+    ASSERT_NE(banner(), nullptr);
+    EXPECT_NE(withText(banner(), "You're on the latest version (1.0)."), nullptr);
+    click(withText(banner(), "Dismiss"));
+    EXPECT_EQ(updater->state(), update::UpdateState(update::state::Idle{}));
+    EXPECT_EQ(banner(), nullptr);
+
+    const update::Manifest manifest{"2.0", 5, "Kelvarn-2.0-5.zip", "Faster name matching.", {}};
+    updater->setState(update::state::Available{manifest});
+    ASSERT_NE(banner(), nullptr);
+    EXPECT_NE(withText(banner(), "Update available: "), nullptr);
+    EXPECT_NE(withText(banner(), "2.0"), nullptr);
+    EXPECT_NE(withText(banner(), "Faster name matching."), nullptr);
+    EXPECT_EQ(withText(banner(), "Dismiss"), nullptr);
+    screenshot("update-available.png");
+    click(withText(banner(), "Later"));
+    EXPECT_EQ(updater->state(), update::UpdateState(update::state::Idle{}));
+
+    updater->setState(update::state::Available{manifest});
+    click(withText(banner(), "Install"));
+    // This process runs from no bundle: the install ends at once, and says so.
+    ASSERT_TRUE(
+        runUntil([&] { return std::holds_alternative<update::state::Failed>(updater->state()); }));
+    EXPECT_NE(withText(banner(), "Not running from an app bundle."), nullptr);
+    EXPECT_EQ(withText(banner(), "Install"), nullptr);
+    click(withText(banner(), "Dismiss"));
+    EXPECT_EQ(banner(), nullptr);
+
+    updater->setState(update::state::Installing{});
+    ASSERT_NE(banner(), nullptr);
+    EXPECT_NE(withText(banner(), "Installing update — the app will restart…"), nullptr);
+    for (const char* action : {"Dismiss", "Later", "Install"}) {
+        EXPECT_EQ(withText(banner(), action), nullptr) << action;
+    }
+}
+
+TEST_F(LivePartsTest, TheLiveStripShowsThePartialElseTheLastHeardLineAndKeepsTheEnd) {
+    store().loadRoster({"Nadia Ford"});
+    settle();
+    EXPECT_EQ(named(root(), "liveStrip"), nullptr) << "not listening, nothing heard";
+    ASSERT_TRUE(listen());
+    settle();
+    EXPECT_EQ(text("liveText"), "…");
+
+    transcriber().say("nadia ford in", false);
+    settle();
+    EXPECT_EQ(text("liveText"), "nadia ford in");
+    EXPECT_TRUE(named(root(), "liveText")->property("font").value<QFont>().italic());
+    transcriber().say("Nadia Ford intro complete", true);
+    settle();
+    EXPECT_EQ(text("liveText"), "Nadia Ford intro complete");
+    EXPECT_FALSE(named(root(), "liveText")->property("font").value<QFont>().italic());
+
+    m_controller.toggleListening();
+    ASSERT_TRUE(runUntil([&] { return !engine->isRunning(); }));
+    settle();
+    EXPECT_EQ(text("liveText"), "Nadia Ford intro complete") << "the last heard line stays";
+
+    ASSERT_TRUE(listen());
+    const QString longPartial =
+        "the introduction sets out the question clearly and the thesis is stated in the first "
+        "paragraph but the roadmap of the argument is thin and the reader has to guess where "
+        "the essay is going next which ends here";
+    transcriber().say(longPartial, false);
+    settle();
+    QQuickItem* window = named(root(), "liveTextWindow");
+    QQuickItem* line = named(root(), "liveText");
+    ASSERT_NE(window, nullptr);
+    const int lines = line->property("lineCount").toInt();
+    ASSERT_GT(lines, 2);
+    EXPECT_NEAR(window->height(), line->height() * 2 / lines, 1) << "two lines shown";
+    EXPECT_LT(line->y(), 0) << "the beginning is cut";
+    EXPECT_NEAR(line->y() + line->height(), window->height(), 1) << "the end stays in view";
+    screenshot("live-strip.png");
+}
+
+} // namespace
+} // namespace kelvarn
