@@ -51,7 +51,8 @@ protected:
     }
 
     QQuickView& window() { return m_shell.panel().window(); }
-    QQuickItem* root() { return window().rootObject(); }
+    // The panel and its popups, which live in the window's overlay.
+    QQuickItem* root() { return window().contentItem(); }
     // Waits a little for it: lists make their rows over a few frames.
     QQuickItem* shown(const QString& text) {
         QQuickItem* item = nullptr;
@@ -115,10 +116,11 @@ protected:
         return sections.value(section, nlohmann::json::object()).value(field, "");
     }
 
-    void screenshot(const char* name) {
+    void screenshot(const char* name) { save(window(), name); }
+    static void save(QQuickWindow& window, const char* name) {
         const fs::path folder = fs::path(KELVARN_SCREENSHOT_FOLDER);
         fs::create_directories(folder);
-        window().grabWindow().save(QString::fromStdString((folder / name).string()));
+        window.grabWindow().save(QString::fromStdString((folder / name).string()));
     }
 
     testing::TempFolder m_temp;
@@ -189,6 +191,39 @@ TEST_F(PanelEndToEndTest, GradingWithThePointerAndTheKeyboardIsSavedStepByStep) 
     screenshot("panel-compact.png");
     keys(QStringLiteral("ctrl+backslash"));
     EXPECT_FALSE(m_controller.compact());
+
+    // A misheard line from a second launch, fixed with Ctrl+K and re-run.
+    app::LaunchArguments misheard;
+    misheard.say = QStringLiteral("Zoë Park evidence mostly");
+    m_shell.handle(misheard);
+    session = savedWhen([](const auto& s) {
+        return fieldOf(student(s, "Zoë Park"), "evidence", "level") == "mostly";
+    });
+    keys(QStringLiteral("ctrl+k"));
+    ASSERT_NE(shown(QStringLiteral("Fix what was heard")), nullptr);
+    keys(QStringLiteral("ctrl+a"));
+    type(QStringLiteral("Zoe Park evidence complete")); // xdotool types ASCII only
+    screenshot("fix-popover.png");
+    keys(QStringLiteral("Return"));
+    session = savedWhen([](const auto& s) {
+        return fieldOf(student(s, "Zoë Park"), "evidence", "level") == "complete";
+    });
+}
+
+TEST_F(PanelEndToEndTest, TheCorrectionsAndHelpWindowsOpenBesideThePanel) {
+    launch(QStringLiteral("Nadia Ford"));
+    for (const char* name : {"corrections", "help"}) {
+        app::LaunchArguments arguments;
+        arguments.openWindow = QString::fromLatin1(name);
+        m_shell.handle(arguments);
+    }
+    for (QQuickWindow* window : {m_correctionsWindow.window(), m_helpWindow.window()}) {
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(testing::runUntil([&] { return window->isExposed(); }, 5s));
+        testing::settle(*window);
+    }
+    save(*m_correctionsWindow.window(), "corrections-window.png");
+    save(*m_helpWindow.window(), "help-window.png");
 }
 
 } // namespace
