@@ -82,11 +82,13 @@ ColumnLayout {
             x: 12
             spacing: 4
 
-            Label {
+            Symbol {
                 Layout.preferredWidth: 12
-                text: Style.kindSymbol(line.kind)
+                Layout.alignment: Qt.AlignTop
+                Layout.topMargin: 1
+                size: 11
+                symbol: Style.kindSymbol(line.kind)
                 color: Style.kindColor(line.kind, palette)
-                font.pointSize: Qt.application.font.pointSize * 0.85
             }
             Label {
                 Layout.fillWidth: true

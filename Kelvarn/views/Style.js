@@ -47,12 +47,12 @@ function kindColor(kind, palette) {
 
 function kindSymbol(kind) {
     switch (kind) {
-    case "heard": return "“"
-    case "note": return "≡"
-    case "question": return "?"
-    case "warning": return "⚠"
+    case "heard": return "quote.opening"
+    case "note": return "text.alignleft"
+    case "question": return "questionmark.circle"
+    case "warning": return "exclamationmark.triangle"
     }
-    return "✓"
+    return "checkmark"
 }
 
 function withAlpha(color, alpha) {
