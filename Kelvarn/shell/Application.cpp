@@ -1,11 +1,13 @@
 #include "Application.h"
 
+#include "Autostart.h"
 #include "persistence/DataFolder.h"
 #include "persistence/Roster.h"
 #include "views/TidyPromptWindow.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QUrl>
 
 namespace kelvarn::app {
@@ -128,6 +130,9 @@ void Application::act(StatusMenuItem::Action action) {
     case Action::toggleListening:
         m_controller.toggleListening();
         break;
+    case Action::toggleStartAtLogin:
+        toggleStartAtLogin();
+        break;
     case Action::showCorrections:
     case Action::none:
         break;
@@ -164,7 +169,17 @@ StatusMenuState Application::menuState() const {
     } else {
         state.version = QCoreApplication::applicationVersion();
     }
+    state.startAtLogin = QFile::exists(autostartEntryPath());
     return state;
+}
+
+void Application::toggleStartAtLogin() {
+    const QString entry = autostartEntryPath();
+    // The running program, so a bundle that updates itself in place keeps starting.
+    if (const auto failure = setStartAtLogin(entry, !QFile::exists(entry),
+                                             QCoreApplication::applicationFilePath())) {
+        m_controller.flash(*failure);
+    }
 }
 
 void Application::showDataFolder() const {

@@ -51,6 +51,7 @@ private:
     void applyContentArguments(const LaunchArguments& arguments);
     void updateNow();
     void openWindow(const QString& name);
+    void toggleStartAtLogin();
     void showDataFolder() const;
 
     AppController& m_controller;
