@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "Autostart.h"
 #include "persistence/DataFolder.h"
 #include "persistence/Roster.h"
 #include "views/CorrectionsWindow.h"
@@ -8,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QUrl>
 
 namespace kelvarn::app {
@@ -135,6 +137,9 @@ void Application::act(StatusMenuItem::Action action) {
     case Action::toggleListening:
         m_controller.toggleListening();
         break;
+    case Action::toggleStartAtLogin:
+        toggleStartAtLogin();
+        break;
     case Action::showCorrections:
         m_correctionsWindow.show();
         break;
@@ -173,7 +178,17 @@ StatusMenuState Application::menuState() const {
     } else {
         state.version = QCoreApplication::applicationVersion();
     }
+    state.startAtLogin = QFile::exists(autostartEntryPath());
     return state;
+}
+
+void Application::toggleStartAtLogin() {
+    const QString entry = autostartEntryPath();
+    // The running program, so a bundle that updates itself in place keeps starting.
+    if (const auto failure = setStartAtLogin(entry, !QFile::exists(entry),
+                                             QCoreApplication::applicationFilePath())) {
+        m_controller.flash(*failure);
+    }
 }
 
 void Application::showDataFolder() const {

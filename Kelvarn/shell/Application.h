@@ -55,6 +55,7 @@ private:
     void applyContentArguments(const LaunchArguments& arguments);
     void updateNow();
     void openWindow(const QString& name);
+    void toggleStartAtLogin();
     void showDataFolder() const;
 
     AppController& m_controller;

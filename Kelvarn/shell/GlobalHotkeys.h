@@ -16,8 +16,9 @@ public:
     virtual void start(std::function<void(Key)> pressed) = 0;
 };
 
-// What the display system offers: X11 key grabs, or nothing (the desktop's own shortcut settings
-// can run `kelvarn --toggle-panel` and `kelvarn --toggle-listening` instead).
+// What the display system offers: X11 key grabs, the desktop portal on Wayland, or nothing (the
+// desktop's own shortcut settings can run `kelvarn --toggle-panel` and `kelvarn --toggle-listening`
+// instead).
 std::unique_ptr<GlobalHotkeys> makeGlobalHotkeys();
 
 } // namespace kelvarn::app

@@ -18,6 +18,9 @@ StatusMenuItem item(QString title, Action action, bool enabled = true, QString s
 } // namespace
 
 std::vector<StatusMenuItem> statusMenuItems(const StatusMenuState& state) {
+    StatusMenuItem startAtLogin =
+        item(QStringLiteral("Start at Login"), Action::toggleStartAtLogin);
+    startAtLogin.checked = state.startAtLogin;
     // The global keys are hints in the titles, not shortcuts of the items.
     return {
         item(state.panelVisible ? QStringLiteral("Hide Panel  (Ctrl+Alt+G)")
@@ -38,6 +41,7 @@ std::vector<StatusMenuItem> statusMenuItems(const StatusMenuState& state) {
         item(QStringLiteral("Version %1 (%2)").arg(state.version, state.build), Action::none,
              false),
         StatusMenuItem{},
+        startAtLogin,
         item(QStringLiteral("Quit Kelvarn"), Action::quit, true, QStringLiteral("Ctrl+Q")),
     };
 }

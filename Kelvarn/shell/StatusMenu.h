@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace kelvarn::app {
@@ -13,6 +14,7 @@ struct StatusMenuState {
     bool compact = false;
     QString version;
     QString build;
+    bool startAtLogin = false; // the autostart entry exists
 };
 
 // The tray menu's entries, in order.
@@ -28,13 +30,15 @@ struct StatusMenuItem {
         showCorrections,
         showDataFolder,
         checkForUpdates,
+        toggleStartAtLogin,
         quit,
     };
 
     QString title; // empty for a separator
     Action action = Action::none;
     bool enabled = true;
-    QString shortcut; // only Quit has one
+    QString shortcut;            // only Quit has one
+    std::optional<bool> checked; // set for an item with a check mark
 
     bool isSeparator() const { return title.isEmpty(); }
     friend bool operator==(const StatusMenuItem&, const StatusMenuItem&) = default;

@@ -1,6 +1,9 @@
 #include "TrayIcon.h"
 
+#include "X11EmbeddedTray.h"
+
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QIcon>
 #include <QKeySequence>
@@ -34,16 +37,19 @@ TrayIcon::TrayIcon(StateSource state, ActionHandler act, QObject* parent)
     connect(m_menu.get(), &QMenu::aboutToShow, this, &TrayIcon::rebuildMenu);
     rebuildMenu();
 
-    m_tray = new QSystemTrayIcon(iconFor(m_icon), this);
-    m_tray->setToolTip(QStringLiteral("Kelvarn"));
-    m_tray->setContextMenu(m_menu.get());
-    m_tray->show();
-
-    // Qt looks for a StatusNotifier host once; a panel that starts later is watched for.
-    m_watcher = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
-                                        QDBusConnection::sessionBus(),
-                                        QDBusServiceWatcher::WatchForRegistration, this);
-    connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &TrayIcon::showAgain);
+    // Qt chooses between a StatusNotifierItem and the older embedded tray once per process, when
+    // the first icon is made, so an icon made before the desktop's panel has started would stay
+    // out of that panel for good. Without a watcher the icon waits for one, unless an embedded
+    // tray is there to take it now; the panel is on screen meanwhile.
+    const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    m_watcher =
+        new QDBusServiceWatcher(watcherName, bus, QDBusServiceWatcher::WatchForRegistration, this);
+    connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &TrayIcon::hostAppeared);
+    if (!bus.isConnected() || bus.interface()->isServiceRegistered(watcherName) ||
+        x11EmbeddedTrayRunning()) {
+        makeIcon();
+    }
 }
 
 TrayIcon::~TrayIcon() = default;
@@ -53,7 +59,16 @@ void TrayIcon::setIcon(StatusIcon icon) {
         return;
     }
     m_icon = icon;
-    m_tray->setIcon(iconFor(icon));
+    if (m_tray != nullptr) {
+        m_tray->setIcon(iconFor(icon));
+    }
+}
+
+void TrayIcon::makeIcon() {
+    m_tray = new QSystemTrayIcon(iconFor(m_icon), this);
+    m_tray->setToolTip(QStringLiteral("Kelvarn"));
+    m_tray->setContextMenu(m_menu.get());
+    m_tray->show();
 }
 
 void TrayIcon::rebuildMenu() {
@@ -65,6 +80,10 @@ void TrayIcon::rebuildMenu() {
         }
         QAction* action = m_menu->addAction(item.title);
         action->setEnabled(item.enabled);
+        if (item.checked) {
+            action->setCheckable(true);
+            action->setChecked(*item.checked);
+        }
         if (!item.shortcut.isEmpty()) {
             action->setShortcut(QKeySequence(item.shortcut));
         }
@@ -74,7 +93,12 @@ void TrayIcon::rebuildMenu() {
     }
 }
 
-void TrayIcon::showAgain() {
+void TrayIcon::hostAppeared() {
+    if (m_tray == nullptr) {
+        makeIcon();
+        return;
+    }
+    // A panel that restarted: showing the icon again registers it with the new watcher.
     m_tray->hide();
     m_tray->show();
 }

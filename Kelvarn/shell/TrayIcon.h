@@ -29,10 +29,13 @@ public:
     void setIcon(StatusIcon icon);
     StatusIcon icon() const { return m_icon; }
     QMenu& menu() { return *m_menu; }
+    // Whether the icon has been made (it waits for the desktop's panel where there is none yet).
+    bool shown() const { return m_tray != nullptr; }
 
 private:
     void rebuildMenu();
-    void showAgain();
+    void makeIcon();
+    void hostAppeared();
 
     StateSource m_state;
     ActionHandler m_act;

@@ -1,7 +1,6 @@
 #include "X11Hotkeys.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -87,13 +86,6 @@ bool X11Hotkeys::nativeEventFilter(const QByteArray& eventType, void* message, q
         }
     }
     return false;
-}
-
-std::unique_ptr<GlobalHotkeys> makeGlobalHotkeys() {
-    if (const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
-        return std::make_unique<X11Hotkeys>(x11->connection());
-    }
-    return nullptr;
 }
 
 } // namespace kelvarn::app

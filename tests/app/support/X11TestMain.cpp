@@ -1,5 +1,7 @@
-// The main of application tests that need a real X display: a private Xvfb with a window
-// manager, then a QApplication on it, then GoogleTest.
+// The main of application tests that need a real X display: a private session bus (what the
+// tests and the programs they start export or ask for over D-Bus never reaches the machine's
+// desktop) and a private Xvfb with a window manager, then a QApplication on them, then GoogleTest.
+#include "support/PrivateSessionBus.h"
 #include "support/XvfbSession.h"
 
 #include <QApplication>
@@ -10,6 +12,11 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+    kelvarn::testing::PrivateSessionBus bus;
+    if (!bus.running()) {
+        std::cerr << "Couldn't start dbus-daemon: install the dbus package (scripts/setup does)\n";
+        return 1;
+    }
     kelvarn::testing::XvfbSession display;
     if (!display.running()) {
         std::cerr << "Couldn't start Xvfb: install the xvfb package (scripts/setup does)\n";

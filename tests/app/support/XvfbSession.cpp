@@ -1,44 +1,12 @@
 #include "support/XvfbSession.h"
 
-#include <csignal>
+#include "support/ChildProcess.h"
+
 #include <cstdlib>
-#include <fcntl.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 namespace kelvarn::testing {
-
-namespace {
-
-pid_t spawn(const char* program, std::initializer_list<const char*> arguments) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, STDIN_FILENO);
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(null, STDERR_FILENO);
-        std::vector<char*> argv{const_cast<char*>(program)};
-        for (const char* argument : arguments) {
-            argv.push_back(const_cast<char*>(argument));
-        }
-        argv.push_back(nullptr);
-        ::execvp(program, argv.data());
-        ::_exit(127);
-    }
-    return child;
-}
-
-void stop(pid_t& child) {
-    if (child > 0) {
-        ::kill(child, SIGTERM);
-        ::waitpid(child, nullptr, 0);
-        child = -1;
-    }
-}
-
-} // namespace
 
 XvfbSession::XvfbSession() {
     int ready[2];
@@ -50,11 +18,7 @@ XvfbSession::XvfbSession() {
     m_server = spawn(
         "Xvfb", {"-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
     ::close(ready[1]);
-    std::string number;
-    char c = 0;
-    while (::read(ready[0], &c, 1) == 1 && c != '\n') {
-        number += c;
-    }
+    const std::string number = readLine(ready[0]);
     ::close(ready[0]);
     if (number.empty()) {
         stop(m_server);

@@ -1,0 +1,20 @@
+#include "GlobalHotkeys.h"
+
+#include "PortalHotkeys.h"
+#include "X11Hotkeys.h"
+
+#include <QGuiApplication>
+
+namespace kelvarn::app {
+
+std::unique_ptr<GlobalHotkeys> makeGlobalHotkeys() {
+    if (const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        return std::make_unique<X11Hotkeys>(x11->connection());
+    }
+    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) {
+        return std::make_unique<PortalHotkeys>(QDBusConnection::sessionBus());
+    }
+    return nullptr;
+}
+
+} // namespace kelvarn::app
