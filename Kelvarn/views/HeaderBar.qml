@@ -57,6 +57,9 @@ RowLayout {
             Layout.fillWidth: true
             text: root.speech?.statusText ?? "Not listening"
             font.weight: Font.Medium
+            // A failure says what to do about it: wrap rather than cut it off.
+            wrapMode: Text.Wrap
+            maximumLineCount: 3
             elide: Text.ElideRight
         }
         LevelMeter {
