@@ -173,8 +173,18 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
     bool speaking = false;
     std::string partial;
     while (!quitting()) {
-        if (!heard) {
+        // The search may only change outside an utterance: the open one, which has heard
+        // nothing, is closed around the change.
+        if (!heard && vocabularyPending()) {
+            if (!decoder.endUtterance()) {
+                breakDown();
+                return;
+            }
             applyVocabulary(decoder);
+            if (!decoder.startUtterance()) {
+                breakDown();
+                return;
+            }
         }
         std::optional<AudioBuffer> buffer = input.pop(pollInterval);
         if (!buffer) {
@@ -248,6 +258,11 @@ std::string PocketSphinxTranscriber::finalReading(const SphinxDecoder& decoder) 
         }
     }
     return best;
+}
+
+bool PocketSphinxTranscriber::vocabularyPending() {
+    const std::lock_guard lock(m_mutex);
+    return m_vocabulary.has_value();
 }
 
 // A vocabulary that cannot be used leaves the one in effect.

@@ -41,6 +41,7 @@ private:
     std::shared_ptr<AudioInputQueue> waitForInput();
     void decode(SphinxDecoder& decoder, AudioInputQueue& input);
     void discard(AudioInputQueue& input);
+    bool vocabularyPending();
     void applyVocabulary(SphinxDecoder& decoder);
     std::string finalReading(const SphinxDecoder& decoder);
     bool quitting();
