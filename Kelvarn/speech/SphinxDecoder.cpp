@@ -28,11 +28,11 @@ std::filesystem::path generalModel(const SphinxSettings& s) {
     return s.modelFolder / "en-us.lm.bin";
 }
 
-// A faint low rumble, such as any microphone in a room picks up: about -56 dBFS, mostly below
+// A faint low rumble, such as any microphone in a room picks up: about -50 dBFS, mostly below
 // 300 Hz (random steps through a one-pole low-pass). Synthetic and digitally clean speech has
 // none, and the recogniser, which learnt from recordings, hears such speech far worse without
-// it; real recordings already have more of their own.
-constexpr int rumbleStep = 128;
+// it; real recordings have a floor of their own near that level.
+constexpr int rumbleStep = 256;
 constexpr double rumbleGain = 0.3;
 constexpr double rumblePole = 0.9;
 
