@@ -39,8 +39,9 @@ PocketSphinxTranscriber::~PocketSphinxTranscriber() {
 }
 
 void PocketSphinxTranscriber::preferReadings(ReadingTest expected) {
+    auto shared = std::make_shared<const ReadingTest>(std::move(expected));
     const std::lock_guard lock(m_mutex);
-    m_expected = std::move(expected);
+    m_expected = std::move(shared);
 }
 
 // The model comes with the system's package; there is nothing to download.
@@ -163,10 +164,6 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
     };
     const auto breakDown = [this] { post([this] { Q_EMIT failed(brokenMessage); }); };
 
-    const ReadingTest expected = [this] {
-        const std::lock_guard lock(m_mutex);
-        return m_expected;
-    }();
     if (!decoder.startUtterance()) {
         breakDown();
         return;
@@ -176,8 +173,18 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
     bool speaking = false;
     std::string partial;
     while (!quitting()) {
-        if (!heard) {
+        // The search may only change outside an utterance: the open one, which has heard
+        // nothing, is closed around the change.
+        if (!heard && vocabularyPending()) {
+            if (!decoder.endUtterance()) {
+                breakDown();
+                return;
+            }
             applyVocabulary(decoder);
+            if (!decoder.startUtterance()) {
+                breakDown();
+                return;
+            }
         }
         std::optional<AudioBuffer> buffer = input.pop(pollInterval);
         if (!buffer) {
@@ -213,7 +220,7 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
             breakDown();
             return;
         }
-        emitResult(finalReading(decoder, expected), true);
+        emitResult(finalReading(decoder), true);
         heard = false;
         partial.clear();
         if (!decoder.startUtterance()) {
@@ -223,29 +230,39 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
     }
     const bool ended = decoder.endUtterance();
     if (heard && ended && !quitting()) {
-        emitResult(finalReading(decoder, expected), true);
+        emitResult(finalReading(decoder), true);
     }
 }
 
 // The best reading, unless it is not what the application expects and a reading that scores
 // nearly as well is: short utterances of commands and names are often heard as something
-// close that is not. Dictation never reads as commands, so it is never turned into them.
-std::string PocketSphinxTranscriber::finalReading(const SphinxDecoder& decoder,
-                                                  const ReadingTest& expected) const {
+// close that is not. Dictation never reads as commands, so it is never turned into them. The
+// test in effect when the utterance ends is the one used: a new roster applies from the next.
+std::string PocketSphinxTranscriber::finalReading(const SphinxDecoder& decoder) {
     static constexpr std::size_t maxWords = 10;
     static constexpr std::size_t maxReadings = 20;
     static constexpr int scoreMargin = 1000;
+    const std::shared_ptr<const ReadingTest> test = [this] {
+        const std::lock_guard lock(m_mutex);
+        return m_expected;
+    }();
+    const ReadingTest* expected = test && *test ? test.get() : nullptr;
     std::string best = decoder.hypothesis();
-    if (!expected || expected(best) ||
+    if (expected == nullptr || (*expected)(best) ||
         static_cast<std::size_t>(std::ranges::count(best, ' ')) + 1 > maxWords) {
         return best;
     }
     for (std::string& reading : decoder.alternatives(maxReadings, scoreMargin)) {
-        if (expected(reading)) {
+        if ((*expected)(reading)) {
             return std::move(reading);
         }
     }
     return best;
+}
+
+bool PocketSphinxTranscriber::vocabularyPending() {
+    const std::lock_guard lock(m_mutex);
+    return m_vocabulary.has_value();
 }
 
 // A vocabulary that cannot be used leaves the one in effect.

@@ -41,8 +41,9 @@ private:
     std::shared_ptr<AudioInputQueue> waitForInput();
     void decode(SphinxDecoder& decoder, AudioInputQueue& input);
     void discard(AudioInputQueue& input);
+    bool vocabularyPending();
     void applyVocabulary(SphinxDecoder& decoder);
-    std::string finalReading(const SphinxDecoder& decoder, const ReadingTest& expected) const;
+    std::string finalReading(const SphinxDecoder& decoder);
     bool quitting();
     void post(std::function<void()> work);
 
@@ -53,7 +54,8 @@ private:
     std::condition_variable m_wake;
     std::shared_ptr<AudioInputQueue> m_input;
     std::optional<std::vector<std::string>> m_vocabulary;
-    ReadingTest m_expected;
+    // Shared, so taking the current one for an utterance copies no parser.
+    std::shared_ptr<const ReadingTest> m_expected;
     bool m_quit = false;
 
     // Main thread only.

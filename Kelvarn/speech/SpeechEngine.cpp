@@ -78,9 +78,6 @@ QCoro::Task<Result<void>> SpeechEngine::setUp(std::vector<std::string> vocabular
     if (!transcriber) {
         co_return Error{messages::transcriptionUnavailable};
     }
-    if (m_expected) {
-        transcriber->preferReadings(m_expected);
-    }
     const Result<bool> needsModel = co_await transcriber->needsModelInstall();
     if (superseded()) {
         co_return abandoned;
@@ -121,6 +118,10 @@ QCoro::Task<Result<void>> SpeechEngine::setUp(std::vector<std::string> vocabular
         co_return prepared;
     }
 
+    // Handed over after the last wait, so a test changed while starting is not missed.
+    if (m_expected) {
+        transcriber->preferReadings(m_expected);
+    }
     auto input = std::make_shared<AudioInputQueue>();
     subscribe(*transcriber);
     if (Result<void> analysing = transcriber->start(input); !analysing) {
@@ -182,6 +183,13 @@ QCoro::Task<void> SpeechEngine::release(std::uint64_t run) {
         }
     }
     unsubscribe();
+}
+
+void SpeechEngine::preferReadings(Transcriber::ReadingTest expected) {
+    m_expected = std::move(expected);
+    if (m_transcriber) {
+        m_transcriber->preferReadings(m_expected);
+    }
 }
 
 QCoro::Task<void> SpeechEngine::updateVocabulary(std::vector<std::string> vocabulary) {

@@ -40,8 +40,9 @@ public:
     float level() const { return m_level; }
     bool isRunning() const { return m_state.isRunning(); }
     void setOnFinal(FinalHandler handler) { m_onFinal = std::move(handler); }
-    // Handed to every recogniser the engine starts; it must be safe on any thread.
-    void preferReadings(Transcriber::ReadingTest expected) { m_expected = std::move(expected); }
+    // Handed to the running recogniser, which takes it between utterances, and to every one
+    // the engine starts; it must be safe on any thread.
+    void preferReadings(Transcriber::ReadingTest expected);
 
     // Never fails to its caller: a failure ends in a failed state with the message. Does
     // nothing while running.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <random>
 #include <span>
 #include <string>
 #include <vector>
@@ -63,6 +64,10 @@ private:
     bool m_searching = false;
     // espeak-ng's readings by word, so a rebuild asks only about new words.
     std::map<std::string, std::vector<std::string>> m_spoken;
+    // What the recogniser hears: the audio with a rumble under it.
+    std::minstd_rand m_random;
+    double m_rumble = 0;
+    std::vector<std::int16_t> m_heard;
 };
 
 } // namespace kelvarn::speech

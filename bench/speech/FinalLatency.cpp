@@ -1,6 +1,7 @@
 // Measures end of speech → final transcript on the main thread, with the real recogniser and
 // each WAV played at the pace of live audio in 4096-frame buffers, as a capture device would.
 //   FinalLatency WAV...   (each one utterance followed by at least a second of silence)
+#include "EndOfSpeech.h"
 #include "speech/PocketSphinxTranscriber.h"
 #include "speech/SpeechEngine.h"
 #include "speech/WavFile.h"
@@ -14,7 +15,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cmath>
 #include <iostream>
 
 namespace {
@@ -44,19 +44,6 @@ private:
     std::unique_ptr<AudioSource> m_inner;
     std::atomic<Clock::rep>* m_started;
 };
-
-// Seconds from the start of the file to its last sample louder than the noise floor.
-double endOfSpeech(const AudioBuffer& audio) {
-    const auto& samples = *audio.floats();
-    const auto channels = static_cast<std::size_t>(audio.format.channels);
-    std::size_t last = 0;
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        if (std::abs(samples[i]) > 0.02f) {
-            last = i / channels;
-        }
-    }
-    return static_cast<double>(last) / audio.format.sampleRate;
-}
 
 QCoro::Task<int> measure(const std::vector<std::string>& files) {
     std::vector<double> latencies;
@@ -96,7 +83,7 @@ QCoro::Task<int> measure(const std::vector<std::string>& files) {
         const double buffer = 4096.0 / audio.value().format.sampleRate;
         const Clock::time_point start{Clock::duration{started.load()}};
         const double latency = std::chrono::duration<double>(*heard - start).count() + buffer -
-                               endOfSpeech(audio.value());
+                               kelvarn::bench::endOfSpeech(audio.value());
         latencies.push_back(latency);
         std::cout << file << '\t' << latency << " s\n";
     }

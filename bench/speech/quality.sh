@@ -5,13 +5,17 @@
 # `kelvarnctl say` with the intended text leaves it. Notes are also scored by word error rate,
 # and counted as executed when hearing them caused any action (a grade, a focus change...).
 #   bench/speech/quality.sh [KELVARNCTL]   (needs flite, espeak-ng, sox; about 1 s per run)
+# KELVARN_VOICES=espeak (or any part of a voice's name, such as slt) keeps only matching voices.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 ctl=${1:-$here/../../build/release/tools/kelvarnctl/kelvarnctl}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-voices=("flite:slt" "flite:rms" "flite:awb" "espeak:en-us:175" "espeak:en-us:140")
+voices=()
+for voice in "flite:slt" "flite:rms" "flite:awb" "espeak:en-us:175" "espeak:en-us:140"; do
+    [[ "$voice" == *"${KELVARN_VOICES:-}"* ]] && voices+=("$voice")
+done
 noises=(clean)
 [ "${KELVARN_NOISE:-0}" = 1 ] && noises+=(noisy)
 

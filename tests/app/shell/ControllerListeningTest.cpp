@@ -34,6 +34,8 @@ TEST(ControllerListeningTest, ListensHandsFinalsToTheStoreAndKeepsTheRecogniserU
     ASSERT_TRUE(recogniser->expected);
     EXPECT_TRUE(recogniser->expected("omar haddad intro complete"));
     EXPECT_FALSE(recogniser->expected("a careful well argued essay"));
+    store.loadRoster({"Nadia Ford", "Omar Haddad", "Ingrid Larsen"});
+    EXPECT_TRUE(recogniser->expected("ingrid larsen")) << "a new roster reaches the recogniser";
 
     auto* transcriber = qobject_cast<testing::FakeTranscriber*>(recogniser->current.data());
     ASSERT_NE(transcriber, nullptr);

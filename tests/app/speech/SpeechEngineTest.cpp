@@ -164,6 +164,11 @@ TEST_F(SpeechEngineTest, AsksForTheMicrophoneOnceAndListensWhenGranted) {
     EXPECT_EQ(calls.front(), "requestAccess");
     ASSERT_TRUE(recogniser->expected) << "the application's preference reaches the recogniser";
     EXPECT_TRUE(recogniser->expected("next student"));
+
+    engine.preferReadings([](const std::string& text) { return text == "omar haddad"; });
+    ASSERT_TRUE(recogniser->expected);
+    EXPECT_TRUE(recogniser->expected("omar haddad")) << "a new preference reaches it while running";
+    EXPECT_FALSE(recogniser->expected("next student"));
 }
 
 TEST_F(SpeechEngineTest, ShowsTheModelDownloadAndIgnoresStartsWhileRunning) {
