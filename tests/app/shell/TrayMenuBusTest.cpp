@@ -195,11 +195,14 @@ TEST_F(TrayMenuBusTest, APanelReadsTheMenuInEachStateAndItsClicksReachTheApplica
     menu = openMenu();
     EXPECT_EQ(menu[1].label, "Stop Listening  (Ctrl+Alt+L)");
 
+    // A click's action runs after the call that delivered it has been answered.
     click(menu, "Hide Panel  (Ctrl+Alt+G)");
-    EXPECT_FALSE(m_shell->panel().isVisible());
+    EXPECT_TRUE(testing::runUntil([&] { return !m_shell->panel().isVisible(); }));
     click(menu, "Start at Login");
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(
-        (m_folder.path() / "config" / "autostart" / "kelvarn.desktop").string())));
+    EXPECT_TRUE(testing::runUntil([&] {
+        return QFile::exists(QString::fromStdString(
+            (m_folder.path() / "config" / "autostart" / "kelvarn.desktop").string()));
+    }));
     menu = openMenu();
     EXPECT_EQ(menu[0].label, "Show Panel  (Ctrl+Alt+G)");
     EXPECT_EQ(menu[12].checked, true);

@@ -3,16 +3,21 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QTimer>
 
 namespace kelvarn::testing {
 
 bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     const QDeadlineTimer deadline(timeout);
+    // Sleeps until an event comes rather than spinning a core that the code under test needs;
+    // the tick wakes it for conditions no event announces (a file another thread writes).
+    QTimer tick;
+    tick.start(10);
     while (!done()) {
         if (deadline.hasExpired()) {
             return false;
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
