@@ -101,18 +101,18 @@ double idleCpu(std::chrono::milliseconds span) {
 // Plays the speech of the audio (up to its last loud sample) into the virtual microphone;
 // returns when the server has played it, or nothing when it could not.
 std::optional<Clock::time_point> playSpeech(const AudioBuffer& audio) {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE,
-                              static_cast<std::uint32_t>(audio.format.sampleRate),
-                              static_cast<std::uint8_t>(audio.format.channels)};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE,
+                                static_cast<std::uint32_t>(audio.format.sampleRate),
+                                static_cast<std::uint8_t>(audio.format.channels)};
     int error = 0;
     pa_simple* stream = pa_simple_new(nullptr, "SpeechListeningFigures", PA_STREAM_PLAYBACK,
-                                      "virtual", "utterance", &spec, nullptr, nullptr, &error);
+                                      "virtual", "utterance", &format, nullptr, nullptr, &error);
     if (stream == nullptr) {
         return std::nullopt;
     }
-    const auto frames = static_cast<std::size_t>(bench::endOfSpeech(audio) * spec.rate) + 1;
+    const auto frames = static_cast<std::size_t>(bench::endOfSpeech(audio) * format.rate) + 1;
     const std::size_t bytes =
-        std::min(frames * spec.channels, audio.floats()->size()) * sizeof(float);
+        std::min(frames * format.channels, audio.floats()->size()) * sizeof(float);
     const bool played = pa_simple_write(stream, audio.floats()->data(), bytes, &error) == 0 &&
                         pa_simple_drain(stream, &error) == 0;
     const Clock::time_point end = Clock::now();
