@@ -38,6 +38,7 @@ const FeedItem* latest(const std::deque<FeedItem>& feed, bool heard) {
 
 StoreObject::StoreObject(GradingStore& store, QObject* parent) : QObject(parent), m_store(store) {
     refreshValues();
+    refreshLastHeard();
     m_students.update(store.session());
     m_feed.update(store.feed());
     m_corrections.update(store.corrections());
@@ -53,6 +54,7 @@ void StoreObject::storeChanged(StoreField field) {
     case StoreField::feed:
         m_feed.update(m_store.feed());
         emit feedChanged();
+        refreshLastHeard();
         break;
     case StoreField::corrections:
         m_corrections.update(m_store.corrections());
@@ -255,6 +257,10 @@ void StoreObject::refreshValues() {
     if (assign(m_canFixLastUtterance, m_store.canFixLastUtterance())) {
         emit canFixLastUtteranceChanged();
     }
+}
+
+// Only a feed change can change it: not looked for on every keystroke's notification.
+void StoreObject::refreshLastHeard() {
     const FeedItem* heard = latest(m_store.feed(), true);
     if (assign(m_lastHeard, heard == nullptr ? QString() : QString::fromStdString(heard->text))) {
         emit lastHeardChanged();

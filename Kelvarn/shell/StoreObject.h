@@ -123,6 +123,7 @@ signals:
 private:
     void storeChanged(StoreField field);
     void refreshValues();
+    void refreshLastHeard();
 
     GradingStore& m_store;
     StudentListModel m_students;
