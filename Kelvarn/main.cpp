@@ -1,17 +1,17 @@
 // kelvarn: the desktop application. Only wiring: everything it starts lives in the libraries.
-#include "Application.h"
-#include "InstanceChannel.h"
-#include "QtFileDialogs.h"
-#include "QuitSignals.h"
-#include "RunningBundle.h"
-#include "ShellRelauncher.h"
-#include "SystemVersion.h"
-#include "Updater.h"
+#include "desktop/QtFileDialogs.h"
 #include "persistence/DataFolder.h"
+#include "process/Application.h"
+#include "process/InstanceChannel.h"
+#include "process/QuitSignals.h"
 #include "settings/Preferences.h"
 #include "speech/PocketSphinxTranscriber.h"
 #include "speech/PulseAudioSource.h"
 #include "tidy/NoteTidier.h"
+#include "update/RunningBundle.h"
+#include "update/ShellRelauncher.h"
+#include "update/SystemVersion.h"
+#include "update/Updater.h"
 #include "views/CorrectionsWindow.h"
 #include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     const QStringList arguments = QCoreApplication::arguments();
-    app::InstanceChannel channel(app::InstanceChannel::defaultSocketPath());
+    process::InstanceChannel channel(process::InstanceChannel::defaultSocketPath());
     if (channel.forwardToRunningInstance(arguments)) {
         return 0;
     }
@@ -58,11 +58,11 @@ int main(int argc, char** argv) {
                   << " (a second launch will start a second Kelvarn)\n";
     }
 
-    app::QuitSignals quitSignals;
+    process::QuitSignals quitSignals;
     Preferences preferences;
     tidy::NoteTidier tidier(preferences, tidy::ToolSetting::ofThisProcess());
     app::QtScheduler scheduler;
-    app::QtFileDialogs dialogs;
+    desktop::QtFileDialogs dialogs;
     update::ShellRelauncher relauncher([] { QCoreApplication::quit(); });
     app::AppController controller(
         {defaultDataFolder(), scheduler, dialogs,
@@ -79,11 +79,12 @@ int main(int argc, char** argv) {
     views::TidyPromptWindow tidyWindow(engine, preferences);
     views::CorrectionsWindow correctionsWindow(engine, controller);
     views::HelpWindow helpWindow(engine);
-    app::Application shell({controller, engine, tidyWindow, correctionsWindow, helpWindow});
-    shell.launch(app::LaunchArguments::parse(arguments));
-    QObject::connect(&channel, &app::InstanceChannel::argumentsReceived, &shell,
+    process::Application shell(
+        {controller, engine, preferences, tidyWindow, correctionsWindow, helpWindow});
+    shell.launch(process::LaunchArguments::parse(arguments));
+    QObject::connect(&channel, &process::InstanceChannel::argumentsReceived, &shell,
                      [&](const QStringList& forwarded) {
-                         shell.handle(app::LaunchArguments::parse(forwarded.mid(1)));
+                         shell.handle(process::LaunchArguments::parse(forwarded.mid(1)));
                      });
     return QApplication::exec();
 }

@@ -1,8 +1,8 @@
 // A notes keystroke as the panel makes it: through the controller's store, with the QObject
 // façade listening and the background writer saving.
-#include "AppController.h"
 #include "LargeClass.h"
-#include "QtFileDialogs.h"
+#include "app/AppController.h"
+#include "desktop/QtFileDialogs.h"
 
 #include <QApplication>
 
@@ -16,7 +16,7 @@ namespace {
 
 void BM_ControllerNotesKeystroke(benchmark::State& state) {
     app::QtScheduler scheduler;
-    app::QtFileDialogs dialogs;
+    desktop::QtFileDialogs dialogs;
     app::AppController controller(
         {bench::preparedFolder(), scheduler, dialogs, {}, nullptr, nullptr});
     GradingStore& store = controller.store();

@@ -1,11 +1,13 @@
 // How the panel keeps up on a real X server: from a key press in a notes editor to the frame
 // that shows it, on the large class with its saved history; and the frame rate of opening and
 // scrolling a 400-student list. A plain program that prints figures; run it under Xvfb.
-#include "AppController.h"
-#include "FloatingPanel.h"
 #include "LargeClass.h"
-#include "QtFileDialogs.h"
+#include "app/AppController.h"
+#include "desktop/FloatingPanel.h"
+#include "desktop/QtFileDialogs.h"
+#include "settings/Preferences.h"
 #include "support/QuickItems.h"
+#include "views/ContentViewSource.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -37,8 +39,9 @@ double untilNextFrame(QQuickWindow& window, const QElapsedTimer& since) {
     return static_cast<double>(since.nsecsElapsed()) / 1e6;
 }
 
-void showPanel(app::FloatingPanel& panel, app::AppController& controller) {
-    panel.setContent(QUrl(QStringLiteral("qrc:/qt/qml/Kelvarn/ContentView.qml")), &controller);
+void showPanel(desktop::FloatingPanel& panel, app::AppController& controller) {
+    panel.setContent(views::contentViewSource(),
+                     views::contentViewProperties(controller, panel.actions()));
     panel.window().show();
     panel.window().requestActivate();
     if (!QTest::qWaitForWindowExposed(&panel.window())) {
@@ -56,14 +59,15 @@ double percentile(std::vector<double> values, double fraction) {
 
 void typing(int presses) {
     app::QtScheduler scheduler;
-    app::QtFileDialogs dialogs;
+    desktop::QtFileDialogs dialogs;
     app::AppController controller(
         {bench::preparedFolder(), scheduler, dialogs, {}, nullptr, nullptr});
     GradingStore& store = controller.store();
     store.focusStudent(store.session().students[5].id);
     store.focusSection(SectionID::conclusion);
     QQmlEngine engine;
-    app::FloatingPanel panel(engine);
+    Preferences preferences; // in the temporary settings folder main() set
+    desktop::FloatingPanel panel(engine, preferences);
     showPanel(panel, controller);
     auto* editor = testing::named(panel.window().rootObject(), QStringLiteral("notesEditor"));
     if (editor == nullptr) {
@@ -88,7 +92,7 @@ void typing(int presses) {
 
 void scrolling(int students) {
     app::QtScheduler scheduler;
-    app::QtFileDialogs dialogs;
+    desktop::QtFileDialogs dialogs;
     app::AppController controller({std::nullopt, scheduler, dialogs, {}, nullptr, nullptr});
     std::vector<RosterName> names;
     for (int i = 0; i < students; ++i) {
@@ -98,7 +102,8 @@ void scrolling(int students) {
     controller.store().focusStudent(controller.store().session().students[0].id);
 
     QQmlEngine engine;
-    app::FloatingPanel panel(engine);
+    Preferences preferences; // in the temporary settings folder main() set
+    desktop::FloatingPanel panel(engine, preferences);
     showPanel(panel, controller);
     untilNextFrame(panel.window(), QElapsedTimer());
 

@@ -1,7 +1,7 @@
 // Update archives of arbitrary bytes: unpacking never crashes and never writes outside its folder.
 #include "FuzzChecks.h"
 
-#include "ArchiveUnpacker.h"
+#include "update/ArchiveUnpacker.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -2,9 +2,9 @@
 // NUL): never a crash, and no made-up signature ever passes for the updater's key.
 #include "FuzzChecks.h"
 
-#include "BundleFile.h"
-#include "Manifest.h"
-#include "MinisignSignature.h"
+#include "update/BundleFile.h"
+#include "update/Manifest.h"
+#include "update/MinisignSignature.h"
 
 #include <QByteArray>
 

@@ -20,6 +20,18 @@ void Preferences::setString(const QString& key, const QString& value) {
     m_settings.setValue(key, value);
 }
 
+std::optional<QRect> Preferences::rect(const QString& key) const {
+    const QRect value = m_settings.value(key).toRect();
+    if (!value.isValid()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+void Preferences::setRect(const QString& key, const QRect& value) {
+    m_settings.setValue(key, value);
+}
+
 void Preferences::remove(const QString& key) {
     m_settings.remove(key);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QSettings>
 #include <QString>
 
@@ -21,6 +22,9 @@ public:
 
     std::optional<QString> string(const QString& key) const;
     void setString(const QString& key, const QString& value);
+    // A window's frame; nothing when none was kept or the kept one is empty.
+    std::optional<QRect> rect(const QString& key) const;
+    void setRect(const QString& key, const QRect& value);
     void remove(const QString& key);
     // Writes pending changes to the file now (they are written soon anyway).
     void sync();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioFormat.h"
+#include "speech/AudioFormat.h"
 
 #include <cstddef>
 #include <cstdint>

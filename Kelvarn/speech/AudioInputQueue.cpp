@@ -1,4 +1,4 @@
-#include "AudioInputQueue.h"
+#include "speech/AudioInputQueue.h"
 
 namespace kelvarn::speech {
 

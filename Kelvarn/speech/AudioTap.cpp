@@ -1,6 +1,6 @@
-#include "AudioTap.h"
+#include "speech/AudioTap.h"
 
-#include "InputLevel.h"
+#include "speech/InputLevel.h"
 
 namespace kelvarn::speech {
 

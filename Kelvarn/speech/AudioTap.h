@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AudioBuffer.h"
-#include "AudioInputQueue.h"
-#include "FormatConverter.h"
+#include "speech/AudioBuffer.h"
+#include "speech/AudioInputQueue.h"
+#include "speech/FormatConverter.h"
 
 #include <cstdint>
 #include <functional>

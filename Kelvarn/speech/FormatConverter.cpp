@@ -1,4 +1,4 @@
-#include "FormatConverter.h"
+#include "speech/FormatConverter.h"
 
 #include <soxr.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioBuffer.h"
+#include "speech/AudioBuffer.h"
 
 #include <cstdint>
 #include <memory>

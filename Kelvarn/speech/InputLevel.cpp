@@ -1,4 +1,4 @@
-#include "InputLevel.h"
+#include "speech/InputLevel.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "PocketSphinxTranscriber.h"
+#include "speech/PocketSphinxTranscriber.h"
 
 #include <QCoroSignal>
 

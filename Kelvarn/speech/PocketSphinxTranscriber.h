@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SphinxDecoder.h"
-#include "Transcriber.h"
+#include "speech/SphinxDecoder.h"
+#include "speech/Transcriber.h"
 
 #include <condition_variable>
 #include <functional>

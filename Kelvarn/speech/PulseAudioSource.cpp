@@ -1,4 +1,4 @@
-#include "PulseAudioSource.h"
+#include "speech/PulseAudioSource.h"
 
 #include <QCoroFuture>
 #include <QFuture>

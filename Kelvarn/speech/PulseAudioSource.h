@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioSource.h"
+#include "speech/AudioSource.h"
 
 #include <mutex>
 #include <string>

@@ -1,7 +1,7 @@
-#include "SpeechEngine.h"
+#include "speech/SpeechEngine.h"
 
-#include "AudioTap.h"
-#include "SpeechMessages.h"
+#include "speech/AudioTap.h"
+#include "speech/SpeechMessages.h"
 
 #include <QPointer>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AudioInputQueue.h"
-#include "AudioSource.h"
-#include "SpeechState.h"
-#include "Transcriber.h"
+#include "speech/AudioInputQueue.h"
+#include "speech/AudioSource.h"
+#include "speech/SpeechState.h"
+#include "speech/Transcriber.h"
 
 #include <QCoroTask>
 #include <QObject>

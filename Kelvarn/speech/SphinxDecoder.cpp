@@ -1,7 +1,7 @@
-#include "SphinxDecoder.h"
+#include "speech/SphinxDecoder.h"
 
-#include "Pronunciation.h"
-#include "VocabularyModel.h"
+#include "speech/Pronunciation.h"
+#include "speech/VocabularyModel.h"
 
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>

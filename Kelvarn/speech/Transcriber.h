@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AudioFormat.h"
-#include "AudioInputQueue.h"
+#include "speech/AudioFormat.h"
+#include "speech/AudioInputQueue.h"
 #include "support/Result.h"
 
 #include <QCoroTask>

@@ -1,4 +1,4 @@
-#include "VocabularyModel.h"
+#include "speech/VocabularyModel.h"
 
 #include <QString>
 

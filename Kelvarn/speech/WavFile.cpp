@@ -1,4 +1,4 @@
-#include "WavFile.h"
+#include "speech/WavFile.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "WavFileSource.h"
+#include "speech/WavFileSource.h"
 
-#include "WavFile.h"
+#include "speech/WavFile.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "ArchiveUnpacker.h"
+#include "update/ArchiveUnpacker.h"
 
 #include <archive.h>
 #include <archive_entry.h>

@@ -1,6 +1,6 @@
-#include "BundleFile.h"
+#include "update/BundleFile.h"
 
-#include "DecimalInteger.h"
+#include "update/DecimalInteger.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "BundleSwap.h"
+#include "update/BundleSwap.h"
 
-#include "BundleFile.h"
+#include "update/BundleFile.h"
 
 #include <fcntl.h>
 #include <stdio.h>

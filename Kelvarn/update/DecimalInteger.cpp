@@ -1,4 +1,4 @@
-#include "DecimalInteger.h"
+#include "update/DecimalInteger.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "HttpTransfer.h"
+#include "update/HttpTransfer.h"
 
 #include <QIODevice>
 #include <QNetworkAccessManager>

@@ -1,4 +1,4 @@
-#include "Manifest.h"
+#include "update/Manifest.h"
 
 #include <nlohmann/json.hpp>
 

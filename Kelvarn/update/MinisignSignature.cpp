@@ -1,4 +1,4 @@
-#include "MinisignSignature.h"
+#include "update/MinisignSignature.h"
 
 #include <QFile>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "RunningBundle.h"
+#include "update/RunningBundle.h"
 
 #include <system_error>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BundleFile.h"
+#include "update/BundleFile.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ShellRelauncher.h"
+#include "update/ShellRelauncher.h"
 
 #include <QProcess>
 

@@ -1,4 +1,4 @@
-#include "StagingFolder.h"
+#include "update/StagingFolder.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
-#include "SystemVersion.h"
+#include "update/SystemVersion.h"
 
-#include "DecimalInteger.h"
+#include "update/DecimalInteger.h"
 
 #include <QStringList>
 

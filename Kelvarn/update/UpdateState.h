@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Manifest.h"
+#include "update/Manifest.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "UpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 #include "support/Overloaded.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UpdateState.h"
+#include "update/UpdateState.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "Updater.h"
+#include "update/Updater.h"
 
-#include "HttpTransfer.h"
-#include "UpdateAddress.h"
+#include "update/HttpTransfer.h"
+#include "update/UpdateAddress.h"
 
 #include <utility>
 

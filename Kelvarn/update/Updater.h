@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Relauncher.h"
-#include "RunningBundle.h"
-#include "SystemVersion.h"
-#include "UpdateState.h"
+#include "update/Relauncher.h"
+#include "update/RunningBundle.h"
+#include "update/SystemVersion.h"
+#include "update/UpdateState.h"
 
 #include <QNetworkAccessManager>
 #include <QObject>

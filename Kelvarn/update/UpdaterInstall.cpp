@@ -1,12 +1,12 @@
 // Updater::install and its steps: the longest road of the updater, kept apart from checking.
-#include "Updater.h"
+#include "update/Updater.h"
 
-#include "ArchiveUnpacker.h"
-#include "BundleSwap.h"
-#include "HttpTransfer.h"
-#include "MinisignSignature.h"
-#include "StagingFolder.h"
-#include "UpdateAddress.h"
+#include "update/ArchiveUnpacker.h"
+#include "update/BundleSwap.h"
+#include "update/HttpTransfer.h"
+#include "update/MinisignSignature.h"
+#include "update/StagingFolder.h"
+#include "update/UpdateAddress.h"
 
 #include <QFile>
 

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 import "Style.js" as Style
 
@@ -8,8 +9,8 @@ import "Style.js" as Style
 ColumnLayout {
     id: root
 
-    required property QtObject controller
-    readonly property QtObject store: controller.store
+    required property AppController controller
+    readonly property StoreObject store: root.controller.store
 
     spacing: 2
 
@@ -20,7 +21,7 @@ ColumnLayout {
 
         Label {
             text: "Activity"
-            font.pointSize: Qt.application.font.pointSize * 0.85
+            font.pointSize: Application.font.pointSize * 0.85
             font.weight: Font.DemiBold
         }
         Item { Layout.fillWidth: true }
@@ -78,7 +79,7 @@ ColumnLayout {
             required property string itemId
             required property string text
             required property string kind
-            width: list.width - 24
+            width: list.width - 24 // qmllint disable unqualified
             x: 12
             spacing: 4
 
@@ -94,17 +95,17 @@ ColumnLayout {
                 Layout.fillWidth: true
                 text: line.text
                 color: Style.kindColor(line.kind, palette)
-                font.pointSize: Qt.application.font.pointSize * 0.85
+                font.pointSize: Application.font.pointSize * 0.85
                 wrapMode: Text.Wrap
             }
             // On the line of the last heard utterance only: one button, not one per line.
             Loader {
                 Layout.alignment: Qt.AlignTop
-                active: line.itemId === root.store.lastUtteranceFeedId
+                active: line.itemId === root.store.lastUtteranceFeedId // qmllint disable unqualified
                 visible: active
                 sourceComponent: Component {
                     FixButton {
-                        controller: root.controller
+                        controller: root.controller // qmllint disable unqualified
                         compact: true
                     }
                 }

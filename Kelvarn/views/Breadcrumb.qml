@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 import "Style.js" as Style
 
@@ -8,9 +9,16 @@ import "Style.js" as Style
 RowLayout {
     id: root
 
-    required property QtObject store
-    readonly property var student: store.focusedStudent
-    readonly property var section: store.sections.find(s => s.key === store.focusedSection)
+    required property StoreObject store
+    readonly property var student: root.store.focusedStudent
+    readonly property var section: {
+        const sections = root.store.sections
+        for (let i = 0; i < sections.length; ++i) {
+            if (sections[i].key === root.store.focusedSection)
+                return sections[i]
+        }
+        return undefined
+    }
 
     spacing: 2
 

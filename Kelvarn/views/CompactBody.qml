@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 import "Style.js" as Style
 
@@ -8,7 +9,8 @@ import "Style.js" as Style
 ColumnLayout {
     id: root
 
-    required property QtObject store
+    required property StoreObject store
+    readonly property var student: store.focusedStudent
 
     spacing: 2
 
@@ -28,7 +30,7 @@ ColumnLayout {
         Label {
             objectName: "compactScore"
             visible: root.store.hasFocusedStudent
-            text: root.store.focusedStudent.score ?? ""
+            text: root.student.score ?? ""
         }
     }
     Label {

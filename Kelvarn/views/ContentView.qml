@@ -1,23 +1,25 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 import "Style.js" as Style
 
 // The panel: header, banners, the live strip, then the compact body, or the breadcrumb with the list or the
-// focused student and the activity feed. Its context gives "controller" and "panel".
+// focused student and the activity feed.
 Rectangle {
     id: root
 
-    // The context's controller under a name the children's own "controller" cannot hide.
-    readonly property QtObject app: controller
-    readonly property QtObject store: controller.store
+    required property AppController controller
+    // What the view may ask of the window it is shown in.
+    required property PanelActions panel
+    readonly property StoreObject store: root.controller.store
 
     color: palette.window
     border.color: palette.mid
 
     KeyboardShortcuts {
-        controller: root.app
+        controller: root.controller
     }
 
     ColumnLayout {
@@ -32,7 +34,7 @@ Rectangle {
 
             MouseArea {
                 anchors.fill: parent
-                onPressed: panel.startMove()
+                onPressed: root.panel.startMove()
             }
             ToolButton {
                 anchors.right: parent.right
@@ -40,32 +42,32 @@ Rectangle {
                 height: 22
                 width: 26
                 text: "✕"
-                font.pointSize: Qt.application.font.pointSize * 0.8
+                font.pointSize: Application.font.pointSize * 0.8
                 Accessible.name: "Hide Panel"
-                onClicked: panel.hide()
+                onClicked: root.panel.hide()
             }
         }
 
         HeaderBar {
             Layout.fillWidth: true
-            controller: root.app
-            onOpenWindow: name => panel.openWindow(name)
+            controller: root.controller
+            onOpenWindow: name => root.panel.openWindow(name)
         }
 
         UpdateBanner {
             objectName: "updateBanner"
             Layout.fillWidth: true
-            updater: root.app.updater
+            updater: root.controller.updater
         }
 
         Banner {
             objectName: "controllerBanner"
             Layout.fillWidth: true
-            visible: controller.hasBanner
-            text: controller.banner
+            visible: root.controller.hasBanner
+            text: root.controller.banner
             tint: Style.blue
             actionTitle: "Dismiss"
-            onAction: controller.dismissBanner()
+            onAction: root.controller.dismissBanner()
         }
 
         Banner {
@@ -81,60 +83,60 @@ Rectangle {
         LiveStrip {
             objectName: "liveStrip"
             Layout.fillWidth: true
-            controller: root.app
+            controller: root.controller
         }
 
         CompactBody {
             Layout.fillWidth: true
-            visible: controller.compact
+            visible: root.controller.compact
             store: root.store
         }
 
         Breadcrumb {
             Layout.fillWidth: true
-            visible: !controller.compact
+            visible: !root.controller.compact
             store: root.store
         }
         Rectangle {
             Layout.fillWidth: true
-            visible: !controller.compact
+            visible: !root.controller.compact
             implicitHeight: 1
             color: palette.mid
         }
         Loader {
             Layout.fillWidth: true
             Layout.fillHeight: true
-            visible: !controller.compact
+            visible: !root.controller.compact
             active: visible
             sourceComponent: root.store.hasFocusedStudent ? detail : list
         }
         Rectangle {
             Layout.fillWidth: true
-            visible: !controller.compact && controller.showActivity
+            visible: !root.controller.compact && root.controller.showActivity
             implicitHeight: 1
             color: palette.mid
         }
         ActivityFeed {
             Layout.fillWidth: true
-            visible: !controller.compact && controller.showActivity
-            controller: root.app
+            visible: !root.controller.compact && root.controller.showActivity
+            controller: root.controller
         }
         Item {
             Layout.fillHeight: true
-            visible: controller.compact
+            visible: root.controller.compact
         }
     }
 
     Component {
         id: detail
         StudentDetail {
-            controller: root.app
+            controller: root.controller // qmllint disable unqualified
         }
     }
     Component {
         id: list
         StudentList {
-            controller: root.app
+            controller: root.controller // qmllint disable unqualified
         }
     }
 }

@@ -2,14 +2,15 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Controls.impl
 import QtQuick.Layouts
+import Kelvarn.App
 
 // The user's correction rules: delete one, or add one by hand. The two fields keep what was
 // typed for as long as the window lives.
 ColumnLayout {
     id: root
 
-    required property QtObject controller
-    readonly property QtObject store: controller.store
+    required property AppController controller
+    readonly property StoreObject store: root.controller.store
     readonly property bool canAdd: heardField.text.trim() !== ""
                                    && replacementField.text.trim() !== ""
 
@@ -55,7 +56,7 @@ ColumnLayout {
                 required property string ruleId
                 required property string heard
                 required property string replacement
-                width: rules.width
+                width: rules.width // qmllint disable unqualified
                 spacing: 6
 
                 Label {
@@ -64,7 +65,8 @@ ColumnLayout {
                 }
                 IconImage {
                     source: "icons/arrow.right.svg"
-                    sourceSize: Qt.size(12, 12)
+                    sourceSize.width: 12
+                    sourceSize.height: 12
                     color: palette.placeholderText
                 }
                 Label {
@@ -81,7 +83,7 @@ ColumnLayout {
                     ToolTip.text: text
                     ToolTip.visible: hovered
                     ToolTip.delay: 600
-                    onClicked: root.controller.removeCorrection(rule.ruleId)
+                    onClicked: root.controller.removeCorrection(rule.ruleId) // qmllint disable unqualified
                 }
             }
         }
@@ -100,7 +102,8 @@ ColumnLayout {
         }
         IconImage {
             source: "icons/arrow.right.svg"
-            sourceSize: Qt.size(14, 14)
+            sourceSize.width: 14
+            sourceSize.height: 14
             color: palette.placeholderText
         }
         TextField {

@@ -1,10 +1,10 @@
 #include "views/CorrectionsWindow.h"
 
-#include <QObject>
+#include "app/AppController.h"
 
 namespace kelvarn::views {
 
-CorrectionsWindow::CorrectionsWindow(QQmlEngine& engine, QObject& controller)
+CorrectionsWindow::CorrectionsWindow(QQmlEngine& engine, app::AppController& controller)
     : m_controller(controller),
       m_window(engine, QUrl(QStringLiteral("qrc:/qt/qml/Kelvarn/CorrectionsWindow.qml")),
                QStringLiteral("corrections")) {}

@@ -1,11 +1,12 @@
 import QtQuick
 import QtQuick.Controls
+import Kelvarn.App
 
 // The corrections window: above the others, and only hidden when closed.
 Window {
     id: root
 
-    required property QtObject controller
+    required property AppController controller
 
     title: "Corrections"
     width: 440

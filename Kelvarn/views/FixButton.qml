@@ -1,26 +1,27 @@
 import QtQuick
 import QtQuick.Controls
+import Kelvarn.App
 
 // Fixes the last heard line: its effects are undone and the corrected text runs instead. Only the
 // full form carries Ctrl+K, so the key is bound once with both forms on screen.
 Item {
     id: root
 
-    required property QtObject controller
+    required property AppController controller
     // Icon only, for the feed line.
     property bool compact: false
-    readonly property QtObject store: controller.store
+    readonly property StoreObject store: root.controller.store
     readonly property bool showing: popover.visible
-    readonly property string help: store.canFixLastUtterance
+    readonly property string help: root.store.canFixLastUtterance
                                    ? "Fix what was heard and re-run it (Ctrl+K)"
                                    : "Something changed since this line — edit the notes directly instead"
 
-    visible: store.hasLastUtterance
+    visible: root.store.hasLastUtterance
     implicitWidth: button.implicitWidth
     implicitHeight: button.implicitHeight
 
     function openPopover() {
-        if (store.canFixLastUtterance)
+        if (root.store.canFixLastUtterance)
             popover.open()
     }
 

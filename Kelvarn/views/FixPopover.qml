@@ -1,20 +1,21 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 // Edits what was heard and re-runs it; a misheard word can be remembered as a rule.
 Popup {
     id: root
 
-    required property QtObject controller
-    readonly property QtObject store: controller.store
+    required property AppController controller
+    readonly property StoreObject store: root.controller.store
     // The heard text, taken when the popover opens.
     property string original
     property bool remember: false
     // Once the user has flipped the checkbox, remember is theirs.
     property bool userToggled: false
     // {heard, replacement} of the rule this fix would teach; empty when none.
-    readonly property var suggestion: store.suggestedCorrection(original, field.text)
+    readonly property var suggestion: root.store.suggestedCorrection(original, field.text)
     readonly property bool hasSuggestion: suggestion.heard !== undefined
     readonly property string suggestedReplacement: suggestion.replacement ?? ""
     readonly property bool changed: {
@@ -29,7 +30,7 @@ Popup {
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
 
     onAboutToShow: {
-        original = store.lastUtteranceText
+        original = root.store.lastUtteranceText
         field.text = original
         remember = false
         userToggled = false
@@ -40,7 +41,7 @@ Popup {
     // user decides.
     onSuggestedReplacementChanged: {
         if (!userToggled && suggestion.heard !== undefined)
-            remember = store.namesOneStudent(suggestedReplacement)
+            remember = root.store.namesOneStudent(suggestedReplacement)
     }
 
     // Closed first: the re-run replaces the last heard line, and with it the feed's button that
@@ -50,10 +51,11 @@ Popup {
             return
         const corrected = field.text
         close()
-        controller.fixLastUtterance(original, corrected, remember)
+        root.controller.fixLastUtterance(original, corrected, remember)
     }
 
-    contentItem: ColumnLayout {
+    // A popup's only child sets its size.
+    ColumnLayout {
         spacing: 8
 
         // Return anywhere in the popover is Re-run.
@@ -63,12 +65,12 @@ Popup {
         Label {
             text: "Fix what was heard"
             font.weight: Font.DemiBold
-            font.pointSize: Qt.application.font.pointSize * 1.1
+            font.pointSize: Application.font.pointSize * 1.1
         }
         Label {
             Layout.fillWidth: true
             text: "Heard: “" + root.original + "”"
-            font.pointSize: Qt.application.font.pointSize * 0.85
+            font.pointSize: Application.font.pointSize * 0.85
             color: palette.placeholderText
             wrapMode: Text.Wrap
         }
@@ -124,7 +126,7 @@ Popup {
         Label {
             Layout.fillWidth: true
             text: "Its effects are undone and the corrected text runs as if you'd said it."
-            font.pointSize: Qt.application.font.pointSize * 0.85
+            font.pointSize: Application.font.pointSize * 0.85
             color: palette.placeholderText
             wrapMode: Text.Wrap
         }

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 import "Style.js" as Style
 
@@ -9,9 +10,9 @@ import "Style.js" as Style
 RowLayout {
     id: root
 
-    required property QtObject controller
+    required property AppController controller
     // Null when there is no speech engine: the header then reads as not listening.
-    readonly property QtObject speech: controller.speech
+    readonly property SpeechObject speech: root.controller.speech
     // Asks for one of the application's windows by its launch name ("tidy", "corrections",
     // "help").
     signal openWindow(string name)

@@ -98,7 +98,7 @@ Pane {
                 Label {
                     text: group.modelData.title
                     font.weight: Font.DemiBold
-                    font.pointSize: Qt.application.font.pointSize * 1.1
+                    font.pointSize: Application.font.pointSize * 1.1
                 }
                 Repeater {
                     model: group.modelData.rows
@@ -114,7 +114,7 @@ Pane {
                             Layout.alignment: Qt.AlignTop
                             text: row.modelData[0]
                             textFormat: Text.PlainText
-                            font.pointSize: Qt.application.font.pointSize * 0.92
+                            font.pointSize: Application.font.pointSize * 0.92
                             wrapMode: Text.Wrap
                         }
                         Label {
@@ -122,7 +122,7 @@ Pane {
                             Layout.alignment: Qt.AlignTop
                             text: row.modelData[1]
                             textFormat: Text.PlainText
-                            font.pointSize: Qt.application.font.pointSize * 0.92
+                            font.pointSize: Application.font.pointSize * 0.92
                             color: palette.placeholderText
                             wrapMode: Text.Wrap
                         }

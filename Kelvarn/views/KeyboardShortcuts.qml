@@ -1,11 +1,12 @@
 import QtQuick
+import Kelvarn.App
 
 // The panel's keys; they act while the panel has the keyboard.
 Item {
     id: root
 
-    required property QtObject controller
-    readonly property QtObject store: controller.store
+    required property AppController controller
+    readonly property StoreObject store: root.controller.store
 
     Shortcut {
         sequence: "Ctrl+Z"
@@ -41,8 +42,8 @@ Item {
             required property var modelData
             required property int index
             Shortcut {
-                sequence: "Ctrl+" + (index + 1)
-                onActivated: root.store.gradeFocused(modelData.key)
+                sequence: "Ctrl+" + (index + 1) // qmllint disable unqualified
+                onActivated: root.store.gradeFocused(modelData.key) // qmllint disable unqualified
             }
         }
     }

@@ -23,7 +23,7 @@ AbstractButton {
 
     contentItem: Label {
         text: root.text
-        font.pointSize: Qt.application.font.pointSize * 0.85
+        font.pointSize: Application.font.pointSize * 0.85
         font.bold: root.selected
         color: root.selected ? "white" : palette.windowText
     }

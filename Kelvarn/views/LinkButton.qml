@@ -5,13 +5,12 @@ import QtQuick.Controls
 AbstractButton {
     id: root
 
-    implicitWidth: label.implicitWidth
-    implicitHeight: label.implicitHeight + 12
+    implicitWidth: contentItem.implicitWidth
+    implicitHeight: contentItem.implicitHeight + 12
     Accessible.name: text
     hoverEnabled: true
 
     contentItem: Label {
-        id: label
         text: root.text
         elide: Text.ElideRight
         color: root.enabled ? palette.link : palette.windowText

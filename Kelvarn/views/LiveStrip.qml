@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 import "Style.js" as Style
 
@@ -9,10 +10,10 @@ import "Style.js" as Style
 Rectangle {
     id: root
 
-    required property QtObject controller
-    readonly property QtObject speech: controller.speech
+    required property AppController controller
+    readonly property SpeechObject speech: root.controller.speech
     readonly property string partial: speech?.partial ?? ""
-    readonly property string heard: controller.store.lastHeard
+    readonly property string heard: root.controller.store.lastHeard
 
     visible: (speech?.isRunning ?? false) || heard !== ""
     implicitHeight: row.implicitHeight + 12

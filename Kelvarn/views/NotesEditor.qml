@@ -1,11 +1,12 @@
 import QtQuick
 import QtQuick.Controls
+import Kelvarn.App
 
 // Notes typed straight into the store: every edit is one call, so it is saved and undoable.
 ScrollView {
     id: root
 
-    required property QtObject store
+    required property StoreObject store
     required property string studentId
     // Empty for the overall comments.
     required property string section

@@ -1,17 +1,18 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 // The student's overall comments, dictated while no section is focused.
 CardFrame {
     id: root
 
-    required property QtObject store
+    required property StoreObject store
     required property string studentId
     required property string notes
     readonly property string key: "overall"
 
-    onTapped: store.focusSection("")
+    onTapped: root.store.focusSection("")
 
     contentItem: ColumnLayout {
         spacing: 6
@@ -25,10 +26,10 @@ CardFrame {
             active: root.focused
             visible: active
             sourceComponent: NotesEditor {
-                store: root.store
-                studentId: root.studentId
+                store: root.store // qmllint disable unqualified
+                studentId: root.studentId // qmllint disable unqualified
                 section: ""
-                notes: root.notes
+                notes: root.notes // qmllint disable unqualified
                 placeholder: "Overall comments"
             }
         }
@@ -37,8 +38,8 @@ CardFrame {
             visible: !root.focused
             text: root.notes !== "" ? root.notes : "Unfocus a section to dictate overall comments."
             wrapMode: Text.Wrap
-            font.pointSize: root.notes !== "" ? Qt.application.font.pointSize
-                                              : Qt.application.font.pointSize * 0.85
+            font.pointSize: root.notes !== "" ? Application.font.pointSize
+                                              : Application.font.pointSize * 0.85
             color: root.notes !== "" ? palette.windowText : palette.placeholderText
         }
     }

@@ -1,18 +1,19 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 // One rubric section of the focused student: its points, the level chips and the notes.
 CardFrame {
     id: root
 
-    required property QtObject store
+    required property StoreObject store
     required property string studentId
     required property var section // key, title, weight
     required property var grade   // level, points, notes
     readonly property string key: section.key
 
-    onTapped: store.focusSection(section.key)
+    onTapped: root.store.focusSection(section.key)
 
     contentItem: ColumnLayout {
         spacing: 6
@@ -26,7 +27,7 @@ CardFrame {
             }
             Label {
                 text: root.section.weight
-                font.pointSize: Qt.application.font.pointSize * 0.85
+                font.pointSize: Application.font.pointSize * 0.85
                 color: palette.placeholderText
             }
             Label {
@@ -41,8 +42,8 @@ CardFrame {
                 LevelChip {
                     required property var modelData
                     level: modelData
-                    selected: root.grade.level === modelData.key
-                    onClicked: root.store.setLevel(selected ? "" : modelData.key, root.studentId,
+                    selected: root.grade.level === modelData.key // qmllint disable unqualified
+                    onClicked: root.store.setLevel(selected ? "" : modelData.key, root.studentId, // qmllint disable unqualified
                                                    root.section.key)
                 }
             }
@@ -52,10 +53,10 @@ CardFrame {
             active: root.focused
             visible: active
             sourceComponent: NotesEditor {
-                store: root.store
-                studentId: root.studentId
-                section: root.section.key
-                notes: root.grade.notes
+                store: root.store // qmllint disable unqualified
+                studentId: root.studentId // qmllint disable unqualified
+                section: root.section.key // qmllint disable unqualified
+                notes: root.grade.notes // qmllint disable unqualified
                 placeholder: "Notes — why this level"
             }
         }

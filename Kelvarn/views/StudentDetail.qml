@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 import "Style.js" as Style
 
@@ -8,9 +9,9 @@ import "Style.js" as Style
 ColumnLayout {
     id: root
 
-    required property QtObject controller
-    readonly property QtObject store: controller.store
-    readonly property var student: store.focusedStudent
+    required property AppController controller
+    readonly property StoreObject store: root.controller.store
+    readonly property var student: root.store.focusedStudent
 
     spacing: 0
 
@@ -85,11 +86,11 @@ ColumnLayout {
                     required property var modelData
                     required property int index
                     Layout.fillWidth: true
-                    store: root.store
-                    studentId: root.student.id ?? ""
+                    store: root.store // qmllint disable unqualified
+                    studentId: root.student.id ?? "" // qmllint disable unqualified
                     section: modelData
-                    grade: root.student.sections?.[index] ?? ({})
-                    focused: root.store.focusedSection === modelData.key
+                    grade: root.student.sections?.[index] ?? ({}) // qmllint disable unqualified
+                    focused: root.store.focusedSection === modelData.key // qmllint disable unqualified
                 }
             }
             OverallCard {
@@ -114,12 +115,18 @@ ColumnLayout {
     Connections {
         target: root.store
         function onFocusedSectionChanged() {
-            Qt.callLater(root.centreFocusedCard)
+            centring.restart()
         }
     }
 
+    Timer {
+        id: centring
+        interval: 0
+        onTriggered: root.centreFocusedCard()
+    }
+
     function centreFocusedCard() {
-        const key = store.focusedSection === "" ? "overall" : store.focusedSection
+        const key = root.store.focusedSection === "" ? "overall" : root.store.focusedSection
         for (let i = 0; i < cards.children.length; ++i) {
             const card = cards.children[i]
             if (card.key === key) {

@@ -1,13 +1,14 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 // Every student of the class, or how to load one when there is none.
 Item {
     id: root
 
-    required property QtObject controller
-    readonly property QtObject store: controller.store
+    required property AppController controller
+    readonly property StoreObject store: root.controller.store
 
     ColumnLayout {
         anchors.centerIn: parent
@@ -18,7 +19,7 @@ Item {
             Layout.alignment: Qt.AlignHCenter
             text: "No roster loaded"
             font.bold: true
-            font.pointSize: Qt.application.font.pointSize * 1.1
+            font.pointSize: Application.font.pointSize * 1.1
         }
         Label {
             Layout.alignment: Qt.AlignHCenter
@@ -44,12 +45,12 @@ Item {
         ScrollBar.vertical: ScrollBar {}
 
         header: Label {
-            width: list.width
+            width: list.width // qmllint disable unqualified
             leftPadding: 12
             topPadding: 6
             bottomPadding: 4
-            text: root.store.progressText
-            font.pointSize: Qt.application.font.pointSize * 0.85
+            text: root.store.progressText // qmllint disable unqualified
+            font.pointSize: Application.font.pointSize * 0.85
             font.weight: Font.DemiBold
             color: palette.placeholderText
         }
@@ -62,20 +63,20 @@ Item {
             required property var gradedSections
             required property string score
 
-            width: list.width
+            width: list.width // qmllint disable unqualified
             leftPadding: 12
             rightPadding: 12
             topPadding: 5
             bottomPadding: 5
             Accessible.name: name
-            onClicked: root.store.focusStudent(studentId)
+            onClicked: root.store.focusStudent(studentId) // qmllint disable unqualified
 
             contentItem: StudentRow {
                 name: row.name
                 status: row.status
                 gradedSections: row.gradedSections
                 score: row.score
-                sections: root.store.sections
+                sections: root.store.sections // qmllint disable unqualified
             }
         }
     }

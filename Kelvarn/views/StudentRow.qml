@@ -40,7 +40,7 @@ RowLayout {
                 radius: 3
                 color: modelData ? Style.green : Style.withAlpha(palette.windowText, 0.15)
                 HoverHandler { id: dotHover }
-                ToolTip.text: root.sections[index].title
+                ToolTip.text: root.sections[index].title // qmllint disable unqualified
                 ToolTip.visible: dotHover.hovered
             }
         }

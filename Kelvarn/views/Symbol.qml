@@ -9,6 +9,7 @@ IconImage {
     property int size: 16
 
     source: Style.symbol(symbol)
-    sourceSize: Qt.size(size, size)
+    sourceSize.width: size
+    sourceSize.height: size
     color: palette.windowText
 }

@@ -1,6 +1,6 @@
 #include "views/TidyPromptWindow.h"
 
-#include "tidy/TidyPrompt.h"
+#include "app/TidyPrompt.h"
 
 namespace kelvarn::views {
 
@@ -13,7 +13,7 @@ TidyPromptWindow::~TidyPromptWindow() = default;
 
 bool TidyPromptWindow::show() {
     if (!m_prompt) {
-        m_prompt = std::make_unique<tidy::TidyPrompt>(m_preferences);
+        m_prompt = std::make_unique<app::TidyPrompt>(m_preferences);
     }
     return m_window.show({{QStringLiteral("prompt"), QVariant::fromValue(m_prompt.get())}});
 }

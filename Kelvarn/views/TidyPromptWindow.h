@@ -11,7 +11,7 @@ namespace kelvarn {
 class Preferences;
 }
 
-namespace kelvarn::tidy {
+namespace kelvarn::app {
 class TidyPrompt;
 }
 
@@ -33,7 +33,7 @@ public:
 
 private:
     Preferences& m_preferences;
-    std::unique_ptr<tidy::TidyPrompt> m_prompt;
+    std::unique_ptr<app::TidyPrompt> m_prompt;
     ToolWindow m_window;
 };
 

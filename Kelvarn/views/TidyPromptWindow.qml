@@ -1,12 +1,13 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 // The instructions the note tidier follows, saved as they are typed.
 Window {
     id: root
 
-    required property QtObject prompt
+    required property TidyPrompt prompt
 
     title: "Tidy Prompt"
     width: 520
@@ -40,7 +41,7 @@ Window {
         Label {
             Layout.fillWidth: true
             text: "Instructions Claude follows when tidying notes (Ctrl+T). Saved as you type."
-            font.pointSize: Qt.application.font.pointSize * 0.9
+            font.pointSize: Application.font.pointSize * 0.9
             color: palette.placeholderText
             wrapMode: Text.Wrap
         }
@@ -74,7 +75,7 @@ Window {
             text: "Always added after your instructions, so the app can read the reply: keep "
                   + root.prompt.placeholder
                   + " as written; reply with only a JSON object with the same keys."
-            font.pointSize: Qt.application.font.pointSize * 0.8
+            font.pointSize: Application.font.pointSize * 0.8
             color: palette.placeholderText
             wrapMode: Text.Wrap
         }

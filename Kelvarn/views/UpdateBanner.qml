@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Kelvarn.App
 
 import "Style.js" as Style
 
@@ -10,7 +11,7 @@ Rectangle {
     id: root
 
     // Null when there is no updater: nothing is shown.
-    required property QtObject updater
+    required property UpdaterObject updater
     readonly property string updateState: updater?.state ?? "idle"
 
     readonly property color tint: updateState === "upToDate" ? Style.green
@@ -53,7 +54,7 @@ Rectangle {
                 visible: root.updateState === "available" && text !== ""
                 Layout.fillWidth: true
                 text: root.updater?.notes ?? ""
-                font.pointSize: Qt.application.font.pointSize * 0.85
+                font.pointSize: Application.font.pointSize * 0.85
                 wrapMode: Text.Wrap
             }
             Label {
@@ -83,7 +84,7 @@ Rectangle {
                 text: modelData
                 font.weight: Font.Medium
                 Accessible.name: text
-                onClicked: modelData === "Install" ? root.updater.install() : root.updater.setIdle()
+                onClicked: modelData === "Install" ? root.updater.install() : root.updater.setIdle() // qmllint disable unqualified
             }
         }
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Relauncher.h"
+#include "update/Relauncher.h"
 
 #include <optional>
 #include <vector>

@@ -1,5 +1,5 @@
-#include "MinisignSignature.h"
-#include "ShellRelauncher.h"
+#include "update/MinisignSignature.h"
+#include "update/ShellRelauncher.h"
 
 #include "SigningKey.h"
 

@@ -1,10 +1,10 @@
-#include "BundleFile.h"
-#include "DecimalInteger.h"
-#include "Manifest.h"
-#include "RunningBundle.h"
-#include "SystemVersion.h"
-#include "UpdateAddress.h"
-#include "UpdateTexts.h"
+#include "update/BundleFile.h"
+#include "update/DecimalInteger.h"
+#include "update/Manifest.h"
+#include "update/RunningBundle.h"
+#include "update/SystemVersion.h"
+#include "update/UpdateAddress.h"
+#include "update/UpdateTexts.h"
 
 #include "support/TempFolder.h"
 

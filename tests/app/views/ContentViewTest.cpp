@@ -145,7 +145,7 @@ TEST_F(ContentViewTest, BannersStackAboveTheQuestionAndTheFeedShowsItsNewestLine
 
 TEST_F(ContentViewTest, TheMenuTidiesOnlyAFocusedStudentAndAsksForTheTidyPromptWindow) {
     store().loadRoster({"Nadia Ford"});
-    QSignalSpy windows(&m_panel, &app::FloatingPanel::windowRequested);
+    QSignalSpy windows(&m_panel, &desktop::FloatingPanel::windowRequested);
     const auto openMenu = [&] {
         click(named(root(), "menuButton"));
         settle();

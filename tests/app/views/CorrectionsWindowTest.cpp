@@ -1,6 +1,6 @@
 #include "views/CorrectionsWindow.h"
-#include "AppController.h"
-#include "shell/ShellFakes.h"
+#include "app/AppController.h"
+#include "app/AppFakes.h"
 #include "support/QtPrinting.h"
 #include "support/QuickItems.h"
 

@@ -172,7 +172,7 @@ TEST_F(LivePartsTest, TheMenuListsItsElevenEntriesInOrderAndAsksForWindowsByName
     ASSERT_TRUE(runUntil([&] { return !m_controller.tidying(); }));
     EXPECT_EQ(named(root(), "tidySpinner"), nullptr);
 
-    QSignalSpy windows(&m_panel, &app::FloatingPanel::windowRequested);
+    QSignalSpy windows(&m_panel, &desktop::FloatingPanel::windowRequested);
     const auto choose = [&](const QString& entry) {
         click(named(root(), "menuButton"));
         settle();

@@ -1,8 +1,8 @@
-#include "AppController.h"
-#include "Application.h"
-#include "LaunchArguments.h"
+#include "app/AppController.h"
+#include "app/AppFakes.h"
+#include "process/Application.h"
+#include "process/LaunchArguments.h"
 #include "settings/Preferences.h"
-#include "shell/ShellFakes.h"
 #include "support/QtPrinting.h"
 #include "support/TempFolder.h"
 #include "views/CorrectionsWindow.h"
@@ -11,7 +11,6 @@
 
 #include <QQmlEngine>
 #include <QQuickWindow>
-#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -24,8 +23,6 @@ bool shown(const QQuickWindow* window) {
 
 TEST(OpenWindowTest, LaunchArgumentsAndThePanelOpenTheCorrectionsAndHelpWindowsByName) {
     testing::TempFolder temp;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QString::fromStdString(temp.path().string()));
     testing::FakeScheduler scheduler;
     testing::FakeDialogs dialogs;
     app::AppController controller{{std::nullopt, scheduler, dialogs, {}, nullptr, nullptr}};
@@ -34,17 +31,17 @@ TEST(OpenWindowTest, LaunchArgumentsAndThePanelOpenTheCorrectionsAndHelpWindowsB
     views::TidyPromptWindow tidy(engine, preferences);
     views::CorrectionsWindow corrections(engine, controller);
     views::HelpWindow help(engine);
-    app::Application shell({controller, engine, tidy, corrections, help});
+    process::Application shell({controller, engine, preferences, tidy, corrections, help});
 
-    shell.handle(app::LaunchArguments::parse({"kelvarn", "--open-window", "corrections"}));
+    shell.handle(process::LaunchArguments::parse({"kelvarn", "--open-window", "corrections"}));
     EXPECT_TRUE(shown(corrections.window()));
     EXPECT_FALSE(shown(help.window()));
-    shell.handle(app::LaunchArguments::parse({"kelvarn", "--open-window", "help"}));
+    shell.handle(process::LaunchArguments::parse({"kelvarn", "--open-window", "help"}));
     EXPECT_TRUE(shown(help.window()));
     EXPECT_FALSE(shown(tidy.window()));
 
     corrections.window()->close();
-    shell.panel().openWindow("corrections");
+    shell.panel().actions().openWindow("corrections");
     EXPECT_TRUE(shown(corrections.window())) << "as the panel's menu asks";
 }
 

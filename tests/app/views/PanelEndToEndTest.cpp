@@ -1,10 +1,10 @@
 // The whole application on the test's own X server, driven as a user drives it: real pointer
 // and keyboard events from xdotool, and the saved session read back from disk after each step.
-#include "AppController.h"
-#include "Application.h"
-#include "LaunchArguments.h"
+#include "app/AppController.h"
+#include "app/AppFakes.h"
+#include "process/Application.h"
+#include "process/LaunchArguments.h"
 #include "settings/Preferences.h"
-#include "shell/ShellFakes.h"
 #include "support/EventLoop.h"
 #include "support/QuickItems.h"
 #include "support/TempFolder.h"
@@ -42,7 +42,7 @@ protected:
     }
 
     void launch(const QString& say) {
-        app::LaunchArguments arguments;
+        process::LaunchArguments arguments;
         arguments.roster = QString::fromStdString((m_temp.path() / "class.txt").string());
         arguments.say = say;
         m_shell.launch(arguments);
@@ -133,8 +133,8 @@ protected:
     views::TidyPromptWindow m_tidyWindow{m_engine, m_preferences};
     views::CorrectionsWindow m_correctionsWindow{m_engine, m_controller};
     views::HelpWindow m_helpWindow{m_engine};
-    app::Application m_shell{
-        {m_controller, m_engine, m_tidyWindow, m_correctionsWindow, m_helpWindow}};
+    process::Application m_shell{
+        {m_controller, m_engine, m_preferences, m_tidyWindow, m_correctionsWindow, m_helpWindow}};
 };
 
 TEST_F(PanelEndToEndTest, GradingWithThePointerAndTheKeyboardIsSavedStepByStep) {
@@ -193,7 +193,7 @@ TEST_F(PanelEndToEndTest, GradingWithThePointerAndTheKeyboardIsSavedStepByStep) 
     EXPECT_FALSE(m_controller.compact());
 
     // A misheard line from a second launch, fixed with Ctrl+K and re-run.
-    app::LaunchArguments misheard;
+    process::LaunchArguments misheard;
     misheard.say = QStringLiteral("Zoë Park evidence mostly");
     m_shell.handle(misheard);
     session = savedWhen([](const auto& s) {
@@ -213,7 +213,7 @@ TEST_F(PanelEndToEndTest, GradingWithThePointerAndTheKeyboardIsSavedStepByStep) 
 TEST_F(PanelEndToEndTest, TheCorrectionsAndHelpWindowsOpenBesideThePanel) {
     launch(QStringLiteral("Nadia Ford"));
     for (const char* name : {"corrections", "help"}) {
-        app::LaunchArguments arguments;
+        process::LaunchArguments arguments;
         arguments.openWindow = QString::fromLatin1(name);
         m_shell.handle(arguments);
     }

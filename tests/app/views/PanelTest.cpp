@@ -1,8 +1,8 @@
 #include "PanelTest.h"
 
 #include "support/EventLoop.h"
+#include "views/ContentViewSource.h"
 
-#include <QSettings>
 #include <QTest>
 
 namespace kelvarn::testing {
@@ -11,9 +11,8 @@ PanelTest::PanelTest(std::unique_ptr<update::Updater> updater,
                      std::unique_ptr<speech::SpeechEngine> speech, app::AppController::Tidy tidy)
     : m_controller({std::nullopt, m_scheduler, m_dialogs, std::move(tidy), std::move(updater),
                     std::move(speech)}) {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QString::fromStdString(m_temp.path().string()));
-    m_panel.setContent(QUrl(QStringLiteral("qrc:/qt/qml/Kelvarn/ContentView.qml")), &m_controller);
+    m_panel.setContent(views::contentViewSource(),
+                       views::contentViewProperties(m_controller, m_panel.actions()));
     m_panel.window().show();
     m_panel.window().requestActivate();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&m_panel.window()));

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "AppController.h"
-#include "FloatingPanel.h"
-#include "shell/ShellFakes.h"
+#include "app/AppController.h"
+#include "app/AppFakes.h"
+#include "desktop/FloatingPanel.h"
+#include "settings/Preferences.h"
 #include "support/QuickItems.h"
 #include "support/TempFolder.h"
 
@@ -39,8 +40,9 @@ protected:
     FakeScheduler m_scheduler;
     FakeDialogs m_dialogs;
     app::AppController m_controller;
+    Preferences m_preferences{QString::fromStdString((m_temp.path() / "Kelvarn.conf").string())};
     QQmlEngine m_engine;
-    app::FloatingPanel m_panel{m_engine};
+    desktop::FloatingPanel m_panel{m_engine, m_preferences};
 };
 
 } // namespace kelvarn::testing

@@ -1,0 +1,309 @@
+#include "app/AppController.h"
+
+#include "app/Assign.h"
+#include "persistence/BackgroundStateWriter.h"
+#include "persistence/CSVExporter.h"
+#include "persistence/ExportDate.h"
+#include "persistence/FileIO.h"
+#include "persistence/Roster.h"
+#include "persistence/TextExporter.h"
+#include "support/Unicode.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTimer>
+
+// The façades reach QML as the module Kelvarn.App. Its type registration lives in this static
+// library, and the linker keeps it only while something refers to it.
+extern void qml_register_types_Kelvarn_App();
+[[maybe_unused]] static volatile auto keepQmlTypes = &qml_register_types_Kelvarn_App;
+
+namespace kelvarn::app {
+
+namespace {
+
+QStringList toQStringList(const std::vector<std::string>& words) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(words.size()));
+    for (const std::string& word : words) {
+        list.push_back(QString::fromStdString(word));
+    }
+    return list;
+}
+
+// Each section's notes in rubric order, then the overall notes: what a tidy may not find changed
+// when it comes back. Levels and the name play no part.
+std::vector<std::string> notesOnly(const StudentRecord& record) {
+    std::vector<std::string> notes;
+    for (const SectionID section : sections::allCases) {
+        notes.push_back(record.grade(section).notes);
+    }
+    notes.push_back(record.overallNotes);
+    return notes;
+}
+
+} // namespace
+
+AppController::AppController(Services services, QObject* parent)
+    : QObject(parent), m_scheduler(services.scheduler), m_dialogs(services.dialogs),
+      m_tidy(std::move(services.tidy)), m_clock(services.clock),
+      m_updater(std::move(services.updater)), m_speech(std::move(services.speech)) {
+    std::optional<std::string> lockProblem;
+    std::unique_ptr<StoreStorage> storage;
+    if (services.dataFolder) {
+        const std::filesystem::path& folder = *services.dataFolder;
+        (void)createDataFolder(folder);
+        auto lock = DataFolderLock::acquire(folder);
+        if (lock) {
+            m_lock = std::move(lock).value();
+            removeLeftoverTemporaryFiles(folder);
+            // Failures are reported on the writer's thread: the store collects them here.
+            storage = std::make_unique<BackgroundStateWriter>(folder, [this] {
+                QMetaObject::invokeMethod(
+                    this, [this] { m_store->reportWriteFailures(); }, Qt::QueuedConnection);
+            });
+        } else {
+            lockProblem = lock.error();
+        }
+    }
+    m_store = std::make_unique<GradingStore>(std::move(storage), m_clock);
+    if (lockProblem) {
+        // Grading on without files would lose every change when the window closes: say so.
+        m_store->log(FeedItem::Kind::warning,
+                     *lockProblem + ". Nothing done here will be saved: quit and use the other "
+                                    "Kelvarn instead.");
+    }
+    m_storeObject = std::make_unique<StoreObject>(*m_store);
+    if (m_updater) {
+        m_updaterObject = std::make_unique<UpdaterObject>(*m_updater);
+    }
+    if (m_speech) {
+        m_speechObject = std::make_unique<SpeechObject>(*m_speech, *m_storeObject);
+        // The text exactly as heard; nothing once the controller is gone.
+        m_speech->setOnFinal([guard = QPointer<AppController>(this)](const QString& text) {
+            if (guard) {
+                guard->m_store->handleTranscript(text.toStdString());
+            }
+        });
+        preferCommandReadings();
+    }
+    m_vocabulary = m_store->recognizerVocabulary();
+    m_storeWatch = m_store->addObserver([this](StoreField field) { storeChanged(field); });
+}
+
+void AppController::storeChanged(StoreField field) {
+    if (field == StoreField::parser && m_speech) {
+        preferCommandReadings();
+    }
+    // Whatever changed the class's names or the rules, the recogniser follows while listening.
+    if (field == StoreField::parser || field == StoreField::corrections) {
+        refreshVocabulary();
+    }
+}
+
+void AppController::preferCommandReadings() {
+    // The recogniser asks on its own thread: it gets a copy of the parser, never the store's.
+    m_speech->preferReadings([parser = m_store->parser()](const std::string& text) {
+        return parser.readsAsCommands(text);
+    });
+}
+
+void AppController::toggleListening() {
+    if (!m_speech) {
+        return;
+    }
+    if (m_speech->isRunning()) {
+        QCoro::connect(m_speech->stop(), this, [] {});
+    } else {
+        QCoro::connect(m_speech->start(m_store->recognizerVocabulary()), this, [] {});
+    }
+}
+
+void AppController::shutDown(std::chrono::milliseconds listeningLimit) {
+    if (m_speech && m_speech->isRunning()) {
+        QEventLoop waiting;
+        QCoro::connect(m_speech->stop(), &waiting, [&waiting] { waiting.quit(); });
+        QTimer::singleShot(listeningLimit, &waiting, &QEventLoop::quit);
+        if (m_speech->isRunning()) {
+            waiting.exec();
+        }
+    }
+    flush();
+}
+
+AppController::~AppController() {
+    // What feeds the store goes before it; the store goes before the lock, so that its writer
+    // finishes what is pending while the folder is still ours.
+    m_speechObject.reset();
+    m_updaterObject.reset();
+    m_speech.reset();
+    m_updater.reset();
+    m_storeWatch.reset();
+    m_storeObject.reset();
+    m_store.reset();
+}
+
+void AppController::setCompact(bool compact) {
+    if (assign(m_compact, compact)) {
+        emit compactChanged();
+    }
+    if (onCompactChanged) {
+        onCompactChanged(m_compact);
+    }
+}
+
+void AppController::setShowActivity(bool show) {
+    if (assign(m_showActivity, show)) {
+        emit showActivityChanged();
+    }
+}
+
+void AppController::flash(const QString& text) {
+    if (assign(m_banner, std::optional<QString>(text))) {
+        emit bannerChanged();
+    }
+    m_scheduler.callAfter(bannerDuration, [this, text] {
+        // A newer banner is cleared by its own call.
+        if (m_banner == text) {
+            m_banner.reset();
+            emit bannerChanged();
+        }
+    });
+}
+
+void AppController::dismissBanner() {
+    if (assign(m_banner, std::nullopt)) {
+        emit bannerChanged();
+    }
+}
+
+void AppController::openRoster() {
+    const auto path =
+        m_dialogs.chooseFileToOpen(QStringLiteral("Choose a roster (.txt, one student per line)"),
+                                   QStringLiteral("Text files (*.txt *.text);;All files (*)"));
+    if (!path) {
+        return;
+    }
+    const auto parsed = roster::readFile(path->toStdString());
+    if (!parsed) {
+        flash(QString::fromStdString(parsed.error()));
+        return;
+    }
+    m_store->loadRoster(parsed.value().names);
+    if (parsed.value().skippedLines > 0) {
+        m_store->log(FeedItem::Kind::warning,
+                     roster::skippedLinesNotice(parsed.value().skippedLines));
+    }
+}
+
+void AppController::mergeRosterFile(const QString& path) {
+    if (const auto parsed = roster::readFile(path.toStdString())) {
+        m_store->loadRoster(parsed.value().names);
+    }
+}
+
+void AppController::handleTranscript(const QString& text) {
+    m_store->handleTranscript(text.toStdString());
+}
+
+void AppController::exportCSV() {
+    exportGrades(QStringLiteral("Export grades"), QStringLiteral("CSV files (*.csv)"),
+                 QStringLiteral("Essay_Exam_1_Grades.csv"), csvExporter::csv(m_store->session()));
+}
+
+void AppController::exportText() {
+    exportGrades(
+        QStringLiteral("Export grades as text"), QStringLiteral("Text files (*.txt)"),
+        QStringLiteral("Essay_Exam_1_Grades.txt"),
+        textExporter::text(m_store->session(), m_clock(), exportDate::localeFromEnvironment()));
+}
+
+void AppController::exportGrades(const QString& title, const QString& filter,
+                                 const QString& suggestedName, const std::string& text) {
+    const auto path = m_dialogs.chooseFileToSave(title, filter, suggestedName);
+    if (!path) {
+        return;
+    }
+    // Atomic: a failed export leaves whatever was at the destination as it was.
+    if (const auto written = writeUserFileAtomically(path->toStdString(), text); !written) {
+        flash(QStringLiteral("Export failed: ") + QString::fromStdString(written.error()));
+        return;
+    }
+    flash(QStringLiteral("Exported %1 students → %2")
+              .arg(m_store->session().students.size())
+              .arg(QFileInfo(*path).fileName()));
+}
+
+void AppController::addCorrection(const QString& heard, const QString& replacement) {
+    m_store->addCorrection(Correction(heard.toStdString(), replacement.toStdString()));
+}
+
+void AppController::removeCorrection(const QString& id) {
+    if (const auto uuid = Uuid::parse(id.toStdString())) {
+        m_store->removeCorrection(*uuid);
+    }
+}
+
+void AppController::fixLastUtterance(const QString& original, const QString& corrected,
+                                     bool remember) {
+    const std::string heard = original.toStdString();
+    const std::string text = unicode::trimWhitespace(corrected.toStdString());
+    if (text.empty() || text == heard) {
+        return;
+    }
+    const bool learns = remember && Correction::suggested(heard, text).has_value();
+    m_store->fixLastUtterance(text, learns);
+}
+
+void AppController::tidyFocusedStudent() {
+    const auto snapshot = m_store->session().focusedStudent();
+    if (!snapshot || m_tidying) {
+        return;
+    }
+    setTidying(true);
+    QCoro::connect(m_tidy(*snapshot), this,
+                   [this, snapshot = *snapshot](const Result<tidy::TidiedNotes>& result) {
+                       finishTidy(snapshot, result);
+                   });
+}
+
+void AppController::finishTidy(const StudentRecord& snapshot,
+                               const Result<tidy::TidiedNotes>& result) {
+    if (!result) {
+        flash(QString::fromStdString(result.error()));
+    } else if (const auto current = m_store->student(snapshot.id);
+               current && notesOnly(*current) == notesOnly(snapshot)) {
+        // Checked and applied in one go on the main thread: nothing can change in between.
+        const std::string label = "Tidied notes for " + snapshot.name;
+        m_store->replaceNotes(result.value(), label);
+        flash(QString::fromStdString(label + " — Undo to revert"));
+    } else {
+        flash(QStringLiteral("Notes changed while tidying — try again."));
+    }
+    setTidying(false);
+}
+
+void AppController::setTidying(bool tidying) {
+    if (assign(m_tidying, tidying)) {
+        emit tidyingChanged();
+    }
+}
+
+void AppController::refreshVocabulary() {
+    std::vector<std::string> vocabulary = m_store->recognizerVocabulary();
+    if (vocabulary == m_vocabulary) {
+        return;
+    }
+    m_vocabulary = std::move(vocabulary);
+    if (m_speech) {
+        QCoro::connect(m_speech->updateVocabulary(m_vocabulary), this, [] {});
+    }
+    emit vocabularyChanged(toQStringList(m_vocabulary));
+}
+
+void AppController::flush() {
+    m_store->flush();
+}
+
+} // namespace kelvarn::app

@@ -1,0 +1,156 @@
+#pragma once
+
+#include "app/FileDialogs.h"
+#include "app/Scheduler.h"
+#include "app/SpeechObject.h"
+#include "app/StoreObject.h"
+#include "app/UpdaterObject.h"
+#include "engine/GradingStore.h"
+#include "persistence/DataFolder.h"
+#include "speech/SpeechEngine.h"
+#include "tidy/TidyExchange.h"
+#include "update/Updater.h"
+
+#include <QCoroTask>
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QtQmlIntegration>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace kelvarn::app {
+
+// Ties the application together: owns the grading store and carries what the menus, the panel's
+// buttons and its shortcuts ask for, and the panel's own state (compact mode, the banner, the
+// activity feed). Main thread only; slow work runs as main-thread tasks.
+class AppController final : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Made by the application and handed to the views.")
+    Q_PROPERTY(bool compact READ compact WRITE setCompact NOTIFY compactChanged)
+    Q_PROPERTY(bool tidying READ tidying NOTIFY tidyingChanged)
+    Q_PROPERTY(QString banner READ banner NOTIFY bannerChanged)
+    Q_PROPERTY(bool hasBanner READ hasBanner NOTIFY bannerChanged)
+    Q_PROPERTY(bool showActivity READ showActivity WRITE setShowActivity NOTIFY showActivityChanged)
+    Q_PROPERTY(kelvarn::app::StoreObject* store READ storeObject CONSTANT)
+    // Null when the controller has no speech engine or no updater.
+    Q_PROPERTY(kelvarn::app::SpeechObject* speech READ speechObject CONSTANT)
+    Q_PROPERTY(kelvarn::app::UpdaterObject* updater READ updaterObject CONSTANT)
+
+public:
+    static constexpr std::chrono::seconds bannerDuration{6};
+
+    // Tidies one student's notes off the main thread (the note tidier, or a fake in tests).
+    using Tidy = std::function<QCoro::Task<Result<tidy::TidiedNotes>>(StudentRecord)>;
+
+    struct Services {
+        // Without a folder nothing is read or written (tests).
+        std::optional<std::filesystem::path> dataFolder;
+        Scheduler& scheduler;
+        FileDialogs& dialogs;
+        Tidy tidy;
+        // Absent in tests that do not update or listen.
+        std::unique_ptr<update::Updater> updater;
+        std::unique_ptr<speech::SpeechEngine> speech;
+        Clock clock = systemClock();
+    };
+
+    explicit AppController(Services services, QObject* parent = nullptr);
+    ~AppController() override;
+
+    // Tests and benchmarks drive the store directly; the application goes through the
+    // operations below.
+    GradingStore& store() { return *m_store; }
+    StoreObject* storeObject() { return m_storeObject.get(); }
+    update::Updater* updater() { return m_updater.get(); }
+    speech::SpeechEngine* speech() { return m_speech.get(); }
+    SpeechObject* speechObject() { return m_speechObject.get(); }
+    UpdaterObject* updaterObject() { return m_updaterObject.get(); }
+
+    bool compact() const { return m_compact; }
+    // Every assignment, even of the same value, calls the hook: the panel is resized to match.
+    void setCompact(bool compact);
+    std::function<void(bool)> onCompactChanged;
+
+    bool tidying() const { return m_tidying; }
+    QString banner() const { return m_banner.value_or(QString()); }
+    bool hasBanner() const { return m_banner.has_value(); }
+    Q_INVOKABLE void toggleCompact() { setCompact(!m_compact); }
+    bool showActivity() const { return m_showActivity; }
+    Q_INVOKABLE void setShowActivity(bool show);
+
+    // Shows a banner for six seconds, unless a newer one replaces it.
+    Q_INVOKABLE void flash(const QString& text);
+    Q_INVOKABLE void dismissBanner();
+    Q_INVOKABLE void openRoster();
+    Q_INVOKABLE void exportCSV();
+    Q_INVOKABLE void exportText();
+    Q_INVOKABLE void addCorrection(const QString& heard, const QString& replacement);
+    Q_INVOKABLE void removeCorrection(const QString& id);
+    // Re-runs the last heard line (original) as corrected, learning the rule the fix suggests
+    // when asked to and there is one. Does nothing when the corrected text trimmed is empty or
+    // still the original.
+    Q_INVOKABLE void fixLastUtterance(const QString& original, const QString& corrected,
+                                      bool remember);
+    // Tidies the focused student's notes, one tidy at a time; the result replaces the notes as
+    // one undoable step only if they did not change meanwhile.
+    Q_INVOKABLE void tidyFocusedStudent();
+
+    // Starts listening with the store's vocabulary, or stops.
+    Q_INVOKABLE void toggleListening();
+
+    // What a launch or a second launch asks for. From a script: a roster file that cannot be
+    // read, or names no one, changes nothing and says nothing.
+    void mergeRosterFile(const QString& path);
+    // Handled exactly as if it had been heard.
+    void handleTranscript(const QString& text);
+
+    // Writes every pending change to disk; called when the application quits.
+    void flush();
+    // The orderly end: listening stopped (waiting at most the limit), then every change written.
+    void shutDown(std::chrono::milliseconds listeningLimit = std::chrono::seconds(1));
+
+signals:
+    void compactChanged();
+    void tidyingChanged();
+    void bannerChanged();
+    void showActivityChanged();
+    // The recogniser's hints changed: the class's names (a roster, an undo) or the correction
+    // rules did. Only when the words really changed.
+    void vocabularyChanged(const QStringList& vocabulary);
+
+private:
+    void storeChanged(StoreField field);
+    void refreshVocabulary();
+    void preferCommandReadings();
+    void setTidying(bool tidying);
+    void finishTidy(const StudentRecord& snapshot, const Result<tidy::TidiedNotes>& result);
+    void exportGrades(const QString& title, const QString& filter, const QString& suggestedName,
+                      const std::string& text);
+
+    Scheduler& m_scheduler;
+    FileDialogs& m_dialogs;
+    Tidy m_tidy;
+    Clock m_clock;
+    std::optional<DataFolderLock> m_lock;
+    std::unique_ptr<GradingStore> m_store;
+    std::unique_ptr<StoreObject> m_storeObject;
+    std::unique_ptr<update::Updater> m_updater;
+    std::unique_ptr<speech::SpeechEngine> m_speech;
+    std::unique_ptr<SpeechObject> m_speechObject;
+    std::unique_ptr<UpdaterObject> m_updaterObject;
+    GradingStore::Subscription m_storeWatch;
+    std::vector<std::string> m_vocabulary;
+
+    bool m_compact = false;
+    bool m_tidying = false;
+    std::optional<QString> m_banner;
+    bool m_showActivity = true;
+};
+
+} // namespace kelvarn::app

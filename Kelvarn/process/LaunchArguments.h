@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace kelvarn::process {
+
+// What kelvarn was asked to do at launch, or by a second launch that forwarded its arguments.
+// Flags are matched exactly against every argument, the program's path included; only a flag's
+// first occurrence counts, and a flag with nothing after it is ignored.
+struct LaunchArguments {
+    std::optional<QString> say;        // --say TEXT: as if it had been heard
+    std::optional<QString> roster;     // --roster PATH
+    std::optional<QString> openWindow; // --open-window tidy|corrections|anything (help)
+    bool updateNow = false;            // --update-now
+    bool togglePanel = false;          // --toggle-panel: for a desktop's own shortcut settings
+    bool toggleListening = false;      // --toggle-listening
+
+    // Nothing asked for: a second launch then just shows the running panel.
+    bool empty() const {
+        return !say && !roster && !openWindow && !updateNow && !togglePanel && !toggleListening;
+    }
+
+    static LaunchArguments parse(const QStringList& arguments);
+
+    friend bool operator==(const LaunchArguments&, const LaunchArguments&) = default;
+};
+
+} // namespace kelvarn::process

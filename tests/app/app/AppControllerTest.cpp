@@ -1,0 +1,196 @@
+#include "app/AppController.h"
+#include "app/AppFakes.h"
+#include "support/EventLoop.h"
+#include "support/QtPrinting.h"
+#include "support/TempFolder.h"
+
+#include <QCoroTimer>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace kelvarn {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// A tidier whose answer the test gives when it likes.
+class FakeTidier {
+public:
+    app::AppController::Tidy tidy() {
+        return [this](StudentRecord student) -> QCoro::Task<Result<tidy::TidiedNotes>> {
+            ++calls;
+            asked = student;
+            answered.start(std::chrono::hours(1)); // until reply() says otherwise
+            co_await answered;
+            co_return answer;
+        };
+    }
+    void reply(Result<tidy::TidiedNotes> result) {
+        answer = std::move(result);
+        answered.start(0);
+    }
+
+    int calls = 0;
+    StudentRecord asked;
+    Result<tidy::TidiedNotes> answer = Error{"unset"};
+    QTimer answered;
+};
+
+class AppControllerTest : public ::testing::Test {
+protected:
+    AppControllerTest() { tidier.answered.setSingleShot(true); }
+    std::unique_ptr<app::AppController> make(std::optional<fs::path> folder = std::nullopt) {
+        return std::make_unique<app::AppController>(app::AppController::Services{
+            std::move(folder), scheduler, dialogs, tidier.tidy(), nullptr, nullptr});
+    }
+    QString file(const std::string& name, const std::string& content) const {
+        const fs::path path = temp.path() / name;
+        std::ofstream(path, std::ios::binary) << content;
+        return QString::fromStdString(path.string());
+    }
+
+    testing::TempFolder temp;
+    testing::FakeScheduler scheduler;
+    testing::FakeDialogs dialogs;
+    FakeTidier tidier;
+};
+
+TEST_F(AppControllerTest, ABannerLastsSixSecondsUnlessANewerOneReplacesIt) {
+    auto controller = make();
+    controller->flash("A");
+    scheduler.advance(2s);
+    controller->flash("B");
+    EXPECT_EQ(controller->banner(), "B");
+    scheduler.advance(4s);
+    EXPECT_EQ(controller->banner(), "B") << "A's time is up, but B is not A";
+    scheduler.advance(2s);
+    EXPECT_FALSE(controller->hasBanner());
+
+    controller->flash("C");
+    scheduler.advance(2s);
+    controller->flash("C");
+    scheduler.advance(4s);
+    EXPECT_FALSE(controller->hasBanner()) << "the same text is cleared six seconds after the first";
+}
+
+TEST_F(AppControllerTest, CompactCallsItsHookOnEveryAssignment) {
+    auto controller = make();
+    std::vector<bool> resized;
+    controller->onCompactChanged = [&](bool compact) { resized.push_back(compact); };
+    QSignalSpy changed(controller.get(), &app::AppController::compactChanged);
+    controller->setCompact(false);
+    controller->setCompact(true);
+    EXPECT_EQ(resized, (std::vector<bool>{false, true}));
+    EXPECT_EQ(changed.count(), 1) << "the property announces only a change";
+}
+
+TEST_F(AppControllerTest, OpensARosterOrSaysWhyNot) {
+    auto controller = make();
+    QSignalSpy vocabulary(controller.get(), &app::AppController::vocabularyChanged);
+
+    controller->openRoster();
+    EXPECT_EQ(dialogs.titles.value(0), "Choose a roster (.txt, one student per line)");
+    EXPECT_FALSE(controller->hasBanner()) << "cancelled: nothing said";
+
+    dialogs.answer = file("empty.txt", "# nobody yet\n\n");
+    controller->openRoster();
+    EXPECT_EQ(controller->banner(), "That file has no names in it.");
+    dialogs.answer = QString::fromStdString((temp.path() / "missing.txt").string());
+    controller->openRoster();
+    EXPECT_TRUE(controller->banner().startsWith("Couldn't read roster: ")) << controller->banner();
+    EXPECT_TRUE(controller->store().session().students.empty());
+    EXPECT_EQ(vocabulary.count(), 0);
+
+    dialogs.answer = file("class.txt", "Ford, Nadia\nOmar Haddad\n\x01\x02\n");
+    controller->openRoster();
+    ASSERT_EQ(controller->store().session().students.size(), 2u);
+    EXPECT_EQ(controller->store().feed().back().text,
+              "Skipped 1 line(s) that don't look like names");
+    ASSERT_EQ(vocabulary.count(), 1);
+    EXPECT_TRUE(vocabulary.at(0).at(0).toStringList().contains("nadia ford"));
+}
+
+TEST_F(AppControllerTest, ExportsAtomicallyAndSaysWhere) {
+    auto controller = make();
+    controller->store().loadRoster({"Nadia Ford"});
+    dialogs.answer = QString::fromStdString((temp.path() / "grades.csv").string());
+    controller->exportCSV();
+    EXPECT_EQ(controller->banner(), "Exported 1 students → grades.csv");
+    EXPECT_EQ(dialogs.titles.value(0), "Export grades / Essay_Exam_1_Grades.csv");
+    EXPECT_TRUE(fs::exists(temp.path() / "grades.csv"));
+
+    fs::create_directory(temp.path() / "report.txt");
+    dialogs.answer = QString::fromStdString((temp.path() / "report.txt").string());
+    controller->exportText();
+    EXPECT_TRUE(controller->banner().startsWith("Export failed: ")) << controller->banner();
+    EXPECT_TRUE(fs::is_directory(temp.path() / "report.txt")) << "the destination is untouched";
+    EXPECT_EQ(dialogs.titles.value(1), "Export grades as text / Essay_Exam_1_Grades.txt");
+}
+
+TEST_F(AppControllerTest, SavesInTheBackgroundFlushesAtTheEndAndReportsFailures) {
+    const fs::path folder = temp.path() / "data";
+    {
+        auto controller = make(folder);
+        controller->store().loadRoster({"Nadia Ford"});
+        controller->store().editNotes("Strong close",
+                                      OverallNotes{controller->store().session().students[0].id});
+    }
+    std::ifstream saved(folder / "session.json");
+    const std::string text((std::istreambuf_iterator<char>(saved)), {});
+    EXPECT_NE(text.find("Strong close"), std::string::npos) << "written before the controller went";
+
+    auto controller = make(folder);
+    fs::remove_all(folder); // every later save fails
+    controller->store().loadRoster({"Omar Haddad"});
+    const auto failed = [&] {
+        for (const FeedItem& item : controller->store().feed()) {
+            if (item.text.starts_with("Autosave failed: ")) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(testing::runUntil(failed, 5s)) << "the writer's failure reaches the feed";
+}
+
+TEST_F(AppControllerTest, ATidyReplacesTheNotesOnlyIfTheyDidNotChangeMeanwhile) {
+    auto controller = make();
+    GradingStore& store = controller->store();
+    store.loadRoster({"Nadia Ford"});
+    controller->tidyFocusedStudent();
+    EXPECT_EQ(tidier.calls, 0) << "nobody focused: nothing happens";
+
+    store.handleTranscript("Nadia Ford evidence. sources are thin");
+    const Uuid nadia = store.session().students[0].id;
+    const NotesTarget evidence = SectionNotes{nadia, SectionID::evidence};
+    controller->tidyFocusedStudent();
+    controller->tidyFocusedStudent();
+    EXPECT_EQ(tidier.calls, 1) << "one tidy at a time";
+    EXPECT_TRUE(controller->tidying());
+    store.setLevel(Level::mostly, nadia, SectionID::evidence); // a level is not a note
+    tidier.reply(tidy::TidiedNotes{{evidence, "Sources are thin."}});
+    ASSERT_TRUE(testing::runUntil([&] { return !controller->tidying(); }));
+    EXPECT_EQ(store.notes(evidence), "Sources are thin.");
+    EXPECT_EQ(controller->banner(), "Tidied notes for Nadia Ford — Undo to revert");
+    EXPECT_EQ(store.lastUndoLabel(), "Tidied notes for Nadia Ford");
+
+    controller->tidyFocusedStudent();
+    store.handleTranscript("Check the dates");
+    tidier.reply(tidy::TidiedNotes{{evidence, "Replaced."}});
+    ASSERT_TRUE(testing::runUntil([&] { return !controller->tidying(); }));
+    EXPECT_EQ(store.notes(evidence), "Sources are thin. Check the dates");
+    EXPECT_EQ(controller->banner(), "Notes changed while tidying — try again.");
+
+    controller->tidyFocusedStudent();
+    tidier.reply(Error{"No notes to tidy."});
+    ASSERT_TRUE(testing::runUntil([&] { return !controller->tidying(); }));
+    EXPECT_EQ(controller->banner(), "No notes to tidy.");
+}
+
+} // namespace
+} // namespace kelvarn

@@ -1,0 +1,106 @@
+#include "app/AppController.h"
+#include "app/AppFakes.h"
+#include "speech/FakeAudioSource.h"
+#include "speech/FakeTranscriber.h"
+#include "support/EventLoop.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+namespace kelvarn {
+namespace {
+
+using speech::SpeechState;
+
+// A controller listening through the fake microphone and recogniser.
+class ControllerListeningTest : public ::testing::Test {
+protected:
+    std::unique_ptr<speech::SpeechEngine> makeEngine() {
+        return std::make_unique<speech::SpeechEngine>(
+            [audio = audio] { return std::make_unique<testing::FakeAudioSource>(audio); },
+            [recogniser = recogniser] {
+                return std::make_unique<testing::FakeTranscriber>(recogniser);
+            });
+    }
+
+    std::shared_ptr<testing::FakeAudioScript> audio = std::make_shared<testing::FakeAudioScript>();
+    std::shared_ptr<testing::FakeTranscriberScript> recogniser =
+        std::make_shared<testing::FakeTranscriberScript>();
+    testing::FakeScheduler scheduler;
+    testing::FakeDialogs dialogs;
+    app::AppController controller{{std::nullopt, scheduler, dialogs, {}, nullptr, makeEngine()}};
+    speech::SpeechEngine& speech = *controller.speech();
+};
+
+TEST_F(ControllerListeningTest, ListensHandsFinalsToTheStoreAndKeepsTheRecogniserUpToDate) {
+    GradingStore& store = controller.store();
+    store.loadRoster({"Nadia Ford", "Omar Haddad"});
+
+    controller.toggleListening();
+    ASSERT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::listening(); }));
+    ASSERT_FALSE(recogniser->vocabularies.empty());
+    EXPECT_NE(std::find(recogniser->vocabularies.back().begin(),
+                        recogniser->vocabularies.back().end(), "nadia ford"),
+              recogniser->vocabularies.back().end());
+    ASSERT_TRUE(recogniser->expected);
+    EXPECT_TRUE(recogniser->expected("omar haddad intro complete"));
+    EXPECT_FALSE(recogniser->expected("a careful well argued essay"));
+    store.loadRoster({"Nadia Ford", "Omar Haddad", "Ingrid Larsen"});
+    EXPECT_TRUE(recogniser->expected("ingrid larsen")) << "a new roster reaches the recogniser";
+
+    auto* transcriber = qobject_cast<testing::FakeTranscriber*>(recogniser->current.data());
+    ASSERT_NE(transcriber, nullptr);
+    transcriber->say("  Nadia Ford intro complete  ", true);
+    ASSERT_TRUE(testing::runUntil([&] { return store.session().focus.section.has_value(); }));
+    EXPECT_EQ(store.feed().at(store.feed().size() - 4).text, "Nadia Ford intro complete");
+
+    const auto updates = recogniser->vocabularies.size();
+    controller.addCorrection("nadir", "Nadia");
+    ASSERT_TRUE(testing::runUntil([&] { return recogniser->vocabularies.size() > updates; }));
+
+    controller.toggleListening();
+    EXPECT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::off(); }));
+}
+
+bool hears(const std::vector<std::string>& vocabulary, const std::string& word) {
+    return std::find(vocabulary.begin(), vocabulary.end(), word) != vocabulary.end();
+}
+
+TEST_F(ControllerListeningTest, TheRecogniserFollowsTheClassWhateverChangesIt) {
+    controller.store().loadRoster({"Nadia Ford"});
+    controller.toggleListening();
+    ASSERT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::listening(); }));
+
+    // A roster handed over by a second launch, as `kelvarn --roster FILE` does.
+    testing::TempFolder temp;
+    std::ofstream(temp.path() / "more.txt") << "Ingrid Larsen\n";
+    auto updates = recogniser->vocabularies.size();
+    controller.mergeRosterFile(QString::fromStdString((temp.path() / "more.txt").string()));
+    ASSERT_TRUE(testing::runUntil([&] { return recogniser->vocabularies.size() > updates; }));
+    EXPECT_TRUE(hears(recogniser->vocabularies.back(), "ingrid larsen"));
+
+    updates = recogniser->vocabularies.size();
+    controller.store().undo();
+    ASSERT_TRUE(testing::runUntil([&] { return recogniser->vocabularies.size() > updates; }))
+        << "an undo that takes a student away";
+    EXPECT_FALSE(hears(recogniser->vocabularies.back(), "ingrid larsen"));
+    EXPECT_TRUE(hears(recogniser->vocabularies.back(), "nadia ford"));
+
+    // Grades leave the words as they are: the rule added after them is the one next update.
+    updates = recogniser->vocabularies.size();
+    controller.store().handleTranscript("Nadia Ford intro complete");
+    controller.store().undo();
+    controller.addCorrection("zefir", "Zephyrine");
+    ASSERT_TRUE(testing::runUntil([&] { return recogniser->vocabularies.size() > updates; }));
+    EXPECT_EQ(recogniser->vocabularies.size(), updates + 1);
+    EXPECT_TRUE(hears(recogniser->vocabularies.back(), "Zephyrine"));
+
+    controller.toggleListening();
+    EXPECT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::off(); }));
+}
+
+} // namespace
+} // namespace kelvarn

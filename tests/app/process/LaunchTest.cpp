@@ -1,0 +1,68 @@
+#include "process/InstanceChannel.h"
+#include "process/LaunchArguments.h"
+#include "support/EventLoop.h"
+#include "support/QtPrinting.h"
+#include "support/TempFolder.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <future>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace kelvarn {
+namespace {
+
+using process::LaunchArguments;
+
+TEST(LaunchArgumentsTest, TakesTheFirstOccurrenceAndIgnoresAFlagWithNothingAfterIt) {
+    const auto parsed =
+        LaunchArguments::parse({"/usr/bin/kelvarn", "--say", "Nadia Ford intro complete", "--say",
+                                "second", "--open-window", "tidy", "--update-now", "--roster"});
+    EXPECT_EQ(parsed.say, "Nadia Ford intro complete");
+    EXPECT_EQ(parsed.openWindow, "tidy");
+    EXPECT_TRUE(parsed.updateNow);
+    EXPECT_EQ(parsed.roster, std::nullopt) << "the last argument has nothing after it";
+    EXPECT_FALSE(parsed.togglePanel);
+
+    EXPECT_TRUE(LaunchArguments::parse({"/usr/bin/kelvarn"}).empty());
+    EXPECT_EQ(LaunchArguments::parse({"kelvarn", "--SAY", "x"}).say, std::nullopt)
+        << "flags match exactly";
+    EXPECT_EQ(LaunchArguments::parse({"--say", "--roster", "x"}).say, "--roster")
+        << "whatever follows the flag is its value";
+    EXPECT_TRUE(LaunchArguments::parse({"kelvarn", "--toggle-listening"}).toggleListening);
+}
+
+TEST(InstanceChannelTest, ASecondLaunchHandsItsArgumentsToTheFirst) {
+    testing::TempFolder temp;
+    const QString path = QString::fromStdString((temp.path() / "kelvarn.socket").string());
+    process::InstanceChannel first(path);
+    EXPECT_FALSE(first.forwardToRunningInstance({"kelvarn"})) << "nobody is running yet";
+
+    // A socket left behind by a crashed instance: bound, never unlinked, nobody listening.
+    const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.toUtf8().constData(), sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(stale);
+
+    ASSERT_TRUE(first.listen()) << first.error();
+    QSignalSpy received(&first, &process::InstanceChannel::argumentsReceived);
+    // The second launch blocks while it waits for an answer, as a separate process would.
+    auto second = std::async(std::launch::async, [&] {
+        return process::InstanceChannel(path).forwardToRunningInstance(
+            {"kelvarn", "--say", "Omar Haddad"});
+    });
+    ASSERT_TRUE(testing::runUntil([&] { return received.count() == 1; }));
+    EXPECT_TRUE(second.get());
+    EXPECT_EQ(received.at(0).at(0).toStringList(),
+              (QStringList{"kelvarn", "--say", "Omar Haddad"}));
+}
+
+} // namespace
+} // namespace kelvarn
