@@ -1,5 +1,7 @@
 #include "model/Level.h"
 
+#include "support/EnumTable.h"
+
 namespace kelvarn::levels {
 
 namespace {
@@ -27,7 +29,7 @@ constexpr std::array<LevelInfo, 4> infos{{
 }};
 
 const LevelInfo& info(Level level) {
-    return infos[static_cast<std::size_t>(level)];
+    return tableEntry(infos, level);
 }
 
 } // namespace
@@ -37,12 +39,7 @@ std::string_view rawValue(Level level) {
 }
 
 std::optional<Level> fromRawValue(std::string_view text) {
-    for (Level level : allCases) {
-        if (rawValue(level) == text) {
-            return level;
-        }
-    }
-    return std::nullopt;
+    return fromRaw(allCases, infos, text);
 }
 
 std::string_view title(Level level) {
@@ -68,7 +65,7 @@ const std::vector<std::string>& spokenAliases(Level level) {
         {"somewhat", "some what"},
         {"incomplete", "in complete", "not complete"},
     }};
-    return aliases[static_cast<std::size_t>(level)];
+    return tableEntry(aliases, level);
 }
 
 } // namespace kelvarn::levels

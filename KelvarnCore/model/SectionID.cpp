@@ -1,5 +1,7 @@
 #include "model/SectionID.h"
 
+#include "support/EnumTable.h"
+
 namespace kelvarn::sections {
 
 namespace {
@@ -21,7 +23,7 @@ constexpr std::array<SectionInfo, 6> infos{{
 }};
 
 const SectionInfo& info(SectionID section) {
-    return infos[static_cast<std::size_t>(section)];
+    return tableEntry(infos, section);
 }
 
 } // namespace
@@ -31,12 +33,7 @@ std::string_view rawValue(SectionID section) {
 }
 
 std::optional<SectionID> fromRawValue(std::string_view text) {
-    for (SectionID section : allCases) {
-        if (rawValue(section) == text) {
-            return section;
-        }
-    }
-    return std::nullopt;
+    return fromRaw(allCases, infos, text);
 }
 
 std::string_view title(SectionID section) {
@@ -62,7 +59,7 @@ const std::vector<std::string>& spokenAliases(SectionID section) {
         {"general structure and style", "structure and style", "general structure", "structure",
          "style"},
     }};
-    return aliases[static_cast<std::size_t>(section)];
+    return tableEntry(aliases, section);
 }
 
 double points(SectionID section, Level level) {
