@@ -3,8 +3,9 @@
 namespace kelvarn {
 
 BackgroundStateWriter::BackgroundStateWriter(std::filesystem::path folder,
-                                             std::function<void()> onFailure)
-    : m_files(std::move(folder)), m_onFailure(std::move(onFailure)), m_thread([this] { run(); }) {}
+                                             std::function<void()> onFailure, MonotonicClock now)
+    : m_files(std::move(folder)), m_onFailure(std::move(onFailure)), m_now(std::move(now)),
+      m_thread([this] { run(); }) {}
 
 BackgroundStateWriter::~BackgroundStateWriter() {
     {
@@ -31,6 +32,14 @@ void BackgroundStateWriter::flush() {
     m_flushing = false;
 }
 
+void BackgroundStateWriter::catchUp() {
+    std::unique_lock lock(m_mutex);
+    const int call = ++m_catchUps;
+    m_changed.notify_all();
+    // With nothing pending the writing thread does not look at the clock at all.
+    m_changed.wait(lock, [&] { return (!m_pending || m_catchUpsSeen >= call) && !m_writing; });
+}
+
 std::vector<Error> BackgroundStateWriter::takeWriteFailures() {
     std::lock_guard lock(m_mutex);
     return std::exchange(m_failures, {});
@@ -44,18 +53,29 @@ void BackgroundStateWriter::run() {
             return; // stopping, nothing left to write
         }
         // Wait out the spacing unless a flush or the end asks for the state now; a newer state
-        // handed over meanwhile simply replaces the pending one.
-        m_changed.wait_until(lock, m_nextWrite, [&] { return m_flushing || m_stopping; });
+        // handed over meanwhile simply replaces the pending one. The clock is read again on
+        // every wake-up, as the injected one need not be the one the wait times.
+        while (!m_flushing && !m_stopping) {
+            const auto now = m_now();
+            if (m_catchUpsSeen != m_catchUps) {
+                m_catchUpsSeen = m_catchUps;
+                m_changed.notify_all(); // a catchUp waits for this look when nothing is due
+            }
+            if (now >= m_nextWrite) {
+                break;
+            }
+            m_changed.wait_for(lock, m_nextWrite - now);
+        }
 
         SavedStateSnapshot snapshot = std::move(*m_pending);
         m_pending.reset();
         m_writing = true;
         lock.unlock();
 
-        const auto started = SteadyClock::now();
+        const auto started = m_now();
         Result<void> written =
             DataFolderStorage::writeStateFile(m_files.path(File::state), snapshot);
-        const auto finished = SteadyClock::now();
+        const auto finished = m_now();
         // The snapshot's shared records are released here, off the owner thread.
         snapshot = {};
 

@@ -25,10 +25,14 @@ public:
     static constexpr std::chrono::milliseconds minimumSpacing{500};
     static constexpr int durationFactor = 10;
 
+    // The time the writes are spaced by; injected so that tests move it by hand.
+    using MonotonicClock = std::function<std::chrono::steady_clock::time_point()>;
+
     // onFailure, when given, is called on the writing thread after a failure is queued, so that
     // an application can ask its owner thread to collect it (takeWriteFailures).
     explicit BackgroundStateWriter(std::filesystem::path folder,
-                                   std::function<void()> onFailure = {});
+                                   std::function<void()> onFailure = {},
+                                   MonotonicClock now = std::chrono::steady_clock::now);
     ~BackgroundStateWriter() override;
     BackgroundStateWriter(const BackgroundStateWriter&) = delete;
     BackgroundStateWriter& operator=(const BackgroundStateWriter&) = delete;
@@ -45,6 +49,10 @@ public:
     void flush() override;
     std::vector<Error> takeWriteFailures() override;
 
+    // For a clock moved by hand, which does not wake the writing thread: has it read the clock
+    // again and returns once it has written what is due by then, or gone back to waiting.
+    void catchUp();
+
 private:
     using SteadyClock = std::chrono::steady_clock;
 
@@ -52,6 +60,7 @@ private:
 
     DataFolderStorage m_files;
     std::function<void()> m_onFailure;
+    MonotonicClock m_now;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -60,6 +69,10 @@ private:
     bool m_flushing = false;
     bool m_stopping = false;
     SteadyClock::time_point m_nextWrite{};
+    // catchUp calls made, and how many of them the writing thread had seen at its last look
+    // at the clock.
+    int m_catchUps = 0;
+    int m_catchUpsSeen = 0;
     std::vector<Error> m_failures;
     std::thread m_thread; // last: started once everything above exists
 };

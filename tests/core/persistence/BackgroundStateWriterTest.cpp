@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <csignal>
 #include <ctime>
@@ -18,7 +19,6 @@
 #include <semaphore>
 #include <sys/inotify.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace kelvarn {
@@ -33,6 +33,19 @@ long long monotonicMillis() {
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
+
+// Steady time that moves only when the test moves it; the writer reads it on its own thread.
+class SteadyTime final {
+public:
+    BackgroundStateWriter::MonotonicClock clock() {
+        return [this] { return m_now.load(); };
+    }
+    void advance(std::chrono::steady_clock::duration by) { m_now = m_now.load() + by; }
+
+private:
+    std::atomic<std::chrono::steady_clock::time_point> m_now{
+        std::chrono::steady_clock::time_point{std::chrono::hours(1)}};
+};
 
 // Counts the saved states that have landed: every write ends by renaming onto session.json.
 class LandedWrites final {
@@ -93,34 +106,54 @@ protected:
 };
 
 TEST_F(BackgroundStateWriterTest, WhileChangesKeepComingOnlyTheNewestIsWrittenSpacedApart) {
-    BackgroundStateWriter writer(folder());
+    constexpr auto spacing = BackgroundStateWriter::minimumSpacing;
+    SteadyTime time;
+    BackgroundStateWriter writer(folder(), {}, time.clock());
     LandedWrites landed(folder());
     writer.writeState(withNotes("first"));
-    writer.flush();
+    writer.catchUp();
     ASSERT_EQ(landed.count(), 1);
+    EXPECT_EQ(savedNotes(), "first");
 
-    // Handed over well within the spacing that the first write started.
+    // Handed over within the spacing that the first write started: held back, then only the
+    // newest is written, as soon as the spacing has passed.
     writer.writeState(withNotes("second"));
     writer.writeState(withNotes("third"));
+    time.advance(spacing - 1ms);
+    writer.catchUp();
+    EXPECT_EQ(landed.count(), 1);
     writer.writeState(withNotes("fourth"));
-    writer.flush();
+    time.advance(1ms);
+    writer.catchUp();
     EXPECT_EQ(landed.count(), 2);
     EXPECT_EQ(savedNotes(), "fourth");
 
-    // Typing for a while: the n-th write starts no earlier than n spacings after the first.
-    const auto started = std::chrono::steady_clock::now();
-    const int before = landed.count();
-    for (int i = 0; std::chrono::steady_clock::now() - started < 1200ms; ++i) {
-        writer.writeState(withNotes("typed " + std::to_string(i)));
-        std::this_thread::sleep_for(5ms);
+    // Typing for a while, one change every 10 ms: a write every spacing exactly, each of the
+    // newest change.
+    constexpr auto step = 10ms;
+    int written = 2;
+    for (auto typed = step; typed <= 3 * spacing; typed += step) {
+        const std::string notes = "typed " + std::to_string(typed.count());
+        writer.writeState(withNotes(notes));
+        time.advance(step);
+        writer.catchUp();
+        const bool due = typed % spacing == 0ms;
+        written += due;
+        ASSERT_EQ(landed.count(), written) << "after " << typed.count() << " ms";
+        if (due) {
+            EXPECT_EQ(savedNotes(), notes);
+        }
     }
-    const int written = landed.count() - before;
-    const auto spacings = (std::chrono::steady_clock::now() - started) /
-                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                              BackgroundStateWriter::minimumSpacing);
-    EXPECT_LE(written, 1 + spacings);
-    writer.flush();
-    EXPECT_EQ(savedNotes().rfind("typed ", 0), 0u);
+
+    // The typing stops: what is pending lands once the spacing has passed, without a flush.
+    writer.writeState(withNotes("last"));
+    time.advance(spacing - 1ms);
+    writer.catchUp();
+    EXPECT_EQ(landed.count(), written);
+    time.advance(1ms);
+    writer.catchUp();
+    EXPECT_EQ(landed.count(), written + 1);
+    EXPECT_EQ(savedNotes(), "last");
 }
 
 TEST_F(BackgroundStateWriterTest, FlushWritesAtOnceAndDestructionWritesWhatIsPending) {
