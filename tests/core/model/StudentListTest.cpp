@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace kelvarn {
 namespace {
@@ -30,26 +31,48 @@ TEST(StudentListTest, CopiesBehaveAsIndependentValues) {
     EXPECT_EQ(copy, original) << "equal contents compare equal even when not shared";
 }
 
-TEST(StudentListTest, ListOperations) {
-    StudentList list;
-    EXPECT_TRUE(list.empty());
-    list.push_back(StudentRecord(Uuid::generate(), "Ada"));
-    list.push_back(StudentRecord(Uuid::generate(), "Ben"));
-    list.push_back(StudentRecord(Uuid::generate(), "Cy"));
-    StudentList snapshot = list;
-    list.erase(1);
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[1].name, "Cy");
-    EXPECT_EQ(snapshot.size(), 3u);
+using Names = std::vector<std::string>;
 
-    std::vector<std::string> names;
-    for (const auto& record : snapshot) {
-        names.push_back(record.name);
+Names names(const StudentList& list) {
+    Names result;
+    for (const StudentRecord& record : list) {
+        result.push_back(record.name);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"Ada", "Ben", "Cy"}));
-    const auto it = std::find_if(snapshot.begin(), snapshot.end(),
-                                 [](const StudentRecord& r) { return r.name == "Cy"; });
-    EXPECT_EQ(it - snapshot.begin(), 2);
+    return result;
+}
+
+// Undo keeps such copies: each must stay as it was whatever is done to the list afterwards,
+// while the records that no change touched stay shared.
+TEST(StudentListTest, ASnapshotIsUnaffectedByLaterChanges) {
+    StudentList list{StudentRecord(Uuid::generate(), "Ada"), StudentRecord(Uuid::generate(), "Ben"),
+                     StudentRecord(Uuid::generate(), "Cy")};
+    const StudentList before = list;
+
+    list.erase(1);
+    EXPECT_EQ(names(list), (Names{"Ada", "Cy"}));
+    EXPECT_EQ(&list[1], &before[2]) << "erasing clones none of the records that stay";
+    const StudentList afterErase = list;
+
+    list.push_back(StudentRecord(Uuid::generate(), "Dee"));
+    EXPECT_EQ(names(list), (Names{"Ada", "Cy", "Dee"}));
+    EXPECT_TRUE(list.sharesRecord(afterErase, 0));
+    EXPECT_TRUE(list.sharesRecord(afterErase, 1));
+
+    list.edit(0) = StudentRecord(Uuid::generate(), "Eve");
+    EXPECT_EQ(names(list), (Names{"Eve", "Cy", "Dee"}));
+    EXPECT_FALSE(list.sharesRecord(afterErase, 0));
+    EXPECT_TRUE(list.sharesRecord(afterErase, 1));
+
+    list.clear();
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(names(before), (Names{"Ada", "Ben", "Cy"}));
+    EXPECT_EQ(names(afterErase), (Names{"Ada", "Cy"}));
+
+    // Undo restores an older copy and changes it in turn: the newer ones are left alone.
+    StudentList restored = before;
+    restored.edit(2).overallNotes = "after undo";
+    EXPECT_EQ(afterErase[1].overallNotes, "");
+    EXPECT_EQ(before[2].overallNotes, "");
 }
 
 } // namespace
