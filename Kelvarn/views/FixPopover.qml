@@ -54,8 +54,8 @@ Popup {
         root.controller.fixLastUtterance(original, corrected, remember)
     }
 
-    // A popup's only child sets its size.
-    ColumnLayout {
+    // Ids inside are used at once, so the content is made with the popover, not deferred.
+    contentItem: ColumnLayout { // qmllint disable deferred-property-id
         spacing: 8
 
         // Return anywhere in the popover is Re-run.
