@@ -3,6 +3,7 @@
 #include "persistence/DataFolder.h"
 #include "process/Application.h"
 #include "process/InstanceChannel.h"
+#include "process/LaunchArguments.h"
 #include "process/QuitSignals.h"
 #include "settings/Preferences.h"
 #include "speech/PocketSphinxTranscriber.h"
@@ -36,6 +37,23 @@ bool hasGraphicalSession() {
 
 int main(int argc, char** argv) {
     using namespace kelvarn;
+    // --help and --version need no session and no running instance.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i) {
+        rawArguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    const process::LaunchArguments launchArguments = process::LaunchArguments::parse(rawArguments);
+    if (launchArguments.help) {
+        std::cout << process::LaunchArguments::helpText().toStdString();
+        return 0;
+    }
+    if (launchArguments.version) {
+        std::cout << "kelvarn " KELVARN_VERSION "\n";
+        return 0;
+    }
+    if (!launchArguments.warning.isEmpty()) {
+        std::cerr << "kelvarn: " << launchArguments.warning.toStdString() << " (ignored)\n";
+    }
     if (!hasGraphicalSession()) {
         std::cerr << "kelvarn needs a graphical session (no DISPLAY or WAYLAND_DISPLAY is set); "
                      "kelvarnctl works without one.\n";
@@ -81,10 +99,10 @@ int main(int argc, char** argv) {
     views::HelpWindow helpWindow(engine);
     process::Application shell(
         {controller, engine, preferences, tidyWindow, correctionsWindow, helpWindow});
-    shell.launch(process::LaunchArguments::parse(arguments));
+    shell.launch(launchArguments);
     QObject::connect(&channel, &process::InstanceChannel::argumentsReceived, &shell,
                      [&](const QStringList& forwarded) {
-                         shell.handle(process::LaunchArguments::parse(forwarded.mid(1)));
+                         shell.handle(process::LaunchArguments::parse(forwarded));
                      });
     return QApplication::exec();
 }

@@ -79,6 +79,7 @@ void TrayIcon::rebuildMenu() {
             continue;
         }
         QAction* action = m_menu->addAction(item.title);
+        action->setData(QVariant::fromValue(item.action));
         action->setEnabled(item.enabled);
         if (item.checked) {
             action->setCheckable(true);

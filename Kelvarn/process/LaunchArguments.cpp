@@ -1,28 +1,68 @@
 #include "process/LaunchArguments.h"
 
+#include <QCommandLineParser>
+
 namespace kelvarn::process {
 
 namespace {
 
-std::optional<QString> valueAfter(const QStringList& arguments, const QString& flag) {
-    const qsizetype at = arguments.indexOf(flag);
-    if (at < 0 || at + 1 >= arguments.size()) {
+// The parser lists these in --help in this order.
+void describe(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("Grade a stack of essays by voice. A second launch hands its flags to the "
+                       "running Kelvarn."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({
+        {QStringLiteral("say"), QStringLiteral("Act on TEXT as if it had been heard."),
+         QStringLiteral("TEXT")},
+        {QStringLiteral("roster"), QStringLiteral("Add the students named in FILE, one a line."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("open-window"),
+         QStringLiteral("Open the tidy, corrections or help window."), QStringLiteral("NAME")},
+        {QStringLiteral("update-now"), QStringLiteral("Check for an update and install it.")},
+        {QStringLiteral("toggle-panel"), QStringLiteral("Show or hide the panel.")},
+        {QStringLiteral("toggle-listening"), QStringLiteral("Start or stop listening.")},
+    });
+}
+
+std::optional<QString> firstValue(const QCommandLineParser& parser, const QString& name) {
+    const QStringList values = parser.values(name);
+    if (values.isEmpty()) {
         return std::nullopt;
     }
-    return arguments.at(at + 1);
+    return values.first();
 }
 
 } // namespace
 
 LaunchArguments LaunchArguments::parse(const QStringList& arguments) {
     LaunchArguments parsed;
-    parsed.say = valueAfter(arguments, QStringLiteral("--say"));
-    parsed.roster = valueAfter(arguments, QStringLiteral("--roster"));
-    parsed.openWindow = valueAfter(arguments, QStringLiteral("--open-window"));
-    parsed.updateNow = arguments.contains(QStringLiteral("--update-now"));
-    parsed.togglePanel = arguments.contains(QStringLiteral("--toggle-panel"));
-    parsed.toggleListening = arguments.contains(QStringLiteral("--toggle-listening"));
+    if (arguments.isEmpty()) {
+        return parsed;
+    }
+    QCommandLineParser parser;
+    describe(parser);
+    // A failed parse still holds every flag it read before and after the fault, which is what
+    // "ignore what is wrong" needs; the fault itself becomes the warning.
+    if (!parser.parse(arguments)) {
+        parsed.warning = parser.errorText();
+    }
+    parsed.say = firstValue(parser, QStringLiteral("say"));
+    parsed.roster = firstValue(parser, QStringLiteral("roster"));
+    parsed.openWindow = firstValue(parser, QStringLiteral("open-window"));
+    parsed.updateNow = parser.isSet(QStringLiteral("update-now"));
+    parsed.togglePanel = parser.isSet(QStringLiteral("toggle-panel"));
+    parsed.toggleListening = parser.isSet(QStringLiteral("toggle-listening"));
+    parsed.help = parser.isSet(QStringLiteral("help"));
+    parsed.version = parser.isSet(QStringLiteral("version"));
     return parsed;
+}
+
+QString LaunchArguments::helpText() {
+    QCommandLineParser parser;
+    describe(parser);
+    return parser.helpText();
 }
 
 } // namespace kelvarn::process

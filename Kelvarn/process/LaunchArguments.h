@@ -8,8 +8,8 @@
 namespace kelvarn::process {
 
 // What kelvarn was asked to do at launch, or by a second launch that forwarded its arguments.
-// Flags are matched exactly against every argument, the program's path included; only a flag's
-// first occurrence counts, and a flag with nothing after it is ignored.
+// The first argument is the program. Only a flag's first occurrence counts, and a flag with
+// nothing after it is ignored; an unknown flag is ignored too, and said in `warning`.
 struct LaunchArguments {
     std::optional<QString> say;        // --say TEXT: as if it had been heard
     std::optional<QString> roster;     // --roster PATH
@@ -17,6 +17,9 @@ struct LaunchArguments {
     bool updateNow = false;            // --update-now
     bool togglePanel = false;          // --toggle-panel: for a desktop's own shortcut settings
     bool toggleListening = false;      // --toggle-listening
+    bool help = false;                 // --help: print helpText() and stop
+    bool version = false;              // --version
+    QString warning;                   // what was wrong with the arguments, for standard error
 
     // Nothing asked for: a second launch then just shows the running panel.
     bool empty() const {
@@ -24,6 +27,8 @@ struct LaunchArguments {
     }
 
     static LaunchArguments parse(const QStringList& arguments);
+    // The usage and every flag, for --help.
+    static QString helpText();
 
     friend bool operator==(const LaunchArguments&, const LaunchArguments&) = default;
 };

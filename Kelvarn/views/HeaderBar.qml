@@ -103,43 +103,52 @@ RowLayout {
             y: menuButton.height
 
             MenuItem {
+                objectName: "openRosterItem"
                 text: "Open Roster…"
                 onTriggered: root.controller.openRoster()
             }
             MenuItem {
+                objectName: "exportCSVItem"
                 text: "Export CSV…"
                 onTriggered: root.controller.exportCSV()
             }
             MenuItem {
+                objectName: "exportTextItem"
                 text: "Export Text…"
                 onTriggered: root.controller.exportText()
             }
             MenuSeparator {}
             MenuItem {
+                objectName: "tidyNotesItem"
                 text: "Tidy Notes with Claude"
                 enabled: root.controller.store.hasFocusedStudent && !root.controller.tidying
                 onTriggered: root.controller.tidyFocusedStudent()
             }
             MenuItem {
+                objectName: "editTidyPromptItem"
                 text: "Edit Tidy Prompt…"
                 onTriggered: root.openWindow("tidy")
             }
             MenuItem {
+                objectName: "correctionsItem"
                 text: "Corrections…"
                 onTriggered: root.openWindow("corrections")
             }
             MenuSeparator {}
             MenuItem {
+                objectName: "showActivityItem"
                 text: "Show Activity"
                 checkable: true
                 checked: root.controller.showActivity
                 onToggled: root.controller.setShowActivity(checked)
             }
             MenuItem {
+                objectName: "voiceCommandsItem"
                 text: "Voice Commands…"
                 onTriggered: root.openWindow("help")
             }
             MenuItem {
+                objectName: "checkForUpdatesItem"
                 text: "Check for Updates…"
                 onTriggered: root.controller.updater?.check()
             }

@@ -98,5 +98,31 @@ TEST_F(KelvarnLaunchTest, SayAtLaunchAndFromASecondLaunchThenAnOrderlyEnd) {
     EXPECT_EQ(logEntries(data() / "actions.log"), logEntries(other / "actions.log"));
 }
 
+TEST_F(KelvarnLaunchTest, HelpAndVersionAnswerWithoutASessionAndAWrongFlagIsSaid) {
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("QT_QPA_PLATFORM");
+    QProcess help;
+    start(help, KELVARN_BINARY, {"--roster", roster(), "--help"});
+    ASSERT_TRUE(help.waitForFinished(10000));
+    EXPECT_EQ(help.exitCode(), 0);
+    const QString usage = QString::fromLocal8Bit(help.readAllStandardOutput());
+    EXPECT_TRUE(usage.contains("--toggle-listening")) << usage.toStdString();
+    EXPECT_FALSE(fs::exists(data() / "session.json")) << "asking for help changes nothing";
+
+    QProcess version;
+    start(version, KELVARN_BINARY, {"--version"});
+    ASSERT_TRUE(version.waitForFinished(10000));
+    EXPECT_EQ(version.exitCode(), 0);
+    EXPECT_TRUE(version.readAllStandardOutput().startsWith("kelvarn " KELVARN_VERSION));
+
+    // Without a session the launch still stops, but it first says what it ignored.
+    QProcess wrong;
+    start(wrong, KELVARN_BINARY, {"--rooster", roster()});
+    ASSERT_TRUE(wrong.waitForFinished(10000));
+    EXPECT_NE(wrong.exitCode(), 0);
+    EXPECT_TRUE(wrong.readAllStandardError().contains("rooster"));
+}
+
 } // namespace
 } // namespace kelvarn

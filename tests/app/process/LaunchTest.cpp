@@ -28,13 +28,38 @@ TEST(LaunchArgumentsTest, TakesTheFirstOccurrenceAndIgnoresAFlagWithNothingAfter
     EXPECT_TRUE(parsed.updateNow);
     EXPECT_EQ(parsed.roster, std::nullopt) << "the last argument has nothing after it";
     EXPECT_FALSE(parsed.togglePanel);
+    EXPECT_FALSE(parsed.empty());
 
     EXPECT_TRUE(LaunchArguments::parse({"/usr/bin/kelvarn"}).empty());
-    EXPECT_EQ(LaunchArguments::parse({"kelvarn", "--SAY", "x"}).say, std::nullopt)
-        << "flags match exactly";
-    EXPECT_EQ(LaunchArguments::parse({"--say", "--roster", "x"}).say, "--roster")
+    EXPECT_TRUE(LaunchArguments::parse({}).empty()) << "a forward with no arguments at all";
+    EXPECT_EQ(LaunchArguments::parse({"kelvarn", "--say", "--roster", "x"}).say, "--roster")
         << "whatever follows the flag is its value";
+    EXPECT_EQ(LaunchArguments::parse({"kelvarn", "--say=Omar 4"}).say, "Omar 4");
     EXPECT_TRUE(LaunchArguments::parse({"kelvarn", "--toggle-listening"}).toggleListening);
+    EXPECT_TRUE(LaunchArguments::parse({"kelvarn", "--toggle-panel"}).togglePanel);
+}
+
+TEST(LaunchArgumentsTest, AnUnknownFlagIsIgnoredAndSaidWhileTheRestStillCounts) {
+    const auto parsed = LaunchArguments::parse({"kelvarn", "--SAY", "x", "--roster", "class.txt"});
+    EXPECT_EQ(parsed.say, std::nullopt) << "flags match exactly";
+    EXPECT_EQ(parsed.roster, "class.txt");
+    EXPECT_TRUE(parsed.warning.contains("SAY")) << parsed.warning.toStdString();
+
+    EXPECT_TRUE(LaunchArguments::parse({"kelvarn", "--roster"}).warning.contains("roster"));
+    EXPECT_TRUE(LaunchArguments::parse({"kelvarn", "--say", "x"}).warning.isEmpty());
+}
+
+TEST(LaunchArgumentsTest, HelpAndVersionAreAskedForAndTheHelpNamesEveryFlag) {
+    EXPECT_TRUE(LaunchArguments::parse({"kelvarn", "--help"}).help);
+    EXPECT_TRUE(LaunchArguments::parse({"kelvarn", "--say", "x", "-h"}).help);
+    EXPECT_TRUE(LaunchArguments::parse({"kelvarn", "--version"}).version);
+
+    const QString help = LaunchArguments::helpText();
+    for (const char* flag :
+         {"--say <TEXT>", "--roster <FILE>", "--open-window <NAME>", "--update-now",
+          "--toggle-panel", "--toggle-listening", "--help", "--version"}) {
+        EXPECT_TRUE(help.contains(flag)) << flag << " missing from:\n" << help.toStdString();
+    }
 }
 
 TEST(InstanceChannelTest, ASecondLaunchHandsItsArgumentsToTheFirst) {

@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     }
     kelvarn::testing::XvfbSession display;
     if (!display.running()) {
-        std::cerr << "Couldn't start Xvfb: install the xvfb package (scripts/setup does)\n";
+        std::cerr << "Couldn't start Xvfb with openbox: install the xvfb and openbox packages "
+                     "(scripts/setup does)\n";
         return 1;
     }
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);
