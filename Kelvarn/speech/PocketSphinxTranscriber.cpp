@@ -12,6 +12,41 @@ using namespace std::chrono_literals;
 // How long the recogniser waits for audio before it looks at other work.
 constexpr auto pollInterval = 100ms;
 const QString brokenMessage = QStringLiteral("Speech recognition stopped working.");
+// Audio kept from before speech was detected, so a decoding again starts where the first did.
+constexpr std::size_t keptBeforeSpeech = 16000;
+// The longest utterance that can be decoded again: 30 s, about 1 MB.
+constexpr std::size_t keptAtMost = 30 * 16000;
+
+// The open utterance's audio, so that a vocabulary that arrives while it is heard is used for
+// it: ending it early would split the words, and finishing it on the old model would mishear
+// the very names the new one brings.
+class UtteranceAudio {
+public:
+    void add(const std::vector<std::int16_t>& samples, bool heard) {
+        if (!m_complete) {
+            return;
+        }
+        m_samples.insert(m_samples.end(), samples.begin(), samples.end());
+        if (!heard && m_samples.size() > 2 * keptBeforeSpeech) {
+            m_samples.erase(m_samples.begin(),
+                            m_samples.end() - static_cast<std::ptrdiff_t>(keptBeforeSpeech));
+        } else if (m_samples.size() > keptAtMost) {
+            m_complete = false;
+            m_samples = {};
+        }
+    }
+    // Nothing when the utterance ran too long to be kept whole.
+    const std::vector<std::int16_t>* samples() const { return m_complete ? &m_samples : nullptr; }
+    void clear() {
+        m_samples.clear();
+        m_complete = true;
+    }
+
+private:
+    std::vector<std::int16_t> m_samples;
+    bool m_complete = true;
+};
+
 } // namespace
 
 std::unique_ptr<Transcriber> PocketSphinxTranscriber::create(const SphinxSettings& settings) {
@@ -163,6 +198,18 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
             [this, text = QString::fromStdString(text), isFinal] { Q_EMIT result(text, isFinal); });
     };
     const auto breakDown = [this] { post([this] { Q_EMIT failed(brokenMessage); }); };
+    // Ends the utterance; one heard while a new vocabulary came is decoded again with it.
+    const auto endUtterance = [&](const UtteranceAudio& audio) {
+        if (!decoder.endUtterance()) {
+            return false;
+        }
+        const std::vector<std::int16_t>* samples = audio.samples();
+        if (samples == nullptr || !vocabularyPending()) {
+            return true;
+        }
+        applyVocabulary(decoder);
+        return decoder.startUtterance() && decoder.process(*samples) && decoder.endUtterance();
+    };
 
     if (!decoder.startUtterance()) {
         breakDown();
@@ -172,6 +219,7 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
     bool heard = false;
     bool speaking = false;
     std::string partial;
+    UtteranceAudio audio;
     while (!quitting()) {
         // The search may only change outside an utterance: the open one, which has heard
         // nothing, is closed around the change.
@@ -181,6 +229,7 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
                 return;
             }
             applyVocabulary(decoder);
+            audio.clear();
             if (!decoder.startUtterance()) {
                 breakDown();
                 return;
@@ -204,6 +253,9 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
         const bool wasSpeaking = std::exchange(speaking, decoder.inSpeech());
         if (speaking) {
             heard = true;
+        }
+        audio.add(*samples, heard);
+        if (speaking) {
             if (std::string hypothesis = decoder.hypothesis(); hypothesis != partial) {
                 partial = hypothesis;
                 emitResult(std::move(hypothesis), false);
@@ -216,19 +268,20 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
         if (!wasSpeaking || decoder.hypothesis().empty()) {
             continue;
         }
-        if (!decoder.endUtterance()) {
+        if (!endUtterance(audio)) {
             breakDown();
             return;
         }
         emitResult(finalReading(decoder), true);
         heard = false;
         partial.clear();
+        audio.clear();
         if (!decoder.startUtterance()) {
             breakDown();
             return;
         }
     }
-    const bool ended = decoder.endUtterance();
+    const bool ended = endUtterance(audio);
     if (heard && ended && !quitting()) {
         emitResult(finalReading(decoder), true);
     }
