@@ -5,15 +5,24 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 
 namespace kelvarn::speech {
 
-// The stream from the audio tap to the recogniser: unbounded, so the audio thread never waits
-// and never drops. Any thread may push; one consumer pops.
+// The stream from the audio tap to the recogniser. The audio thread never waits: when the
+// recogniser falls behind by more than the capacity, the oldest audio is dropped, so a stalled
+// recogniser costs a few seconds of audio rather than all the memory. Any thread may push; one
+// consumer pops.
 class AudioInputQueue final {
 public:
+    // Called once, on the pushing thread, the first time audio is dropped.
+    using DropHandler = std::function<void()>;
+
+    explicit AudioInputQueue(std::chrono::milliseconds capacity = std::chrono::seconds(8),
+                             DropHandler onDrop = nullptr);
+
     void push(AudioBuffer buffer);
     // No more buffers will come; the consumer still gets those already queued.
     void finish();
@@ -30,6 +39,9 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<AudioBuffer> m_buffers;
+    const double m_capacitySeconds;
+    double m_queuedSeconds = 0;
+    DropHandler m_onDrop;
     bool m_finished = false;
     bool m_woken = false;
 };

@@ -7,6 +7,7 @@
 #include <pulse/pulseaudio.h>
 
 #include <cstring>
+#include <utility>
 
 namespace kelvarn::speech {
 
@@ -72,6 +73,10 @@ QCoro::Task<bool> PulseAudioSource::requestAccess() {
     co_return granted;
 }
 
+std::string PulseAudioSource::refusal() const {
+    return m_reachedServer ? messages::noInputSource : messages::noSoundServer;
+}
+
 bool PulseAudioSource::connect() {
     m_loop = pa_threaded_mainloop_new();
     if (m_loop == nullptr) {
@@ -91,6 +96,7 @@ bool PulseAudioSource::connect() {
     waitUntil(m_loop, [this] { return contextSettled(m_context); });
     const bool ready = pa_context_get_state(m_context) == PA_CONTEXT_READY;
     pa_threaded_mainloop_unlock(m_loop);
+    m_reachedServer = ready;
     return ready;
 }
 
@@ -145,7 +151,7 @@ bool PulseAudioSource::readDefaultSource() {
     return query.found && m_format.channels > 0 && m_format.sampleRate > 0;
 }
 
-Result<void> PulseAudioSource::start(BufferHandler handler) {
+Result<void> PulseAudioSource::start(BufferHandler handler, FailureHandler failed) {
     if (!m_connected) {
         return Error{"Not connected to the sound server."};
     }
@@ -172,7 +178,9 @@ Result<void> PulseAudioSource::start(BufferHandler handler) {
     m_handler = std::move(handler);
     m_pending.clear();
     pa_stream_set_state_callback(
-        m_stream, [](pa_stream*, void* loop) { signalLoop(loop); }, m_loop);
+        m_stream,
+        [](pa_stream*, void* self) { static_cast<PulseAudioSource*>(self)->onStreamState(); },
+        this);
     pa_stream_set_read_callback(
         m_stream,
         [](pa_stream*, std::size_t bytes, void* self) {
@@ -186,6 +194,10 @@ Result<void> PulseAudioSource::start(BufferHandler handler) {
     }
     const bool ready = connected && pa_stream_get_state(m_stream) == PA_STREAM_READY;
     const std::string reason = ready ? "" : pa_strerror(pa_context_errno(m_context));
+    // Only a stream that was capturing can be lost.
+    if (ready) {
+        m_failed = std::move(failed);
+    }
     pa_threaded_mainloop_unlock(m_loop);
     if (!ready) {
         stop();
@@ -206,6 +218,7 @@ void PulseAudioSource::stop() {
     pa_stream_unref(m_stream);
     m_stream = nullptr;
     m_handler = nullptr;
+    m_failed = nullptr;
     m_pending.clear();
     pa_threaded_mainloop_unlock(m_loop);
 }
@@ -224,6 +237,18 @@ void PulseAudioSource::disconnect() {
         m_loop = nullptr;
     }
     m_connected = false;
+}
+
+// On the server's thread, under its lock. A server that goes away, or a source that is
+// removed, fails or ends the stream; either way nothing more will come.
+void PulseAudioSource::onStreamState() {
+    pa_threaded_mainloop_signal(m_loop, 0);
+    const pa_stream_state_t state = pa_stream_get_state(m_stream);
+    if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
+        if (const FailureHandler failed = std::exchange(m_failed, nullptr)) {
+            failed();
+        }
+    }
 }
 
 // On the server's thread, under its lock.

@@ -25,8 +25,9 @@ public:
 
     MicrophoneAccess access() const override;
     QCoro::Task<bool> requestAccess() override;
+    std::string refusal() const override;
     AudioFormat captureFormat() const override { return m_format; }
-    Result<void> start(BufferHandler handler) override;
+    Result<void> start(BufferHandler handler, FailureHandler failed) override;
     void stop() override;
 
 private:
@@ -34,17 +35,20 @@ private:
     bool readDefaultSource();
     void disconnect();
     void onReadable(std::size_t bytes);
+    void onStreamState();
 
     pa_threaded_mainloop* m_loop = nullptr;
     pa_context* m_context = nullptr;
     pa_stream* m_stream = nullptr;
     std::thread m_connecting;
     bool m_connected = false;
+    bool m_reachedServer = false; // written by the connecting thread, read after it joined
     AudioFormat m_format{};
     std::string m_sourceName;
 
     // Used on the server's thread, under its lock.
     BufferHandler m_handler;
+    FailureHandler m_failed;
     std::vector<float> m_pending;
 };
 

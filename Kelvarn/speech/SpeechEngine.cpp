@@ -10,7 +10,16 @@
 namespace kelvarn::speech {
 
 SpeechEngine::SpeechEngine(SourceFactory sources, TranscriberFactory transcribers, QObject* parent)
-    : QObject(parent), m_sources(std::move(sources)), m_transcribers(std::move(transcribers)) {}
+    : QObject(parent), m_sources(std::move(sources)), m_transcribers(std::move(transcribers)) {
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(std::chrono::seconds(2));
+    connect(&m_retry, &QTimer::timeout, this,
+            [this] { QCoro::connect(lookForMicrophone(), this, [] {}); });
+}
+
+void SpeechEngine::setMicrophoneRetryInterval(std::chrono::milliseconds interval) {
+    m_retry.setInterval(interval);
+}
 
 // Capture must end before the tap's posts could reach a destroyed engine.
 SpeechEngine::~SpeechEngine() {
@@ -23,11 +32,28 @@ SpeechEngine::~SpeechEngine() {
     }
 }
 
+// Whoever starts or stops listening ends the search for a lost microphone.
 QCoro::Task<void> SpeechEngine::start(std::vector<std::string> vocabulary) {
+    m_lookingForMicrophone = false;
+    m_retry.stop();
+    return listen(std::move(vocabulary));
+}
+
+QCoro::Task<void> SpeechEngine::stop() {
+    m_lookingForMicrophone = false;
+    m_retry.stop();
+    const bool ended = co_await halt();
+    if (ended && m_state.isRunning()) {
+        setState(SpeechState::off());
+    }
+}
+
+QCoro::Task<void> SpeechEngine::listen(std::vector<std::string> vocabulary) {
     if (isRunning()) {
         co_return;
     }
     const std::uint64_t run = ++m_run;
+    m_vocabulary = vocabulary;
     setState(SpeechState::starting());
     QPointer self(this);
     // A recognition failure leaves capture running; it is ended before a new one begins.
@@ -42,11 +68,12 @@ QCoro::Task<void> SpeechEngine::start(std::vector<std::string> vocabulary) {
     if (!self || !isCurrent(run) || started) {
         co_return;
     }
-    co_await stop();
-    if (!self || m_state.isRunning()) {
-        co_return;
+    // Ended as a stop ends it, then why.
+    const bool ended = co_await halt();
+    if (ended) {
+        setState(SpeechState::off());
+        setState(SpeechState::failed(started.error()));
     }
-    setState(SpeechState::failed(started.error()));
 }
 
 QCoro::Task<Result<void>> SpeechEngine::setUp(std::vector<std::string> vocabulary,
@@ -65,13 +92,13 @@ QCoro::Task<Result<void>> SpeechEngine::setUp(std::vector<std::string> vocabular
             co_return abandoned;
         }
         if (!granted) {
-            co_return Error{messages::microphoneDenied};
+            co_return Error{source->refusal()};
         }
         break;
     }
     case MicrophoneAccess::restricted:
     case MicrophoneAccess::denied:
-        co_return Error{messages::microphoneDenied};
+        co_return Error{source->refusal()};
     }
 
     std::unique_ptr<Transcriber> transcriber = m_transcribers();
@@ -122,25 +149,34 @@ QCoro::Task<Result<void>> SpeechEngine::setUp(std::vector<std::string> vocabular
     if (m_expected) {
         transcriber->preferReadings(m_expected);
     }
-    auto input = std::make_shared<AudioInputQueue>();
+    // Reports from the audio thread are posted here; one that arrives after its run is dropped.
+    SpeechEngine* engine = this;
+    const auto post = [engine, run](auto work) {
+        QMetaObject::invokeMethod(
+            engine,
+            [engine, run, work] {
+                if (engine->isCurrent(run)) {
+                    work();
+                }
+            },
+            Qt::QueuedConnection);
+    };
+    auto input = std::make_shared<AudioInputQueue>(std::chrono::seconds(8), [post, engine] {
+        post([engine] { Q_EMIT engine->audioDropped(); });
+    });
     subscribe(*transcriber);
     if (Result<void> analysing = transcriber->start(input); !analysing) {
         co_return analysing;
     }
 
-    // Levels are posted to the main thread; one that arrives after this run ended is dropped.
-    SpeechEngine* engine = this;
-    auto tap = std::make_shared<AudioTap>(captureFormat, *format, input, [engine, run](float l) {
-        QMetaObject::invokeMethod(
-            engine,
-            [engine, run, l] {
-                if (engine->isCurrent(run)) {
-                    engine->setLevel(l);
-                }
-            },
-            Qt::QueuedConnection);
+    auto tap = std::make_shared<AudioTap>(captureFormat, *format, input, [post, engine](float l) {
+        post([engine, l] { engine->setLevel(l); });
     });
-    if (Result<void> capturing = source->start([tap](const AudioBuffer& b) { tap->process(b); });
+    const auto lost = [post, engine, run] {
+        post([engine, run] { QCoro::connect(engine->loseMicrophone(run), engine, [] {}); });
+    };
+    if (Result<void> capturing =
+            source->start([tap](const AudioBuffer& b) { tap->process(b); }, lost);
         !capturing) {
         co_return capturing;
     }
@@ -152,18 +188,17 @@ QCoro::Task<Result<void>> SpeechEngine::setUp(std::vector<std::string> vocabular
     co_return Result<void>{};
 }
 
-QCoro::Task<void> SpeechEngine::stop() {
+// False when the engine went, or a newer start or stop took over, while it waited.
+QCoro::Task<bool> SpeechEngine::halt() {
     const std::uint64_t run = ++m_run;
     QPointer self(this);
     co_await release(run);
     if (!self || !isCurrent(run)) {
-        co_return;
+        co_return false;
     }
     setPartial({});
     setLevel(0);
-    if (m_state.isRunning()) {
-        setState(SpeechState::off());
-    }
+    co_return true;
 }
 
 // Capture stops first and the stream is closed, so the recogniser's last words still arrive
@@ -196,8 +231,55 @@ QCoro::Task<void> SpeechEngine::updateVocabulary(std::vector<std::string> vocabu
     if (!m_transcriber) {
         co_return;
     }
+    m_vocabulary = vocabulary;
     // A failure keeps the vocabulary in effect, which is all that can be done about it.
     static_cast<void>(co_await m_transcriber->setVocabulary(std::move(vocabulary)));
+}
+
+// Capture ended by itself: the run ends as a stop would, the header says what happened, and
+// the microphone is looked for until it is back or the user starts or stops listening.
+QCoro::Task<void> SpeechEngine::loseMicrophone(std::uint64_t lostRun) {
+    if (!isCurrent(lostRun) || !m_source) {
+        co_return;
+    }
+    const bool ended = co_await halt();
+    if (!ended) {
+        co_return;
+    }
+    setState(SpeechState::failed(messages::microphoneLost));
+    m_lookingForMicrophone = true;
+    m_retry.start();
+}
+
+// A source that grants access is a microphone that is back: listening starts again with the
+// vocabulary it had.
+QCoro::Task<void> SpeechEngine::lookForMicrophone() {
+    QPointer self(this);
+    std::unique_ptr<AudioSource> probe = m_sources();
+    bool back = probe->access() == MicrophoneAccess::authorized;
+    if (probe->access() == MicrophoneAccess::notDetermined) {
+        back = co_await probe->requestAccess();
+    }
+    probe.reset();
+    if (!self || !m_lookingForMicrophone) {
+        co_return;
+    }
+    if (!back) {
+        m_retry.start();
+        co_return;
+    }
+    co_await listen(m_vocabulary);
+    if (!self || !m_lookingForMicrophone) {
+        co_return;
+    }
+    if (m_state == SpeechState::listening()) {
+        m_lookingForMicrophone = false;
+        Q_EMIT microphoneReturned();
+    } else if (m_state.kind == SpeechState::Kind::failed) {
+        // Gone again before capture began: keep looking, and keep saying why.
+        setState(SpeechState::failed(messages::microphoneLost));
+        m_retry.start();
+    }
 }
 
 void SpeechEngine::subscribe(Transcriber& transcriber) {

@@ -8,7 +8,9 @@
 #include <QCoroTask>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -50,11 +52,17 @@ public:
     QCoro::Task<void> stop();
     // Only while listening; a failure leaves the previous vocabulary in effect.
     QCoro::Task<void> updateVocabulary(std::vector<std::string> vocabulary);
+    // How often a lost microphone is looked for again.
+    void setMicrophoneRetryInterval(std::chrono::milliseconds interval);
 
 Q_SIGNALS:
     void stateChanged();
     void partialChanged();
     void levelChanged();
+    // The recogniser fell behind and the oldest audio was dropped; once per listening run.
+    void audioDropped();
+    // Listening started again by itself after the microphone went away.
+    void microphoneReturned();
 
 private:
     QCoro::Task<Result<void>> setUp(std::vector<std::string> vocabulary, std::uint64_t run);
@@ -62,6 +70,10 @@ private:
     void subscribe(Transcriber& transcriber);
     void unsubscribe();
     void onResult(const QString& text, bool isFinal);
+    QCoro::Task<void> listen(std::vector<std::string> vocabulary);
+    QCoro::Task<bool> halt();
+    QCoro::Task<void> loseMicrophone(std::uint64_t run);
+    QCoro::Task<void> lookForMicrophone();
     bool isCurrent(std::uint64_t run) const { return m_run == run; }
 
     void setState(SpeechState state);
@@ -84,6 +96,11 @@ private:
     std::vector<QMetaObject::Connection> m_results;
     // Each start and stop begins a new run; work of an older run that resumes late is dropped.
     std::uint64_t m_run = 0;
+    // What the recogniser was last given, for listening again after the microphone returns.
+    std::vector<std::string> m_vocabulary;
+    // While the microphone is lost and nobody has started or stopped listening since.
+    bool m_lookingForMicrophone = false;
+    QTimer m_retry;
 };
 
 } // namespace kelvarn::speech

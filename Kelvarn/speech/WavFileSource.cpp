@@ -25,7 +25,8 @@ AudioFormat WavFileSource::captureFormat() const {
     return m_audio ? m_audio.value().format : AudioFormat{};
 }
 
-Result<void> WavFileSource::start(BufferHandler handler) {
+// A file never goes away, so capture never fails by itself.
+Result<void> WavFileSource::start(BufferHandler handler, FailureHandler) {
     if (!m_audio) {
         return Error{m_audio.error()};
     }

@@ -24,7 +24,7 @@ public:
     MicrophoneAccess access() const override { return MicrophoneAccess::authorized; }
     QCoro::Task<bool> requestAccess() override;
     AudioFormat captureFormat() const override;
-    Result<void> start(BufferHandler handler) override;
+    Result<void> start(BufferHandler handler, FailureHandler failed) override;
     void stop() override;
 
 private:

@@ -31,12 +31,14 @@ public:
     MicrophoneAccess access() const override { return m_inner->access(); }
     QCoro::Task<bool> requestAccess() override { return m_inner->requestAccess(); }
     AudioFormat captureFormat() const override { return m_inner->captureFormat(); }
-    kelvarn::Result<void> start(BufferHandler handler) override {
-        return m_inner->start([this, handler](const AudioBuffer& buffer) {
-            Clock::rep none = 0;
-            m_started->compare_exchange_strong(none, Clock::now().time_since_epoch().count());
-            handler(buffer);
-        });
+    kelvarn::Result<void> start(BufferHandler handler, FailureHandler failed) override {
+        return m_inner->start(
+            [this, handler](const AudioBuffer& buffer) {
+                Clock::rep none = 0;
+                m_started->compare_exchange_strong(none, Clock::now().time_since_epoch().count());
+                handler(buffer);
+            },
+            std::move(failed));
     }
     void stop() override { m_inner->stop(); }
 

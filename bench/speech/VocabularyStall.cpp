@@ -30,7 +30,7 @@ public:
     MicrophoneAccess access() const override { return MicrophoneAccess::authorized; }
     QCoro::Task<bool> requestAccess() override { co_return true; }
     AudioFormat captureFormat() const override { return {16000, 1, SampleType::float32}; }
-    Result<void> start(BufferHandler handler) override {
+    Result<void> start(BufferHandler handler, FailureHandler) override {
         m_player = std::thread([this, handler = std::move(handler)] {
             const AudioBuffer silence{captureFormat(), std::vector<float>(4096)};
             auto next = std::chrono::steady_clock::now();

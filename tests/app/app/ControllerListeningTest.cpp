@@ -102,5 +102,29 @@ TEST_F(ControllerListeningTest, TheRecogniserFollowsTheClassWhateverChangesIt) {
     EXPECT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::off(); }));
 }
 
+TEST_F(ControllerListeningTest, TheFeedSaysWhenAudioWasDroppedAndWhenTheMicrophoneCameBack) {
+    GradingStore& store = controller.store();
+    const auto said = [&](const std::string& start) {
+        return std::count_if(store.feed().begin(), store.feed().end(),
+                             [&](const FeedItem& item) { return item.text.starts_with(start); });
+    };
+    speech.setMicrophoneRetryInterval(std::chrono::milliseconds(1));
+    audio->format = {16000, 1, speech::SampleType::float32};
+    recogniser->format = audio->format;
+    controller.toggleListening();
+    ASSERT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::listening(); }));
+
+    const speech::AudioBuffer chunk{audio->format, std::vector<float>(4096, 0.0f)};
+    for (int i = 0; i < 100; ++i) {
+        audio->deliver(chunk);
+    }
+    ASSERT_TRUE(testing::runUntil([&] { return said("Speech recognition fell behind") == 1; }));
+
+    audio->lose();
+    ASSERT_TRUE(testing::runUntil([&] { return said("Microphone back — listening again.") == 1; }));
+    EXPECT_EQ(speech.state(), SpeechState::listening());
+    EXPECT_EQ(said("Speech recognition fell behind"), 1);
+}
+
 } // namespace
 } // namespace kelvarn

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kelvarn::testing {
@@ -21,11 +22,19 @@ struct FakeAudioScript {
     int created = 0;
     int running = 0;
     speech::AudioSource::BufferHandler handler;
+    speech::AudioSource::FailureHandler failed;
+    std::string refusal = speech::messages::microphoneDenied;
 
     // Delivers a buffer as the audio thread would, while a capture runs.
     void deliver(const speech::AudioBuffer& buffer) const {
         if (handler) {
             handler(buffer);
+        }
+    }
+    // The microphone goes away, as the capture thread would say it.
+    void lose() {
+        if (const auto report = std::exchange(failed, nullptr)) {
+            report();
         }
     }
 };
@@ -45,13 +54,15 @@ public:
         co_await script->accessGate.pass();
         co_return script->grant;
     }
+    std::string refusal() const override { return m_script->refusal; }
     speech::AudioFormat captureFormat() const override { return m_script->format; }
-    Result<void> start(BufferHandler handler) override {
+    Result<void> start(BufferHandler handler, FailureHandler failed) override {
         log("startCapture");
         if (m_script->startError) {
             return Error{*m_script->startError};
         }
         m_script->handler = std::move(handler);
+        m_script->failed = std::move(failed);
         m_running = true;
         ++m_script->running;
         return {};
@@ -62,6 +73,7 @@ public:
             m_running = false;
             --m_script->running;
             m_script->handler = nullptr;
+            m_script->failed = nullptr;
         }
     }
 

@@ -64,6 +64,12 @@ PrivateSoundServer::~PrivateSoundServer() {
     }
 }
 
+void PrivateSoundServer::kill() {
+    m_daemon.kill();
+    m_daemon.waitForFinished(5000);
+    m_running = false;
+}
+
 bool PrivateSoundServer::play(const std::string& wav) {
     QProcess player;
     player.start("paplay", {"--device=virtual", QString::fromStdString(wav)});

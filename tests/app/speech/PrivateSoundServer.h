@@ -22,6 +22,8 @@ public:
 
     bool isRunning() const { return m_running; }
     const std::string& log() const { return m_log; }
+    // Ends the daemon at once, as a crash would, and waits until it is gone.
+    void kill();
     // Plays a file into the virtual microphone; true when paplay finished it.
     bool play(const std::string& wav);
 

@@ -2,6 +2,7 @@
 #include "speech/PocketSphinxTranscriber.h"
 #include "speech/PulseAudioSource.h"
 #include "speech/SpeechEngine.h"
+#include "speech/SpeechMessages.h"
 #include "support/EventLoop.h"
 #include "support/StoreHarness.h"
 
@@ -19,15 +20,13 @@ using testing::await;
 using testing::runUntil;
 using namespace std::chrono_literals;
 
-TEST(SoundServerTest, WithoutASoundServerTheMicrophoneIsDenied) {
+TEST(SoundServerTest, WithoutASoundServerItSaysSoAndWhatToStart) {
     const QByteArray previous = qgetenv("PULSE_SERVER");
     qputenv("PULSE_SERVER", "unix:/nonexistent/kelvarn/native");
     SpeechEngine engine([] { return std::make_unique<PulseAudioSource>(); },
                         [] { return PocketSphinxTranscriber::create(); });
     ASSERT_TRUE(await(engine.start({}), 20s));
-    EXPECT_EQ(engine.state(),
-              SpeechState::failed("Microphone access denied. Check that a microphone is "
-                                  "connected and allowed in your sound settings."));
+    EXPECT_EQ(engine.state(), SpeechState::failed(messages::noSoundServer));
     if (previous.isNull()) {
         qunsetenv("PULSE_SERVER");
     } else {
@@ -72,6 +71,38 @@ TEST(SoundServerTest, HearsWhatIsPlayedIntoTheMicrophone) {
     EXPECT_EQ(engine.state(), SpeechState::off());
     EXPECT_EQ(engine.level(), 0.0f);
     player.waitForFinished(10000);
+}
+
+// The sound server is killed while capturing, then another one starts: the header says the
+// microphone went away, and listening comes back on its own.
+TEST(SoundServerTest, ListeningComesBackAfterTheSoundServerRestarts) {
+    if (!testing::PrivateSoundServer::isInstalled()) {
+        GTEST_SKIP() << "pulseaudio or paplay is not installed (scripts/setup installs them)";
+    }
+    if (!SphinxSettings{}.modelIsInstalled()) {
+        GTEST_SKIP() << "the PocketSphinx model is missing (scripts/setup installs it)";
+    }
+    auto server = std::make_unique<testing::PrivateSoundServer>();
+    ASSERT_TRUE(server->isRunning()) << "the private sound server did not start";
+    SpeechEngine engine([] { return std::make_unique<PulseAudioSource>(); },
+                        [] { return PocketSphinxTranscriber::create(); });
+    engine.setMicrophoneRetryInterval(50ms);
+    int returned = 0;
+    QObject::connect(&engine, &SpeechEngine::microphoneReturned, [&] { ++returned; });
+    ASSERT_TRUE(await(engine.start({"omar", "haddad"}), 20s));
+    ASSERT_EQ(engine.state(), SpeechState::listening()) << engine.state().message;
+
+    server->kill();
+    ASSERT_TRUE(runUntil([&] { return engine.state().kind == SpeechState::Kind::failed; }, 20s));
+    EXPECT_EQ(engine.state(), SpeechState::failed(messages::microphoneLost));
+
+    server.reset();
+    server = std::make_unique<testing::PrivateSoundServer>();
+    ASSERT_TRUE(server->isRunning());
+    ASSERT_TRUE(runUntil([&] { return engine.state() == SpeechState::listening(); }, 30s))
+        << engine.state().message;
+    EXPECT_EQ(returned, 1);
+    ASSERT_TRUE(await(engine.stop(), 20s));
 }
 
 } // namespace

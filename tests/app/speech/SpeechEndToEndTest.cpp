@@ -35,7 +35,7 @@ struct PlaybackHold {
     void release() {
         released = true;
         if (source != nullptr && waiting) {
-            static_cast<void>(source->start(std::exchange(waiting, nullptr)));
+            static_cast<void>(source->start(std::exchange(waiting, nullptr), nullptr));
         }
     }
 };
@@ -53,9 +53,9 @@ public:
     MicrophoneAccess access() const override { return m_source->access(); }
     QCoro::Task<bool> requestAccess() override { return m_source->requestAccess(); }
     AudioFormat captureFormat() const override { return m_source->captureFormat(); }
-    Result<void> start(BufferHandler handler) override {
+    Result<void> start(BufferHandler handler, FailureHandler) override {
         if (m_hold->released) {
-            return m_source->start(std::move(handler));
+            return m_source->start(std::move(handler), nullptr);
         }
         m_hold->waiting = std::move(handler);
         return {};

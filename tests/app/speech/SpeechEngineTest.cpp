@@ -287,5 +287,77 @@ TEST_F(SpeechEngineTest, PostsLevelsOfTheRunningCaptureOnly) {
     EXPECT_FALSE(runUntil([&] { return engine.level() != 0.0f; }, 50ms));
 }
 
+TEST_F(SpeechEngineTest, AMicrophoneThatGoesAwayIsSaidAndListeningResumesOnceItIsBack) {
+    engine.setMicrophoneRetryInterval(1ms);
+    int returned = 0;
+    QObject::connect(&engine, &SpeechEngine::microphoneReturned, [&] { ++returned; });
+    ASSERT_TRUE(start({"Nadia"}));
+
+    audio->access = MicrophoneAccess::notDetermined;
+    audio->grant = false;
+    audio->lose();
+    ASSERT_TRUE(runUntil([&] { return engine.state().kind == SpeechState::Kind::failed; }));
+    EXPECT_EQ(engine.state(), SpeechState::failed(messages::microphoneLost));
+    EXPECT_EQ(audio->running, 0) << "the lost capture is let go";
+    EXPECT_EQ(engine.level(), 0.0f);
+
+    const int probed = audio->created;
+    ASSERT_TRUE(runUntil([&] { return audio->created >= probed + 2; }))
+        << "it keeps looking while there is no microphone";
+    EXPECT_EQ(engine.state(), SpeechState::failed(messages::microphoneLost));
+    EXPECT_EQ(returned, 0);
+
+    audio->grant = true;
+    ASSERT_TRUE(runUntil([&] { return engine.state() == SpeechState::listening(); }));
+    EXPECT_EQ(returned, 1);
+    EXPECT_EQ(audio->running, 1);
+    EXPECT_EQ(recogniser->vocabularies.back(), std::vector<std::string>{"Nadia"})
+        << "with the vocabulary it had";
+}
+
+TEST_F(SpeechEngineTest, StartingOrStoppingWhileTheMicrophoneIsLostEndsTheSearch) {
+    engine.setMicrophoneRetryInterval(1ms);
+    ASSERT_TRUE(start());
+    audio->lose();
+    ASSERT_TRUE(runUntil([&] { return engine.state().kind == SpeechState::Kind::failed; }));
+    ASSERT_TRUE(stop());
+    const int probed = audio->created;
+    EXPECT_FALSE(runUntil([&] { return audio->created > probed; }, 50ms));
+    EXPECT_FALSE(engine.isRunning());
+
+    // A loss reported after its capture was stopped changes nothing.
+    ASSERT_TRUE(start());
+    const auto lateReport = audio->failed;
+    ASSERT_TRUE(stop());
+    ASSERT_TRUE(start());
+    lateReport();
+    EXPECT_FALSE(runUntil([&] { return engine.state() != SpeechState::listening(); }, 50ms));
+}
+
+TEST_F(SpeechEngineTest, ARecogniserThatFallsBehindLosesTheOldestAudioAndItIsSaidOnce) {
+    audio->format = {16000, 1, SampleType::float32};
+    recogniser->format = audio->format;
+    int dropped = 0;
+    QObject::connect(&engine, &SpeechEngine::audioDropped, [&] { ++dropped; });
+    ASSERT_TRUE(start());
+    // The fake recogniser never reads: a minute of audio piles up behind it.
+    const AudioBuffer chunk{audio->format, std::vector<float>(4096, 0.01f)};
+    for (int i = 0; i < 240; ++i) {
+        audio->deliver(chunk);
+    }
+    ASSERT_TRUE(runUntil([&] { return dropped > 0; }));
+    std::size_t frames = 0;
+    while (const auto buffer = recogniser->input->pop(0ms)) {
+        frames += buffer->frameCount();
+    }
+    EXPECT_LE(frames, 8u * 16000u) << "no more than the queue's few seconds are kept";
+    EXPECT_GT(frames, 4u * 16000u);
+    for (int i = 0; i < 240; ++i) {
+        audio->deliver(chunk);
+    }
+    ASSERT_TRUE(stop());
+    EXPECT_EQ(dropped, 1);
+}
+
 } // namespace
 } // namespace kelvarn::speech
