@@ -87,6 +87,14 @@ AppController::AppController(Services services, QObject* parent)
             }
         });
         preferCommandReadings();
+        connect(m_speech.get(), &speech::SpeechEngine::audioDropped, this, [this] {
+            m_store->log(FeedItem::Kind::warning,
+                         "Speech recognition fell behind: a few seconds of what was said were "
+                         "dropped. Say it again if something is missing.");
+        });
+        connect(m_speech.get(), &speech::SpeechEngine::microphoneReturned, this, [this] {
+            m_store->log(FeedItem::Kind::action, "Microphone back — listening again.");
+        });
     }
     m_vocabulary = m_store->recognizerVocabulary();
     m_storeWatch = m_store->addObserver([this](StoreField field) { storeChanged(field); });
@@ -121,6 +129,7 @@ void AppController::toggleListening() {
 }
 
 void AppController::shutDown(std::chrono::milliseconds listeningLimit) {
+    m_shuttingDown = true;
     if (m_speech && m_speech->isRunning()) {
         QEventLoop waiting;
         QCoro::connect(m_speech->stop(), &waiting, [&waiting] { waiting.quit(); });
@@ -163,7 +172,7 @@ void AppController::flash(const QString& text) {
     if (assign(m_banner, std::optional<QString>(text))) {
         emit bannerChanged();
     }
-    m_scheduler.callAfter(bannerDuration, [this, text] {
+    m_scheduler.callAfter(bannerDuration, *this, [this, text] {
         // A newer banner is cleared by its own call.
         if (m_banner == text) {
             m_banner.reset();

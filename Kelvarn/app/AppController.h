@@ -114,6 +114,8 @@ public:
     void flush();
     // The orderly end: listening stopped (waiting at most the limit), then every change written.
     void shutDown(std::chrono::milliseconds listeningLimit = std::chrono::seconds(1));
+    // From the start of shutDown on: what arrives then (a key, a forwarded launch) is refused.
+    bool shuttingDown() const { return m_shuttingDown; }
 
 signals:
     void compactChanged();
@@ -147,6 +149,7 @@ private:
     GradingStore::Subscription m_storeWatch;
     std::vector<std::string> m_vocabulary;
 
+    bool m_shuttingDown = false;
     bool m_compact = false;
     bool m_tidying = false;
     std::optional<QString> m_banner;

@@ -59,6 +59,11 @@ void Application::launch(const LaunchArguments& arguments) {
 }
 
 void Application::handle(const LaunchArguments& arguments) {
+    // Waiting for the microphone to stop runs the event loop, which may still deliver a
+    // forwarded launch: a change then could be lost, so the quit goes on without it.
+    if (m_controller.shuttingDown()) {
+        return;
+    }
     if (arguments.empty()) {
         m_panel.show();
         return;
@@ -105,6 +110,9 @@ void Application::openWindow(const QString& name) {
 }
 
 void Application::act(app::StatusMenuItem::Action action) {
+    if (m_controller.shuttingDown()) {
+        return;
+    }
     using Action = app::StatusMenuItem::Action;
     switch (action) {
     case Action::togglePanel:

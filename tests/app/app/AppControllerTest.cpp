@@ -78,6 +78,26 @@ TEST_F(AppControllerTest, ABannerLastsSixSecondsUnlessANewerOneReplacesIt) {
     EXPECT_FALSE(controller->hasBanner()) << "the same text is cleared six seconds after the first";
 }
 
+TEST_F(AppControllerTest, ABannerDueAfterTheControllerIsGoneTouchesNothing) {
+    auto controller = make();
+    controller->flash("A");
+    controller.reset();
+    scheduler.advance(6s);
+}
+
+TEST(QtSchedulerTest, ACallWhoseContextIsGoneNeverRuns) {
+    app::QtScheduler scheduler;
+    bool orphaned = false;
+    bool kept = false;
+    auto context = std::make_unique<QObject>();
+    scheduler.callAfter(0ms, *context, [&] { orphaned = true; });
+    context.reset();
+    const QObject stays;
+    scheduler.callAfter(1ms, stays, [&] { kept = true; });
+    ASSERT_TRUE(testing::runUntil([&] { return kept; }));
+    EXPECT_FALSE(orphaned);
+}
+
 TEST_F(AppControllerTest, CompactCallsItsHookOnEveryAssignment) {
     auto controller = make();
     std::vector<bool> resized;

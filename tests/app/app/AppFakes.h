@@ -3,6 +3,7 @@
 #include "app/FileDialogs.h"
 #include "app/Scheduler.h"
 
+#include <QPointer>
 #include <QStringList>
 
 #include <chrono>
@@ -16,21 +17,31 @@ namespace kelvarn::testing {
 // Calls come due when the test advances time.
 class FakeScheduler final : public app::Scheduler {
 public:
-    void callAfter(std::chrono::milliseconds delay, std::function<void()> call) override {
-        m_calls.push_back({m_now + delay, std::move(call)});
+    void callAfter(std::chrono::milliseconds delay, const QObject& context,
+                   std::function<void()> call) override {
+        m_calls.push_back({m_now + delay, QPointer<const QObject>(&context), std::move(call)});
     }
     void advance(std::chrono::milliseconds by) {
         m_now += by;
         for (std::size_t i = 0; i < m_calls.size(); ++i) {
-            if (m_calls[i].first <= m_now && m_calls[i].second) {
-                std::exchange(m_calls[i].second, nullptr)();
+            Call& due = m_calls[i];
+            if (due.at <= m_now && due.call) {
+                auto call = std::exchange(due.call, nullptr);
+                if (due.context) {
+                    call();
+                }
             }
         }
     }
 
 private:
+    struct Call {
+        std::chrono::milliseconds at;
+        QPointer<const QObject> context;
+        std::function<void()> call;
+    };
     std::chrono::milliseconds m_now{0};
-    std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> m_calls;
+    std::vector<Call> m_calls;
 };
 
 // Answers every dialog with `answer` and records the titles it was shown with.

@@ -21,17 +21,22 @@ bool shown(const QQuickWindow* window) {
     return window != nullptr && window->isVisible();
 }
 
-TEST(OpenWindowTest, LaunchArgumentsAndThePanelOpenTheCorrectionsAndHelpWindowsByName) {
+// The application over a controller without a data folder, and its three windows.
+class OpenWindowTest : public ::testing::Test {
+protected:
     testing::TempFolder temp;
     testing::FakeScheduler scheduler;
     testing::FakeDialogs dialogs;
     app::AppController controller{{std::nullopt, scheduler, dialogs, {}, nullptr, nullptr}};
     QQmlEngine engine;
-    Preferences preferences(QString::fromStdString((temp.path() / "Kelvarn.conf").string()));
-    views::TidyPromptWindow tidy(engine, preferences);
-    views::CorrectionsWindow corrections(engine, controller);
-    views::HelpWindow help(engine);
-    process::Application shell({controller, engine, preferences, tidy, corrections, help});
+    Preferences preferences{QString::fromStdString((temp.path() / "Kelvarn.conf").string())};
+    views::TidyPromptWindow tidy{engine, preferences};
+    views::CorrectionsWindow corrections{engine, controller};
+    views::HelpWindow help{engine};
+    process::Application shell{{controller, engine, preferences, tidy, corrections, help}};
+};
+
+TEST_F(OpenWindowTest, LaunchArgumentsAndThePanelOpenTheCorrectionsAndHelpWindowsByName) {
 
     shell.handle(process::LaunchArguments::parse({"kelvarn", "--open-window", "corrections"}));
     EXPECT_TRUE(shown(corrections.window()));
@@ -43,6 +48,18 @@ TEST(OpenWindowTest, LaunchArgumentsAndThePanelOpenTheCorrectionsAndHelpWindowsB
     corrections.window()->close();
     shell.panel().actions().openWindow("corrections");
     EXPECT_TRUE(shown(corrections.window())) << "as the panel's menu asks";
+}
+
+TEST_F(OpenWindowTest, WhatArrivesOnceQuittingHasBegunIsRefused) {
+    controller.handleTranscript("pause listening");
+    const auto lines = controller.store().feed().size();
+
+    controller.shutDown();
+    shell.handle(process::LaunchArguments::parse(
+        {"kelvarn", "--say", "resume listening", "--open-window", "help", "--toggle-panel"}));
+    EXPECT_EQ(controller.store().feed().size(), lines);
+    EXPECT_TRUE(controller.store().voicePaused());
+    EXPECT_FALSE(shown(help.window()));
 }
 
 } // namespace
