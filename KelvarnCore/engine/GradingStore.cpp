@@ -199,11 +199,8 @@ void GradingStore::save() {
         return;
     }
     if (m_saveBlocked) {
-        const std::string text =
-            "Autosave failed: session.json could not be read or set aside, so it is kept as it is";
-        m_writeFailures.push_back(text);
-        // Straight into the feed: a failing disk must not also be written to the log.
-        appendFeedItem(FeedItem::Kind::warning, text);
+        reportWriteFailure(
+            "Autosave failed: session.json could not be read or set aside, so it is kept as it is");
         return;
     }
     m_storage->writeState(SavedStateSnapshot{m_session, m_undoStack.newest(savedUndoEntries)});
@@ -217,10 +214,31 @@ void GradingStore::reportWriteFailures() {
     }
     const Batch batch(m_observers);
     for (const Error& failure : m_storage->takeWriteFailures()) {
-        std::string text = "Autosave failed: " + failure.message;
-        m_writeFailures.push_back(text);
-        appendFeedItem(FeedItem::Kind::warning, std::move(text));
+        reportWriteFailure("Autosave failed: " + failure.message);
     }
+    if (m_storage->takeRecovery() && m_failingSave) {
+        m_failingSave.reset();
+        appendFeedItem(FeedItem::Kind::action, "Saved again: every change is on disk.");
+    }
+}
+
+void GradingStore::rememberWriteFailure(const std::string& text) {
+    m_writeFailures.push_back(text);
+    if (m_writeFailures.size() > keptWriteFailures) {
+        m_writeFailures.erase(m_writeFailures.begin());
+    }
+}
+
+// Said once while saving keeps failing the same way, so that a burst of typing against a full
+// disk does not push the whole feed out.
+void GradingStore::reportWriteFailure(std::string text) {
+    if (text == m_failingSave) {
+        return;
+    }
+    m_failingSave = text;
+    rememberWriteFailure(text);
+    // Straight into the feed: a failing disk must not also be written to the log.
+    appendFeedItem(FeedItem::Kind::warning, std::move(text));
 }
 
 void GradingStore::flush() {

@@ -42,6 +42,8 @@ namespace kelvarn {
 class GradingStore final {
 public:
     static constexpr std::size_t maxFeedLines = 200;
+    // The save failures kept for writeFailures, newest last.
+    static constexpr std::size_t keptWriteFailures = 20;
     static constexpr std::size_t maxUndoEntries = 500;
     // The saved state keeps only the newest entries; the stack in memory keeps them all.
     static constexpr std::size_t savedUndoEntries = 100;
@@ -78,7 +80,7 @@ public:
     // Puts save failures that happened elsewhere into the feed (the application calls this when
     // its background writer says one happened).
     void reportWriteFailures();
-    // Every save failure of this run, as shown in the feed.
+    // The save failures of this run as shown in the feed (the last keptWriteFailures).
     const std::vector<std::string>& writeFailures() const { return m_writeFailures; }
 
     void undo();
@@ -204,6 +206,8 @@ private:
     void rebuildParser();
 
     void save();
+    void reportWriteFailure(std::string text);
+    void rememberWriteFailure(const std::string& text);
     void appendFeedItem(FeedItem::Kind kind, std::string text);
     void changed(StoreField field) { m_observers.changed(field); }
 
@@ -225,6 +229,8 @@ private:
     // Set while an unreadable session file is left in place: saving would destroy it.
     std::optional<std::string> m_saveBlocked;
     std::vector<std::string> m_writeFailures;
+    // The failure that saving the state last said, until a save succeeds again.
+    std::optional<std::string> m_failingSave;
 };
 
 } // namespace kelvarn

@@ -16,7 +16,7 @@ void GradingStore::addCorrection(const Correction& rule) {
     if (!saved) {
         // It applies for this run, but must not be reported as remembered.
         const std::string text = "Couldn't save the correction rules: " + saved.error();
-        m_writeFailures.push_back(text);
+        rememberWriteFailure(text);
         log(FeedItem::Kind::warning, text);
         return;
     }
@@ -33,7 +33,7 @@ bool GradingStore::removeCorrection(const Uuid& id) {
     changed(StoreField::corrections);
     if (!saved) {
         const std::string text = "Couldn't save the correction rules: " + saved.error();
-        m_writeFailures.push_back(text);
+        rememberWriteFailure(text);
         log(FeedItem::Kind::warning, text);
     }
     return true;

@@ -45,6 +45,11 @@ std::vector<Error> BackgroundStateWriter::takeWriteFailures() {
     return std::exchange(m_failures, {});
 }
 
+bool BackgroundStateWriter::takeRecovery() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_recovered, false);
+}
+
 void BackgroundStateWriter::run() {
     std::unique_lock lock(m_mutex);
     for (;;) {
@@ -84,11 +89,17 @@ void BackgroundStateWriter::run() {
         m_nextWrite = started + std::max<SteadyClock::duration>(
                                     minimumSpacing, durationFactor * (finished - started));
         const bool failed = !written;
+        const bool recovered = !failed && std::exchange(m_failing, false);
         if (failed) {
             m_failures.push_back(Error{written.error()});
+            m_failing = true;
+            m_recovered = false;
+        } else if (recovered) {
+            m_recovered = true;
         }
         m_changed.notify_all();
-        if (failed && m_onFailure) {
+        // The owner is told of a recovery the same way, so the feed can say saving works again.
+        if ((failed || recovered) && m_onFailure) {
             lock.unlock();
             m_onFailure();
             lock.lock();

@@ -28,8 +28,9 @@ public:
     // The time the writes are spaced by; injected so that tests move it by hand.
     using MonotonicClock = std::function<std::chrono::steady_clock::time_point()>;
 
-    // onFailure, when given, is called on the writing thread after a failure is queued, so that
-    // an application can ask its owner thread to collect it (takeWriteFailures).
+    // onFailure, when given, is called on the writing thread after a failure is queued, and
+    // after the first write that succeeds again, so that an application can ask its owner
+    // thread to collect them (takeWriteFailures, takeRecovery).
     explicit BackgroundStateWriter(std::filesystem::path folder,
                                    std::function<void()> onFailure = {},
                                    MonotonicClock now = std::chrono::steady_clock::now);
@@ -48,6 +49,7 @@ public:
     }
     void flush() override;
     std::vector<Error> takeWriteFailures() override;
+    bool takeRecovery() override;
 
     // For a clock moved by hand, which does not wake the writing thread: has it read the clock
     // again and returns once it has written what is due by then, or gone back to waiting.
@@ -74,6 +76,8 @@ private:
     int m_catchUps = 0;
     int m_catchUpsSeen = 0;
     std::vector<Error> m_failures;
+    bool m_failing = false;
+    bool m_recovered = false;
     std::thread m_thread; // last: started once everything above exists
 };
 

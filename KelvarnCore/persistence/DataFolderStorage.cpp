@@ -38,6 +38,10 @@ Result<void> DataFolderStorage::writeStateFile(const std::filesystem::path& path
 void DataFolderStorage::writeState(SavedStateSnapshot snapshot) {
     if (auto written = writeStateFile(path(File::state), snapshot); !written) {
         m_failures.push_back(Error{written.error()});
+        m_failing = true;
+        m_recovered = false;
+    } else if (std::exchange(m_failing, false)) {
+        m_recovered = true;
     }
 }
 
@@ -54,6 +58,10 @@ void DataFolderStorage::appendLog(TimePoint date, FeedItem::Kind kind, std::stri
 
 std::vector<Error> DataFolderStorage::takeWriteFailures() {
     return std::exchange(m_failures, {});
+}
+
+bool DataFolderStorage::takeRecovery() {
+    return std::exchange(m_recovered, false);
 }
 
 } // namespace kelvarn

@@ -23,6 +23,7 @@ public:
     void appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) override;
     void flush() override {}
     std::vector<Error> takeWriteFailures() override;
+    bool takeRecovery() override;
 
     // Writes one state now; what the background writer calls from its thread.
     static Result<void> writeStateFile(const std::filesystem::path& path,
@@ -31,6 +32,8 @@ public:
 private:
     std::filesystem::path m_folder;
     std::vector<Error> m_failures;
+    bool m_failing = false;
+    bool m_recovered = false;
 };
 
 } // namespace kelvarn

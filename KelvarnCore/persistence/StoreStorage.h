@@ -38,6 +38,8 @@ public:
     virtual void flush() = 0;
     // Failed state writes not yet reported, oldest first.
     virtual std::vector<Error> takeWriteFailures() = 0;
+    // True, once, when a state write succeeded after a failed one and no failure came since.
+    virtual bool takeRecovery() = 0;
 };
 
 } // namespace kelvarn

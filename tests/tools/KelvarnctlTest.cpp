@@ -245,6 +245,7 @@ public:
     void appendLog(TimePoint, FeedItem::Kind, std::string_view) override {}
     void flush() override {}
     std::vector<Error> takeWriteFailures() override { return {}; }
+    bool takeRecovery() override { return false; }
 
     std::vector<std::string> printedAtSaves;
 

@@ -212,6 +212,49 @@ TEST_F(BackgroundStateWriterTest, AFailedWriteReachesTheFeedAndTheCallback) {
     }
 }
 
+TEST_F(BackgroundStateWriterTest, ARunOfFailuresIsSaidOnceAndSoIsSavingAgain) {
+    writeSession("");
+    GradingStore store(std::make_unique<BackgroundStateWriter>(folder()));
+    const NotesTarget target = OverallNotes{store.session().students[0].id};
+    const auto warnings = [&] {
+        return std::count_if(store.feed().begin(), store.feed().end(), [](const FeedItem& item) {
+            return item.kind == FeedItem::Kind::warning;
+        });
+    };
+    const auto breakFolder = [&] {
+        fs::remove_all(folder());
+        std::ofstream(folder()) << "not a folder";
+    };
+    const auto mendFolder = [&] {
+        fs::remove(folder());
+        fs::create_directory(folder());
+    };
+
+    breakFolder();
+    for (int i = 0; i < 300; ++i) {
+        store.editNotes("typed " + std::to_string(i), target);
+        store.flush();
+    }
+    EXPECT_EQ(warnings(), 1) << "one burst of typing, one line";
+    EXPECT_EQ(store.writeFailures().size(), 1u);
+
+    mendFolder();
+    store.editNotes("after the fix", target);
+    store.flush();
+    EXPECT_EQ(store.feed().back().text, "Saved again: every change is on disk.");
+    EXPECT_EQ(savedNotes(), "after the fix");
+    store.editNotes("and again", target);
+    store.flush();
+    EXPECT_EQ(store.feed().back().text, "Saved again: every change is on disk.")
+        << "said once, not after every save";
+
+    breakFolder();
+    store.editNotes("lost again", target);
+    store.flush();
+    EXPECT_EQ(warnings(), 2) << "a new run of failures is said again";
+    fs::remove(folder());
+}
+
 // A child types into a notes editor, one edit every 3 ms, each text being the child's time; it is
 // killed at random moments. Whatever the moment, the file must load and hold what the child had
 // shortly before.
