@@ -1,5 +1,6 @@
 #include "desktop/FloatingPanel.h"
 
+#include "desktop/ScreenPlacement.h"
 #include "settings/Preferences.h"
 
 #include <QGuiApplication>
@@ -85,7 +86,11 @@ void FloatingPanel::setCompact(bool compact) {
 
 void FloatingPanel::restoreFrame() {
     if (const auto saved = m_preferences.rect(frameKey)) {
-        m_window->setGeometry(*saved);
+        QList<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            screens.push_back(screen->availableGeometry());
+        }
+        m_window->setGeometry(placedOnScreens(*saved, screens));
         return;
     }
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
