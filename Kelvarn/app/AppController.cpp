@@ -190,16 +190,12 @@ void AppController::openRoster() {
         flash(QString::fromStdString(parsed.error()));
         return;
     }
-    m_store->loadRoster(parsed.value().names);
-    if (parsed.value().skippedLines > 0) {
-        m_store->log(FeedItem::Kind::warning,
-                     roster::skippedLinesNotice(parsed.value().skippedLines));
-    }
+    m_store->loadRoster(parsed.value());
 }
 
 void AppController::mergeRosterFile(const QString& path) {
     if (const auto parsed = roster::readFile(path.toStdString())) {
-        m_store->loadRoster(parsed.value().names);
+        m_store->loadRoster(parsed.value());
     }
 }
 

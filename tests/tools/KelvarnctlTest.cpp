@@ -37,15 +37,15 @@ protected:
 TEST_F(KelvarnctlTest, RosterStatusUndoAndFeedLines) {
     const auto roster = run({"roster", file("class.txt", "# Section 2\nFord, Nadia\nZoë Park\n")});
     EXPECT_EQ(roster.status, 0);
-    EXPECT_EQ(roster.out, "action\tLoaded roster (2 students)\n");
+    EXPECT_EQ(roster.out, "action\tLoaded roster: added 2, already there 0, skipped 1\n");
 
     const auto status = run({"status"});
     EXPECT_EQ(status.out,
               "Nadia Ford\t0/6\t0.00/5.00\nZoë Park\t0/6\t0.00/5.00\nFocus: all students\n");
 
     const auto undo = run({"undo", "2"});
-    EXPECT_EQ(undo.out,
-              "action\t↩︎ Undid: Loaded roster (2 students)\nwarning\tNothing to undo\n");
+    EXPECT_EQ(undo.out, "action\t↩︎ Undid: Loaded roster: added 2, already there 0, skipped 1\n"
+                        "warning\tNothing to undo\n");
     EXPECT_EQ(run({"status"}).out, "Focus: all students\n");
 
     const auto many = run({"undo", "2147483647"});
@@ -124,7 +124,7 @@ TEST_F(KelvarnctlTest, RosterFilesThatAreNotListsOfNames) {
                                                         "that neither side trusted the other at "
                                                         "all.\n")});
     EXPECT_EQ(mixed.status, 0);
-    EXPECT_EQ(mixed.out, "action\tLoaded roster (1 students)\n"
+    EXPECT_EQ(mixed.out, "action\tLoaded roster: added 1, already there 0, skipped 2\n"
                          "warning\tSkipped 2 line(s) that don't look like names\n");
 
     const std::string binary("\x7f"

@@ -224,10 +224,7 @@ int loadRoster(GradingStore& store, const std::string& file, std::ostream& err) 
         err << parsed.error() << '\n';
         return exitFailure;
     }
-    store.loadRoster(parsed.value().names);
-    if (parsed.value().skippedLines > 0) {
-        store.log(FeedItem::Kind::warning, roster::skippedLinesNotice(parsed.value().skippedLines));
-    }
+    store.loadRoster(parsed.value());
     return 0;
 }
 

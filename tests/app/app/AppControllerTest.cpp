@@ -115,6 +115,26 @@ TEST_F(AppControllerTest, OpensARosterOrSaysWhyNot) {
     EXPECT_TRUE(vocabulary.at(0).at(0).toStringList().contains("nadia ford"));
 }
 
+TEST_F(AppControllerTest, ALaunchRosterIsMergedIntoTheClass) {
+    auto controller = make();
+    const GradingStore& store = controller->store();
+    const auto names = [&] {
+        std::vector<std::string> out;
+        for (const StudentRecord& record : store.session().students) {
+            out.push_back(record.name);
+        }
+        return out;
+    };
+    controller->mergeRosterFile(file("class.txt", "Name\nFord, Nadia\nOmar Haddad\n"));
+    EXPECT_EQ(store.feed().back().text, "Loaded roster: added 2, already there 0, skipped 1");
+
+    dialogs.answer = file("more.txt", "Zoë Park\nomar haddad\n");
+    controller->openRoster();
+    EXPECT_EQ(names(), (std::vector<std::string>{"Nadia Ford", "Omar Haddad", "Zoë Park"}))
+        << "nobody graded yet, and still nobody leaves";
+    EXPECT_EQ(store.feed().back().text, "Loaded roster: added 1, already there 1, skipped 0");
+}
+
 TEST_F(AppControllerTest, ExportsAtomicallyAndSaysWhere) {
     auto controller = make();
     controller->store().loadRoster({"Nadia Ford"});
