@@ -193,10 +193,15 @@ void AppController::openRoster() {
     m_store->loadRoster(parsed.value());
 }
 
-void AppController::mergeRosterFile(const QString& path) {
-    if (const auto parsed = roster::readFile(path.toStdString())) {
-        m_store->loadRoster(parsed.value());
+std::optional<QString> AppController::mergeRosterFile(const QString& path) {
+    const auto parsed = roster::readFile(path.toStdString());
+    if (!parsed) {
+        const std::string failure = path.toStdString() + ": " + parsed.error();
+        m_store->log(FeedItem::Kind::warning, failure);
+        return QString::fromStdString(failure);
     }
+    m_store->loadRoster(parsed.value());
+    return std::nullopt;
 }
 
 void AppController::handleTranscript(const QString& text) {
