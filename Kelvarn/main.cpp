@@ -18,6 +18,7 @@
 #include "views/TidyPromptWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QQmlEngine>
 
 #include <cstdlib>
@@ -51,6 +52,13 @@ int main(int argc, char** argv) {
         std::cout << "kelvarn " KELVARN_VERSION "\n";
         return 0;
     }
+    // A mistyped flag must not start a Kelvarn that quietly does something else.
+    if (const QStringList& unknown = launchArguments.unknownFlags; !unknown.isEmpty()) {
+        std::cerr << "kelvarn: unknown " << (unknown.size() == 1 ? "flag " : "flags ")
+                  << unknown.join(QStringLiteral(", ")).toStdString()
+                  << " (kelvarn --help lists them)\n";
+        return 2;
+    }
     if (!launchArguments.warning.isEmpty()) {
         std::cerr << "kelvarn: " << launchArguments.warning.toStdString() << " (ignored)\n";
     }
@@ -66,9 +74,8 @@ int main(int argc, char** argv) {
     // The panel and the tray are the way in: closing a window never ends the application.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const QStringList arguments = QCoreApplication::arguments();
     process::InstanceChannel channel(process::InstanceChannel::defaultSocketPath());
-    if (channel.forwardToRunningInstance(arguments)) {
+    if (channel.forwardToRunningInstance(launchArguments.forwarded(QDir::current()))) {
         return 0;
     }
     if (!channel.listen()) {
@@ -99,7 +106,9 @@ int main(int argc, char** argv) {
     views::HelpWindow helpWindow(engine);
     process::Application shell(
         {controller, engine, preferences, tidyWindow, correctionsWindow, helpWindow});
-    shell.launch(launchArguments);
+    for (const QString& failure : shell.launch(launchArguments)) {
+        std::cerr << "kelvarn: " << failure.toStdString() << '\n';
+    }
     QObject::connect(&channel, &process::InstanceChannel::argumentsReceived, &shell,
                      [&](const QStringList& forwarded) {
                          shell.handle(process::LaunchArguments::parse(forwarded));

@@ -199,17 +199,18 @@ void AppController::openRoster() {
         flash(QString::fromStdString(parsed.error()));
         return;
     }
-    m_store->loadRoster(parsed.value().names);
-    if (parsed.value().skippedLines > 0) {
-        m_store->log(FeedItem::Kind::warning,
-                     roster::skippedLinesNotice(parsed.value().skippedLines));
-    }
+    m_store->loadRoster(parsed.value());
 }
 
-void AppController::mergeRosterFile(const QString& path) {
-    if (const auto parsed = roster::readFile(path.toStdString())) {
-        m_store->loadRoster(parsed.value().names);
+std::optional<QString> AppController::mergeRosterFile(const QString& path) {
+    const auto parsed = roster::readFile(path.toStdString());
+    if (!parsed) {
+        const std::string failure = path.toStdString() + ": " + parsed.error();
+        m_store->log(FeedItem::Kind::warning, failure);
+        return QString::fromStdString(failure);
     }
+    m_store->loadRoster(parsed.value());
+    return std::nullopt;
 }
 
 void AppController::handleTranscript(const QString& text) {

@@ -104,9 +104,9 @@ public:
     // Starts listening with the store's vocabulary, or stops.
     Q_INVOKABLE void toggleListening();
 
-    // What a launch or a second launch asks for. From a script: a roster file that cannot be
-    // read, or names no one, changes nothing and says nothing.
-    void mergeRosterFile(const QString& path);
+    // What a launch or a second launch asks for. A roster file that cannot be read, or names no
+    // one, changes nothing; the feed says why, and so does what is returned, for a terminal.
+    std::optional<QString> mergeRosterFile(const QString& path);
     // Handled exactly as if it had been heard.
     void handleTranscript(const QString& text);
 

@@ -29,9 +29,9 @@ Application::~Application() {
     m_controller.onCompactChanged = nullptr;
 }
 
-void Application::launch(const LaunchArguments& arguments) {
+QStringList Application::launch(const LaunchArguments& arguments) {
     m_panel.show();
-    applyContentArguments(arguments);
+    const QStringList failures = applyContentArguments(arguments);
     if (update::Updater* updater = m_controller.updater()) {
         if (arguments.updateNow) {
             updateNow();
@@ -56,6 +56,7 @@ void Application::launch(const LaunchArguments& arguments) {
                                         : app::StatusMenuItem::Action::toggleListening);
         });
     }
+    return failures;
 }
 
 void Application::handle(const LaunchArguments& arguments) {
@@ -80,9 +81,12 @@ void Application::handle(const LaunchArguments& arguments) {
     }
 }
 
-void Application::applyContentArguments(const LaunchArguments& arguments) {
+QStringList Application::applyContentArguments(const LaunchArguments& arguments) {
+    QStringList failures;
     if (arguments.roster) {
-        m_controller.mergeRosterFile(*arguments.roster);
+        if (const auto failure = m_controller.mergeRosterFile(*arguments.roster)) {
+            failures.append(*failure);
+        }
     }
     if (arguments.openWindow) {
         openWindow(*arguments.openWindow);
@@ -90,6 +94,7 @@ void Application::applyContentArguments(const LaunchArguments& arguments) {
     if (arguments.say) {
         m_controller.handleTranscript(*arguments.say);
     }
+    return failures;
 }
 
 void Application::updateNow() {

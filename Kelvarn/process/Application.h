@@ -8,6 +8,7 @@
 #include "process/LaunchArguments.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <memory>
 
@@ -45,8 +46,10 @@ public:
     ~Application() override;
 
     // Shows the panel, then does what the arguments ask, then brings up the tray and the keys.
-    void launch(const LaunchArguments& arguments);
-    // What a second launch asked for; with nothing asked, the panel is shown.
+    // Returns what could not be done, for standard error; the feed says it too.
+    QStringList launch(const LaunchArguments& arguments);
+    // What a second launch asked for; with nothing asked, the panel is shown. What cannot be done
+    // is said in the feed.
     void handle(const LaunchArguments& arguments);
 
     desktop::FloatingPanel& panel() { return m_panel; }
@@ -56,7 +59,8 @@ private:
     void act(app::StatusMenuItem::Action action);
     app::StatusMenuState menuState() const;
     // What both a launch and a second launch may ask for: a roster, a window, a sentence.
-    void applyContentArguments(const LaunchArguments& arguments);
+    // Returns what could not be done.
+    QStringList applyContentArguments(const LaunchArguments& arguments);
     void updateNow();
     void openWindow(const QString& name);
     void toggleStartAtLogin();

@@ -47,6 +47,11 @@ LaunchArguments LaunchArguments::parse(const QStringList& arguments) {
     // "ignore what is wrong" needs; the fault itself becomes the warning.
     if (!parser.parse(arguments)) {
         parsed.warning = parser.errorText();
+        for (const QString& name : parser.unknownOptionNames()) {
+            // The parser drops the dashes; a one-letter flag is a short one.
+            parsed.unknownFlags.append(
+                (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
+        }
     }
     parsed.say = firstValue(parser, QStringLiteral("say"));
     parsed.roster = firstValue(parser, QStringLiteral("roster"));
@@ -57,6 +62,27 @@ LaunchArguments LaunchArguments::parse(const QStringList& arguments) {
     parsed.help = parser.isSet(QStringLiteral("help"));
     parsed.version = parser.isSet(QStringLiteral("version"));
     return parsed;
+}
+
+QStringList LaunchArguments::forwarded(const QDir& workingFolder) const {
+    QStringList arguments{QStringLiteral("kelvarn")};
+    // "--flag=VALUE": a value that starts with a dash stays a value.
+    const auto add = [&](const char* flag, const std::optional<QString>& value) {
+        if (value) {
+            arguments.append(QStringLiteral("--") + QLatin1String(flag) + u'=' + *value);
+        }
+    };
+    add("say", say);
+    add("roster", roster ? std::optional(workingFolder.absoluteFilePath(*roster)) : std::nullopt);
+    add("open-window", openWindow);
+    for (const auto& [flag, set] :
+         {std::pair{"update-now", updateNow}, std::pair{"toggle-panel", togglePanel},
+          std::pair{"toggle-listening", toggleListening}}) {
+        if (set) {
+            arguments.append(QStringLiteral("--") + QLatin1String(flag));
+        }
+    }
+    return arguments;
 }
 
 QString LaunchArguments::helpText() {

@@ -17,6 +17,7 @@
 #include "model/SavedState.h"
 #include "model/Session.h"
 #include "model/UndoEntry.h"
+#include "persistence/Roster.h"
 #include "persistence/StoreStorage.h"
 #include "support/OwnerThread.h"
 #include "support/UuidSource.h"
@@ -97,9 +98,13 @@ public:
 
     void log(FeedItem::Kind kind, std::string text);
 
-    // Merges a roster into the class as one step: students still listed keep their records,
-    // new names get fresh records, and students with work who are no longer listed are kept.
-    void loadRoster(const std::vector<RosterName>& names);
+    // Merges a roster into the class as one step that adds the new names and keeps every
+    // student already there. The feed says how many names were added, how many were there
+    // already, and how many lines of the file named no one (skippedLines); a roster that changes
+    // nothing is said there too, without an undo step.
+    void loadRoster(const std::vector<RosterName>& names, std::size_t skippedLines = 0);
+    // A roster file's names, with a warning for its lines that don't look like names.
+    void loadRoster(const roster::Parsed& roster);
 
     // Commands, whether spoken, typed as shortcuts or clicked.
     const std::optional<Pending>& pending() const { return m_voice.pending; }

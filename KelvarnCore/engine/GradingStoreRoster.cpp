@@ -5,27 +5,28 @@
 
 namespace kelvarn {
 
-void GradingStore::loadRoster(const std::vector<RosterName>& names) {
+void GradingStore::loadRoster(const std::vector<RosterName>& names, std::size_t skippedLines) {
     m_thread.check();
     const Batch batch(m_observers);
     const RosterMerge merge = mergeRoster(m_session.students, names, m_ids);
-    commit("Loaded roster (" + std::to_string(names.size()) + " students)", CommitOptions{},
-           [&](Session& session) {
-               session.students = merge.students;
-               if (!session.index(session.focus.studentID)) {
-                   session.focus = Focus{};
-               }
-           });
+    std::string report = "Loaded roster: added " + std::to_string(merge.added) +
+                         ", already there " + std::to_string(merge.alreadyThere) + ", skipped " +
+                         std::to_string(skippedLines);
+    if (merge.students == m_session.students) {
+        log(FeedItem::Kind::action, std::move(report));
+    } else {
+        commit(std::move(report), CommitOptions{},
+               [&](Session& session) { session.students = merge.students; });
+    }
     // Rebuilt even when nothing changed, so the names on file can be spoken at once.
     rebuildParser();
+}
 
-    if (!merge.keptNames.empty()) {
-        std::string list;
-        for (const auto& name : merge.keptNames) {
-            list += (list.empty() ? "" : ", ") + name;
-        }
-        log(FeedItem::Kind::warning, "Kept " + std::to_string(merge.keptNames.size()) +
-                                         " graded student(s) not in the new roster: " + list);
+void GradingStore::loadRoster(const roster::Parsed& roster) {
+    const Batch batch(m_observers);
+    loadRoster(roster.names, roster.leftOutLines());
+    if (roster.skippedLines > 0) {
+        log(FeedItem::Kind::warning, roster::skippedLinesNotice(roster.skippedLines));
     }
 }
 

@@ -14,22 +14,21 @@ RosterMerge mergeRoster(const StudentList& current, const std::vector<RosterName
         byName[unicode::toLower(current[i].name)] = i;
     }
 
-    RosterMerge merge;
+    RosterMerge merge{current};
     for (const RosterName& listed : names) {
-        const auto it = byName.find(unicode::toLower(listed.name));
-        StudentRecord record =
-            it != byName.end() ? current[it->second] : StudentRecord(newID(), listed.name);
-        if (it != byName.end()) {
-            byName.erase(it);
+        const auto [it, isNew] =
+            byName.try_emplace(unicode::toLower(listed.name), merge.students.size());
+        if (isNew) {
+            StudentRecord record(newID(), listed.name);
+            record.surname = listed.surname;
+            merge.students.push_back(std::move(record));
+            ++merge.added;
+            continue;
         }
-        record.surname = listed.surname;
-        merge.students.push_back(std::move(record));
-    }
-    for (std::size_t i = 0; i < current.size(); ++i) {
-        const auto it = byName.find(unicode::toLower(current[i].name));
-        if (it != byName.end() && current[i].isStarted()) {
-            merge.students.push_back(current[i]);
-            merge.keptNames.push_back(current[i].name);
+        ++merge.alreadyThere;
+        // Only a real change copies the record: an unchanged class shares every one.
+        if (merge.students[it->second].surname != listed.surname) {
+            merge.students.edit(it->second).surname = listed.surname;
         }
     }
     return merge;

@@ -4,17 +4,18 @@
 #include "model/StudentList.h"
 #include "support/UuidSource.h"
 
-#include <string>
+#include <cstddef>
 #include <vector>
 
 namespace kelvarn {
 
-// A roster merged into the class: students still listed keep their records (matched by name,
-// ignoring letter case), new names get fresh records, and students with work who are no longer
-// listed are kept at the end. A listed student's surname is what the roster now says.
+// A roster merged into the class: every student stays, in order, graded or not. A listed name
+// that is already in the class (ignoring letter case) is that student, whose surname becomes what
+// the roster now says; a new name joins at the end with a fresh record.
 struct RosterMerge {
     StudentList students;
-    std::vector<std::string> keptNames; // listed no more, kept for their work
+    std::size_t added = 0;
+    std::size_t alreadyThere = 0;
 };
 
 RosterMerge mergeRoster(const StudentList& current, const std::vector<RosterName>& names,

@@ -95,6 +95,18 @@ Result<std::string> setAsideUnreadable(const std::filesystem::path& file, TimePo
 }
 
 Result<DataFolderLock> DataFolderLock::acquire(const std::filesystem::path& folder) {
+    auto lock = tryAcquire(folder);
+    if (!lock) {
+        return Error{lock.error()};
+    }
+    if (!lock.value()) {
+        return Error{inUseMessage(folder)};
+    }
+    return std::move(*lock.value());
+}
+
+Result<std::optional<DataFolderLock>>
+DataFolderLock::tryAcquire(const std::filesystem::path& folder) {
     const std::filesystem::path path = folder / fileName;
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
@@ -104,11 +116,15 @@ Result<DataFolderLock> DataFolderLock::acquire(const std::filesystem::path& fold
         const int error = errno;
         ::close(fd);
         if (error == EWOULDBLOCK) {
-            return Error{"Kelvarn is already using " + folder.string()};
+            return std::optional<DataFolderLock>();
         }
         return Error{"Can't lock " + path.string() + ": " + std::strerror(error)};
     }
-    return DataFolderLock(fd);
+    return std::optional(DataFolderLock(fd));
+}
+
+std::string DataFolderLock::inUseMessage(const std::filesystem::path& folder) {
+    return "Kelvarn is already using " + folder.string();
 }
 
 DataFolderLock::DataFolderLock(DataFolderLock&& other) noexcept : m_fd(other.m_fd) {

@@ -4,6 +4,7 @@
 #include "support/Time.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace kelvarn {
@@ -28,8 +29,13 @@ class DataFolderLock final {
 public:
     static constexpr const char* fileName = "Kelvarn.lock";
 
-    // Fails with "Kelvarn is already using FOLDER" when another process holds the lock.
+    // Fails with inUseMessage when another process holds the lock.
     static Result<DataFolderLock> acquire(const std::filesystem::path& folder);
+    // The same, but another process holding the lock is no failure: there is no lock then, and
+    // the folder may still be read.
+    static Result<std::optional<DataFolderLock>> tryAcquire(const std::filesystem::path& folder);
+    // "Kelvarn is already using FOLDER"
+    static std::string inUseMessage(const std::filesystem::path& folder);
 
     DataFolderLock(DataFolderLock&& other) noexcept;
     DataFolderLock& operator=(DataFolderLock&& other) noexcept;

@@ -90,6 +90,24 @@ bool hasLetterAndNoControl(std::string_view line) {
     return letter;
 }
 
+// A column heading above the names, as a spreadsheet exports it. Only these few words: a first line
+// that might be a student is kept.
+bool isHeading(std::string_view line) {
+    static const std::unordered_set<std::string> headings = {
+        "name", "names", "student", "students", "student name", "student names"};
+    return headings.contains(unicode::toLower(collapseSpaces(line)));
+}
+
+// CR LF splits into two pieces with nothing between them, and text that ends with a line end
+// leaves nothing after it: neither empty piece is a line of the file.
+bool isLineOfFile(std::string_view text, std::string_view piece) {
+    if (!piece.empty()) {
+        return true;
+    }
+    const auto at = static_cast<std::size_t>(piece.data() - text.data());
+    return at < text.size() && !(at > 0 && text[at - 1] == '\r' && text[at] == '\n');
+}
+
 } // namespace
 
 Parsed parse(std::string_view text) {
@@ -103,9 +121,14 @@ Parsed parse(std::string_view text) {
     const std::string repaired = unicode::repairUtf8(text);
     Parsed parsed;
     std::unordered_set<std::string> seen;
-    for (const std::string_view line : splitLines(repaired)) {
-        const std::string_view trimmed = trimBlanks(line);
-        if (trimmed.empty() || trimmed.front() == '#') {
+    const std::vector<std::string_view> lines = splitLines(repaired);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!isLineOfFile(repaired, lines[i])) {
+            continue;
+        }
+        const std::string_view trimmed = trimBlanks(lines[i]);
+        if (trimmed.empty() || trimmed.front() == '#' || (i == 0 && isHeading(trimmed))) {
+            ++parsed.ignoredLines;
             continue;
         }
         if (!hasLetterAndNoControl(trimmed)) {
@@ -120,6 +143,8 @@ Parsed parse(std::string_view text) {
         }
         if (seen.insert(unicode::toLower(name.name)).second) {
             parsed.names.push_back(std::move(name));
+        } else {
+            ++parsed.ignoredLines;
         }
     }
     return parsed;

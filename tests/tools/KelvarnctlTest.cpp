@@ -37,15 +37,15 @@ protected:
 TEST_F(KelvarnctlTest, RosterStatusUndoAndFeedLines) {
     const auto roster = run({"roster", file("class.txt", "# Section 2\nFord, Nadia\nZoë Park\n")});
     EXPECT_EQ(roster.status, 0);
-    EXPECT_EQ(roster.out, "action\tLoaded roster (2 students)\n");
+    EXPECT_EQ(roster.out, "action\tLoaded roster: added 2, already there 0, skipped 1\n");
 
     const auto status = run({"status"});
     EXPECT_EQ(status.out,
               "Nadia Ford\t0/6\t0.00/5.00\nZoë Park\t0/6\t0.00/5.00\nFocus: all students\n");
 
     const auto undo = run({"undo", "2"});
-    EXPECT_EQ(undo.out,
-              "action\t↩︎ Undid: Loaded roster (2 students)\nwarning\tNothing to undo\n");
+    EXPECT_EQ(undo.out, "action\t↩︎ Undid: Loaded roster: added 2, already there 0, skipped 1\n"
+                        "warning\tNothing to undo\n");
     EXPECT_EQ(run({"status"}).out, "Focus: all students\n");
 
     const auto many = run({"undo", "2147483647"});
@@ -124,7 +124,7 @@ TEST_F(KelvarnctlTest, RosterFilesThatAreNotListsOfNames) {
                                                         "that neither side trusted the other at "
                                                         "all.\n")});
     EXPECT_EQ(mixed.status, 0);
-    EXPECT_EQ(mixed.out, "action\tLoaded roster (1 students)\n"
+    EXPECT_EQ(mixed.out, "action\tLoaded roster: added 1, already there 0, skipped 2\n"
                          "warning\tSkipped 2 line(s) that don't look like names\n");
 
     const std::string binary("\x7f"
@@ -189,13 +189,69 @@ TEST_F(KelvarnctlTest, ASecondProcessIsRefusedAndTouchesNothing) {
         ASSERT_TRUE(held);
         const auto refused = run({"roster", file("class.txt", "Nadia Ford\n")});
         EXPECT_EQ(refused.status, ctl::exitFailure);
-        EXPECT_EQ(refused.err, "Kelvarn is already using " + data().string() + "\n");
+        EXPECT_EQ(refused.err, "Kelvarn is already using " + data().string() +
+                                   "\nWhile it runs, hand it the change instead: kelvarn --say "
+                                   "TEXT (as if heard) or kelvarn --roster FILE\n");
         EXPECT_FALSE(std::filesystem::exists(data() / "session.json"));
         EXPECT_FALSE(std::filesystem::exists(data() / "actions.log"));
         EXPECT_TRUE(std::filesystem::exists(temporary));
     }
     EXPECT_EQ(run({"status"}).status, 0);
     EXPECT_FALSE(std::filesystem::exists(temporary)) << "the owner clears leftovers";
+}
+
+TEST_F(KelvarnctlTest, WhileTheFolderIsInUseWhatOnlyReadsRunsOnTheLastSave) {
+    run({"roster", file("class.txt", "Nadia Ford\nOmar Haddad\n")});
+    run({"say", "Nadia Ford intro complete"});
+    run({"corrections", "add", "nadir", "Nadia"});
+    const auto temporary = data() / ".session.json.0F0E0D0C-0B0A-4908-8706-050403020100.tmp";
+    std::ofstream(temporary) << "{\"sess";
+    const auto session = readWholeFile(data() / "session.json").value();
+    const auto log = readWholeFile(data() / "actions.log").value();
+
+    auto held = DataFolderLock::acquire(data());
+    ASSERT_TRUE(held);
+    const std::string note = "Kelvarn is already using " + data().string() +
+                             ": this is the class as it was last saved, which may be behind "
+                             "what it shows\n";
+    const auto status = run({"status"});
+    EXPECT_EQ(status.status, 0);
+    EXPECT_EQ(status.out, "Nadia Ford\t1/6\t0.85/5.00\nOmar Haddad\t0/6\t0.00/5.00\n"
+                          "Focus: Nadia Ford · Intro / Thesis\n");
+    EXPECT_EQ(status.err, note);
+    const auto csv = run({"export", "csv"});
+    EXPECT_EQ(csv.status, 0);
+    EXPECT_EQ(csv.out.rfind("Student,", 0), 0u);
+    EXPECT_EQ(csv.err, note);
+    const auto report = (temp.path() / "report.txt").string();
+    EXPECT_EQ(run({"export", "text", "-o", report}).status, 0);
+    EXPECT_NE(readWholeFile(report).value().find("Nadia Ford"), std::string::npos);
+    EXPECT_NE(run({"corrections", "list"}).out.find("\tnadir\tNadia\n"), std::string::npos);
+
+    for (const std::vector<std::string>& change : {std::vector<std::string>{"say", "Omar Haddad"},
+                                                   {"roster", file("more.txt", "Zoë Park")},
+                                                   {"undo"},
+                                                   {"corrections", "add", "omer", "Omar"},
+                                                   {"listen", "--file", "x.wav"}}) {
+        const auto refused = run(change);
+        EXPECT_EQ(refused.status, ctl::exitFailure) << change[0];
+        EXPECT_EQ(refused.out, "") << change[0];
+        EXPECT_NE(refused.err.find("kelvarn --say TEXT"), std::string::npos) << refused.err;
+        EXPECT_NE(refused.err.find("kelvarn --roster FILE"), std::string::npos) << refused.err;
+    }
+    EXPECT_EQ(readWholeFile(data() / "session.json").value(), session);
+    EXPECT_EQ(readWholeFile(data() / "actions.log").value(), log);
+    EXPECT_TRUE(std::filesystem::exists(temporary)) << "only the owner clears leftovers";
+
+    // A damaged save is the owner's to set aside: reading it here moves nothing.
+    std::ofstream(data() / "session.json") << "damaged";
+    const auto damaged = run({"status"});
+    EXPECT_EQ(damaged.status, 0);
+    EXPECT_NE(damaged.out.find("warning\tCouldn't read the saved grades"), std::string::npos)
+        << damaged.out;
+    EXPECT_EQ(readWholeFile(data() / "session.json").value(), "damaged");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data()), {}), 5)
+        << "session, corrections, log, lock and the leftover: nothing set aside";
 }
 
 TEST_F(KelvarnctlTest, ExportsToAFileOrCleanlyToStandardOutput) {

@@ -6,8 +6,10 @@
 #include "engine/GradingStore.h"
 #include "persistence/CSVExporter.h"
 #include "persistence/DataFolder.h"
+#include "persistence/DataFolderStorage.h"
 #include "persistence/ExportDate.h"
 #include "persistence/FileIO.h"
+#include "persistence/ReadOnlyFolderStorage.h"
 #include "persistence/Roster.h"
 #include "persistence/TextExporter.h"
 #include "support/ControlCharacters.h"
@@ -23,6 +25,7 @@
 #include <chrono>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -224,10 +227,7 @@ int loadRoster(GradingStore& store, const std::string& file, std::ostream& err) 
         err << parsed.error() << '\n';
         return exitFailure;
     }
-    store.loadRoster(parsed.value().names);
-    if (parsed.value().skippedLines > 0) {
-        store.log(FeedItem::Kind::warning, roster::skippedLinesNotice(parsed.value().skippedLines));
-    }
+    store.loadRoster(parsed.value());
     return 0;
 }
 
@@ -247,6 +247,12 @@ int exportGrades(const GradingStore& store, const Options& options, std::ostream
         return exitFailure;
     }
     return 0;
+}
+
+// What may run while another process owns the data folder: it reads, and changes nothing.
+bool onlyReads(const Subcommands& commands) {
+    return commands.status->parsed() || commands.exportGrades->parsed() ||
+           commands.listRules->parsed();
 }
 
 int runCommand(GradingStore& store, const Options& options, const Subcommands& commands,
@@ -302,15 +308,29 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         err << "Can't use " << folder.string() << ": " << created.error() << '\n';
         return exitFailure;
     }
-    auto lock = DataFolderLock::acquire(folder);
+    auto lock = DataFolderLock::tryAcquire(folder);
     if (!lock) {
         err << lock.error() << '\n';
         return exitFailure;
     }
-    // Only now: with the lock held, no other process can be halfway through writing one.
-    removeLeftoverTemporaryFiles(folder);
+    std::unique_ptr<StoreStorage> storage;
+    if (lock.value()) {
+        // Only now: with the lock held, no other process can be halfway through writing one.
+        removeLeftoverTemporaryFiles(folder);
+        storage = std::make_unique<DataFolderStorage>(folder);
+    } else if (onlyReads(commands)) {
+        // The owner saves every change, moments later: what is on disk is what it had then.
+        err << DataFolderLock::inUseMessage(folder)
+            << ": this is the class as it was last saved, which may be behind what it shows\n";
+        storage = std::make_unique<ReadOnlyFolderStorage>(folder);
+    } else {
+        err << DataFolderLock::inUseMessage(folder)
+            << "\nWhile it runs, hand it the change instead: kelvarn --say TEXT (as if heard) or "
+               "kelvarn --roster FILE\n";
+        return exitFailure;
+    }
 
-    GradingStore store(folder);
+    GradingStore store(std::move(storage));
     // An export on standard output must stay clean, so feed lines go to the error stream then.
     const bool exportToOut = commands.exportGrades->parsed() && options.exportFile.empty();
     FeedPrinter printer(store, exportToOut ? err : out);

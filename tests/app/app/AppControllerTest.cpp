@@ -135,6 +135,37 @@ TEST_F(AppControllerTest, OpensARosterOrSaysWhyNot) {
     EXPECT_TRUE(vocabulary.at(0).at(0).toStringList().contains("nadia ford"));
 }
 
+TEST_F(AppControllerTest, ALaunchRosterIsMergedIntoTheClassOrItsFailureSaidInTheFeed) {
+    auto controller = make();
+    const GradingStore& store = controller->store();
+    const auto names = [&] {
+        std::vector<std::string> out;
+        for (const StudentRecord& record : store.session().students) {
+            out.push_back(record.name);
+        }
+        return out;
+    };
+    EXPECT_EQ(controller->mergeRosterFile(file("class.txt", "Name\nFord, Nadia\nOmar Haddad\n")),
+              std::nullopt);
+    EXPECT_EQ(store.feed().back().text, "Loaded roster: added 2, already there 0, skipped 1");
+
+    dialogs.answer = file("more.txt", "Zoë Park\nomar haddad\n");
+    controller->openRoster();
+    EXPECT_EQ(names(), (std::vector<std::string>{"Nadia Ford", "Omar Haddad", "Zoë Park"}))
+        << "nobody graded yet, and still nobody leaves";
+    EXPECT_EQ(store.feed().back().text, "Loaded roster: added 1, already there 1, skipped 0");
+
+    const QString missing = QString::fromStdString((temp.path() / "missing.txt").string());
+    EXPECT_EQ(controller->mergeRosterFile(missing),
+              missing + ": Couldn't read roster: No such file or directory");
+    EXPECT_EQ(store.feed().back().kind, FeedItem::Kind::warning);
+    EXPECT_EQ(QString::fromStdString(store.feed().back().text),
+              missing + ": Couldn't read roster: No such file or directory");
+    const QString empty = file("empty.txt", "Students\n\n");
+    EXPECT_EQ(controller->mergeRosterFile(empty), empty + ": That file has no names in it.");
+    EXPECT_EQ(names().size(), 3u);
+}
+
 TEST_F(AppControllerTest, ExportsAtomicallyAndSaysWhere) {
     auto controller = make();
     controller->store().loadRoster({"Nadia Ford"});

@@ -116,12 +116,70 @@ TEST_F(KelvarnLaunchTest, HelpAndVersionAnswerWithoutASessionAndAWrongFlagIsSaid
     EXPECT_EQ(version.exitCode(), 0);
     EXPECT_TRUE(version.readAllStandardOutput().startsWith("kelvarn " KELVARN_VERSION));
 
-    // Without a session the launch still stops, but it first says what it ignored.
     QProcess wrong;
     start(wrong, KELVARN_BINARY, {"--rooster", roster()});
     ASSERT_TRUE(wrong.waitForFinished(10000));
-    EXPECT_NE(wrong.exitCode(), 0);
-    EXPECT_TRUE(wrong.readAllStandardError().contains("rooster"));
+    EXPECT_EQ(wrong.exitCode(), 2);
+    EXPECT_EQ(wrong.readAllStandardError(),
+              "kelvarn: unknown flag --rooster (kelvarn --help lists them)\n");
+}
+
+TEST_F(KelvarnLaunchTest, RosterPathsFollowTheLaunchThatNamedThemAndFailuresAreSaid) {
+    fs::create_directories(temp.path() / "first");
+    QProcess first;
+    first.setWorkingDirectory(QString::fromStdString((temp.path() / "first").string()));
+    const QString missing = QString::fromStdString((temp.path() / "missing.txt").string());
+    start(first, KELVARN_BINARY, {"--roster", missing});
+    const QString failure = missing + ": Couldn't read roster: No such file or directory";
+    QString errors;
+    ASSERT_TRUE(testing::runUntil(
+        [&] {
+            errors += QString::fromLocal8Bit(first.readAllStandardError());
+            return errors.contains("kelvarn: " + failure + "\n");
+        },
+        20s))
+        << errors.toStdString();
+    ASSERT_TRUE(testing::runUntil(
+        [&] {
+            return contentOf(data() / "actions.log").find(failure.toStdString()) !=
+                   std::string::npos;
+        },
+        10s))
+        << "the feed says it too";
+    EXPECT_EQ(first.state(), QProcess::Running) << "an unreadable roster does not stop a launch";
+
+    // A second launch names files from its own folder, in either form of the flag.
+    const auto launchInTemp = [&](const QStringList& arguments) {
+        QProcess second;
+        second.setWorkingDirectory(QString::fromStdString(temp.path().string()));
+        start(second, KELVARN_BINARY, arguments);
+        EXPECT_TRUE(second.waitForFinished(10000));
+        return std::pair{second.exitCode(), second.readAllStandardError()};
+    };
+    EXPECT_EQ(launchInTemp({"--roster", "class.txt"}).first, 0);
+    ASSERT_TRUE(testing::runUntil(
+        [&] { return contentOf(data() / "session.json").find("Omar Haddad") != std::string::npos; },
+        10s));
+    EXPECT_EQ(launchInTemp({"--roster=gone.txt"}).first, 0);
+    const std::string gone =
+        (temp.path() / "gone.txt").string() + ": Couldn't read roster: No such file or directory";
+    ASSERT_TRUE(testing::runUntil(
+        [&] { return contentOf(data() / "actions.log").find(gone) != std::string::npos; }, 10s));
+
+    // A mistyped flag is refused before anything reaches the running Kelvarn.
+    const auto refused = launchInTemp({"--rooster", "--say", "Refused words."});
+    EXPECT_EQ(refused.first, 2);
+    EXPECT_TRUE(refused.second.contains("unknown flag --rooster")) << refused.second.toStdString();
+    EXPECT_EQ(launchInTemp({"--say", "Accepted words."}).first, 0);
+    ASSERT_TRUE(testing::runUntil(
+        [&] {
+            return contentOf(data() / "actions.log").find("Accepted words.") != std::string::npos;
+        },
+        10s));
+    EXPECT_EQ(contentOf(data() / "actions.log").find("Refused words."), std::string::npos);
+
+    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(5000));
 }
 
 } // namespace

@@ -39,14 +39,45 @@ TEST(LaunchArgumentsTest, TakesTheFirstOccurrenceAndIgnoresAFlagWithNothingAfter
     EXPECT_TRUE(LaunchArguments::parse({"kelvarn", "--toggle-panel"}).togglePanel);
 }
 
-TEST(LaunchArgumentsTest, AnUnknownFlagIsIgnoredAndSaidWhileTheRestStillCounts) {
-    const auto parsed = LaunchArguments::parse({"kelvarn", "--SAY", "x", "--roster", "class.txt"});
+TEST(LaunchArgumentsTest, UnknownFlagsAreListedWhileTheRestStillCounts) {
+    const auto parsed =
+        LaunchArguments::parse({"kelvarn", "--SAY", "x", "-q", "--roster", "class.txt"});
     EXPECT_EQ(parsed.say, std::nullopt) << "flags match exactly";
-    EXPECT_EQ(parsed.roster, "class.txt");
+    EXPECT_EQ(parsed.roster, "class.txt") << "what a running Kelvarn handed this still does";
+    EXPECT_EQ(parsed.unknownFlags, (QStringList{"--SAY", "-q"}));
     EXPECT_TRUE(parsed.warning.contains("SAY")) << parsed.warning.toStdString();
+    EXPECT_EQ(LaunchArguments::parse({"kelvarn", "--rooster=class.txt"}).unknownFlags,
+              QStringList{"--rooster"});
 
-    EXPECT_TRUE(LaunchArguments::parse({"kelvarn", "--roster"}).warning.contains("roster"));
+    const auto missing = LaunchArguments::parse({"kelvarn", "--roster"});
+    EXPECT_TRUE(missing.warning.contains("roster"));
+    EXPECT_TRUE(missing.unknownFlags.isEmpty()) << "a known flag without its value";
     EXPECT_TRUE(LaunchArguments::parse({"kelvarn", "--say", "x"}).warning.isEmpty());
+}
+
+TEST(LaunchArgumentsTest, WhatIsForwardedParsesBackWithTheRosterMadeAbsolute) {
+    const QDir launchedIn(QStringLiteral("/home/ta/grading"));
+    for (const QStringList& arguments :
+         {QStringList{"/usr/bin/kelvarn", "--roster", "class.txt", "--say", "-5 points"},
+          QStringList{"kelvarn", "--roster=class.txt", "--say=-5 points"}}) {
+        const auto forwarded =
+            LaunchArguments::parse(LaunchArguments::parse(arguments).forwarded(launchedIn));
+        EXPECT_EQ(forwarded.roster, "/home/ta/grading/class.txt") << arguments.join(' ');
+        EXPECT_EQ(forwarded.say, "-5 points") << "a value starting with a dash stays one";
+    }
+    EXPECT_EQ(
+        LaunchArguments::parse(
+            LaunchArguments::parse({"kelvarn", "--roster", "/srv/class.txt"}).forwarded(launchedIn))
+            .roster,
+        "/srv/class.txt");
+
+    const auto everything = LaunchArguments::parse(
+        {"kelvarn", "--roster", "/srv/class.txt", "--say", "Omar", "--open-window", "help",
+         "--update-now", "--toggle-panel", "--toggle-listening"});
+    EXPECT_EQ(LaunchArguments::parse(everything.forwarded(launchedIn)), everything);
+    EXPECT_TRUE(
+        LaunchArguments::parse(LaunchArguments::parse({"kelvarn"}).forwarded(launchedIn)).empty())
+        << "without arguments the running panel is just shown";
 }
 
 TEST(LaunchArgumentsTest, HelpAndVersionAreAskedForAndTheHelpNamesEveryFlag) {

@@ -17,62 +17,64 @@ std::vector<std::string> names(const GradingStore& store) {
     return out;
 }
 
-TEST(RosterMergeTest, KeepsListedRecordsAddsNewOnesAndDropsUnstartedOnes) {
-    testing::StoreHarness h({"Nadia Ford", "Omar Haddad"});
+TEST(RosterMergeTest, AddsTheNewNamesAndKeepsEveryStudentGradedOrNot) {
+    testing::StoreHarness h({"Nadia Ford", "Omar Haddad", "Ben Ode", "Cy Park", "Ida Berg"});
     h.store.setLevel(Level::mostly, h.id(0), SectionID::intro);
-    const StudentRecord nadia = h.record(0);
+    h.store.editNotes("short", SectionNotes{h.id(3), SectionID::style});
+    h.store.focusStudent(h.id(2));
+    const StudentList before = h.store.session().students;
     h.newFeed();
 
-    h.store.loadRoster({"Lena Cruz", "NADIA FORD"});
-    EXPECT_EQ(names(h.store), (Lines{"Lena Cruz", "Nadia Ford"}));
-    EXPECT_EQ(h.record(1), nadia) << "same id, spelling and grades";
-    EXPECT_EQ(h.newFeed(), (Lines{"action: Loaded roster (2 students)"}));
-    EXPECT_EQ(h.store.session().focus, (Focus{nadia.id, SectionID::intro}))
-        << "a focused student who stays keeps the focus and the section";
-
-    const auto entries = h.store.undoStack().size();
-    h.store.loadRoster({"Lena Cruz", "Nadia Ford"});
-    EXPECT_EQ(h.store.undoStack().size(), entries) << "the same roster again records nothing";
-    EXPECT_TRUE(h.newFeed().empty());
-}
-
-TEST(RosterMergeTest, GradedStudentsMissingFromTheListAreKeptWithAWarning) {
-    testing::StoreHarness h({"Omar Haddad", "Ben Ode", "Cy Park"});
-    h.store.editNotes("late", OverallNotes{h.id(0)});
-    h.store.editNotes("short", SectionNotes{h.id(2), SectionID::style});
-    h.store.focusStudent(h.id(1));
-    h.newFeed();
-
-    h.store.loadRoster({"Lena Cruz"});
-    EXPECT_EQ(names(h.store), (Lines{"Lena Cruz", "Omar Haddad", "Cy Park"}));
-    EXPECT_EQ(h.store.session().focus, Focus{}) << "the focused student was dropped";
-    EXPECT_EQ(h.newFeed(),
-              (Lines{"action: Loaded roster (1 students)",
-                     "warning: Kept 2 graded student(s) not in the new roster: Omar Haddad, "
-                     "Cy Park"}));
+    h.store.loadRoster({"Lena Cruz", "NADIA FORD", "ben ode", "Zoë Park"}, 2);
+    EXPECT_EQ(names(h.store), (Lines{"Nadia Ford", "Omar Haddad", "Ben Ode", "Cy Park", "Ida Berg",
+                                     "Lena Cruz", "Zoë Park"}))
+        << "graded or not, listed or not, nobody leaves; new names join at the end";
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        EXPECT_TRUE(h.store.session().students.sharesRecord(before, i)) << "untouched: " << i;
+    }
+    EXPECT_EQ(h.newFeed(), (Lines{"action: Loaded roster: added 2, already there 2, skipped 2"}));
+    EXPECT_EQ(h.store.session().focus.studentID, h.id(2)) << "the focused student stays";
 
     h.store.undo();
-    EXPECT_EQ(names(h.store), (Lines{"Omar Haddad", "Ben Ode", "Cy Park"}));
-    EXPECT_EQ(h.store.session().focus.studentID, h.id(1));
+    EXPECT_EQ(h.store.session().students, before) << "one step";
+    EXPECT_EQ(h.newFeed(),
+              (Lines{"action: ↩︎ Undid: Loaded roster: added 2, already there 2, skipped 2"}));
 
-    h.store.loadRoster({});
-    EXPECT_EQ(names(h.store), (Lines{"Omar Haddad", "Cy Park"}));
+    h.store.loadRoster(std::vector<RosterName>{});
+    EXPECT_EQ(h.store.session().students, before) << "an empty list removes no one";
+}
+
+TEST(RosterMergeTest, ARosterThatAddsNobodyIsStillReportedButRecordsNoStep) {
+    testing::StoreHarness h({"Nadia Ford", "Omar Haddad"});
+    h.newFeed();
+    const auto entries = h.store.undoStack().size();
+    h.store.loadRoster({"omar haddad", "Nadia Ford"});
+    EXPECT_EQ(h.store.undoStack().size(), entries);
+    EXPECT_EQ(h.newFeed(), (Lines{"action: Loaded roster: added 0, already there 2, skipped 0"}));
+
+    // A file's lines that are not names are counted, and those that don't look like names said.
+    h.store.loadRoster(roster::parse("Students\nLena Cruz\n\nomar haddad\n12345\n"));
+    EXPECT_EQ(names(h.store), (Lines{"Nadia Ford", "Omar Haddad", "Lena Cruz"}));
+    EXPECT_EQ(h.newFeed(), (Lines{"action: Loaded roster: added 1, already there 1, skipped 3",
+                                  "warning: Skipped 1 line(s) that don't look like names"}));
+    EXPECT_EQ(h.store.lastUndoLabel(), "Loaded roster: added 1, already there 1, skipped 3");
 }
 
 TEST(RosterMergeTest, TheParserFollowsRosterLoadsAndTheirUndo) {
     testing::StoreHarness h({"Omar Haddad"});
     h.store.loadRoster({"Lena Cruz"});
-    const auto lena = h.id(0);
-    h.store.handleTranscript("Omar Haddad");
-    EXPECT_EQ(h.store.session().focus, Focus{}) << "a removed student's name is a note now";
+    const auto lena = h.id(1);
     h.store.handleTranscript("Lena Cruz");
     EXPECT_EQ(h.store.session().focus.studentID, lena);
+    h.store.handleTranscript("Omar Haddad");
+    EXPECT_EQ(h.store.session().focus.studentID, h.id(0)) << "still in the class";
 
     h.store.undo();
     h.store.undo();
-    h.store.handleTranscript("Omar Haddad");
-    EXPECT_EQ(h.store.session().focus.studentID, h.id(0));
-    EXPECT_EQ(h.record(0).name, "Omar Haddad");
+    h.store.undo();
+    h.store.handleTranscript("Lena Cruz");
+    EXPECT_EQ(h.store.session().focus, Focus{}) << "an undone student's name is a note now";
+    EXPECT_EQ(names(h.store), (Lines{"Omar Haddad"}));
 }
 
 TEST(RosterMergeTest, KeepsWhatTheRosterSaysOfTheSurnameAndNamesStudentsByIt) {

@@ -16,6 +16,28 @@ TEST(RosterTest, SkipsCommentsAndBlanksAndDropsLaterCaseVariants) {
     EXPECT_EQ(roster::parse("\r\n \t\n# only comments").names, Names{});
 }
 
+TEST(RosterTest, LeavesOutAHeadingOnTheFirstLineOnlyAndCountsEveryLineThatNamesNoOne) {
+    const auto parsed = roster::parse("Name\r\nNadia Ford\r\n\r\n# Section 2\r\nnadia ford\r\n"
+                                      "\x1b[2J\r\nOmar Haddad\r\n");
+    EXPECT_EQ(parsed.names, (Names{"Nadia Ford", "Omar Haddad"}));
+    EXPECT_EQ(parsed.ignoredLines, 4u) << "the heading, a blank, a comment and a repeat";
+    EXPECT_EQ(parsed.skippedLines, 1u);
+    EXPECT_EQ(parsed.leftOutLines(), 5u) << "a CR LF ends one line, and the last line end none";
+
+    for (const char* heading : {"Students", "  STUDENT   name ", "student names", "Student"}) {
+        EXPECT_EQ(roster::parse(std::string(heading) + "\nZoë Park").names, Names{"Zoë Park"})
+            << heading;
+    }
+    // Anything more than a bare heading, or a heading below the first line, may be a student.
+    EXPECT_EQ(roster::parse("Zoë Park\nName").names, (Names{"Zoë Park", "Name"}));
+    EXPECT_EQ(roster::parse("\nName\nZoë Park").names, (Names{"Name", "Zoë Park"}));
+    EXPECT_EQ(roster::parse("Name:\nZoë Park").names, (Names{"Name:", "Zoë Park"}));
+    EXPECT_EQ(roster::parse("Student Park\n").names, Names{"Student Park"});
+    EXPECT_EQ(roster::parse("Name, Student").names, (Names{{"Student Name", "Name"}}));
+    EXPECT_EQ(roster::parse("Names\n\n").leftOutLines(), 2u);
+    EXPECT_EQ(roster::parse("").leftOutLines(), 0u);
+}
+
 TEST(RosterTest, ReordersSurnameFirstAtTheFirstCommaOnly) {
     EXPECT_EQ(roster::parse("Ford, Nadia, Jr").names, (Names{{"Nadia, Jr Ford", "Ford"}}));
     EXPECT_EQ(roster::parse("Ford,").names, Names{"Ford,"});

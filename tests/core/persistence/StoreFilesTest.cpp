@@ -1,5 +1,6 @@
 #include "engine/GradingStore.h"
 #include "persistence/FileIO.h"
+#include "persistence/ReadOnlyFolderStorage.h"
 #include "persistence/SavedStateJson.h"
 #include "support/Fixtures.h"
 #include "support/TempFolder.h"
@@ -225,6 +226,33 @@ TEST_F(StoreFilesTest, ARuleThatCannotBeSavedIsNotReportedAsRemembered) {
     EXPECT_EQ(store.feed()[0].text.rfind("Couldn't save the correction rules: ", 0), 0u);
     EXPECT_EQ(store.corrections().size(), 1u) << "it still applies for this run";
     EXPECT_EQ(store.writeFailures().size(), 1u);
+}
+
+TEST_F(StoreFilesTest, AFolderReadOnlyReadsTheLastSaveAndWritesNothing) {
+    write("session.json", encodeSavedState(savedWithStudents({"Nadia Ford"})));
+    write("corrections.json", "{not json");
+    const auto files = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder())) {
+            names.push_back(entry.path().filename().string() + "=" +
+                            read(entry.path().filename().string()));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto before = files();
+
+    GradingStore store(std::make_unique<ReadOnlyFolderStorage>(folder()), clock.clock());
+    EXPECT_EQ(store.session().students[0].name, "Nadia Ford");
+    ASSERT_EQ(store.feed().size(), 1u) << "the rules' trouble is said, not mended";
+    EXPECT_NE(store.feed()[0].text.find("couldn't set them aside (Kelvarn is already using "),
+              std::string::npos)
+        << store.feed()[0].text;
+    store.loadRoster({"Omar Haddad"});
+    store.addCorrection(Correction("nadir", "Nadia"));
+    store.flush();
+    EXPECT_EQ(store.writeFailures().size(), 2u) << "a change here is never taken for saved";
+    EXPECT_EQ(files(), before);
 }
 
 // A process killed at any moment during a burst of saves leaves a file that loads.

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "persistence/DataFolderStorage.h"
+#include "persistence/StoreStorage.h"
+
+#include <filesystem>
+#include <string>
+
+namespace kelvarn {
+
+// A data folder that another process owns, for reading: its files as that process last saved
+// them. Nothing in it is written, moved aside or appended to; a state handed over to be saved
+// fails, and so does everything else that would write. Owned by one thread.
+class ReadOnlyFolderStorage final : public StoreStorage {
+public:
+    explicit ReadOnlyFolderStorage(std::filesystem::path folder);
+
+    Result<std::optional<std::string>> read(File file) override { return m_files.read(file); }
+    Result<std::string> setAside(File file, TimePoint now) override;
+    void writeState(SavedStateSnapshot snapshot) override;
+    Result<void> writeRules(std::string_view text) override;
+    // The log is the owner's to keep.
+    void appendLog(TimePoint, FeedItem::Kind, std::string_view) override {}
+    void flush() override {}
+    std::vector<Error> takeWriteFailures() override;
+
+private:
+    Error inUse() const;
+
+    DataFolderStorage m_files;
+    std::vector<Error> m_failures;
+};
+
+} // namespace kelvarn
