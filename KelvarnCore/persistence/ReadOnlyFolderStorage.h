@@ -23,6 +23,8 @@ public:
     void appendLog(TimePoint, FeedItem::Kind, std::string_view) override {}
     void flush() override {}
     std::vector<Error> takeWriteFailures() override;
+    // Every write fails here, so none ever succeeds again.
+    bool takeRecovery() override { return false; }
 
 private:
     Error inUse() const;
