@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <utility>
+
 namespace kelvarn::tidy {
 
 namespace {
@@ -21,7 +23,10 @@ public:
             m_process.setWorkingDirectory(request.workingDirectory);
         }
         m_process.setProcessEnvironment(request.environment);
-        m_process.setStandardInputFile(QProcess::nullDevice());
+        m_input = request.standardInput;
+        if (m_input.isEmpty()) {
+            m_process.setStandardInputFile(QProcess::nullDevice());
+        }
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         connect(&m_process, &QProcess::readyReadStandardOutput, this,
                 &ChildProcess::drainStandardOutput);
@@ -46,6 +51,11 @@ public:
             m_limit.start();
         }
         m_process.start();
+        if (!m_input.isEmpty() && m_process.state() != QProcess::NotRunning) {
+            // QProcess writes it as the pipe drains and closes the channel after the last byte.
+            m_process.write(std::exchange(m_input, {}));
+            m_process.closeWriteChannel();
+        }
     }
 
     bool hasEnded() const { return m_ended; }
@@ -101,6 +111,7 @@ private:
     }
 
     QProcess m_process;
+    QByteArray m_input;
     QTimer m_limit;
     bool m_hasLimit = false;
     bool m_timedOut = false;

@@ -2,6 +2,7 @@
 
 #include "tidy/ProcessOutcome.h"
 
+#include <QByteArray>
 #include <QCoroTask>
 #include <QProcessEnvironment>
 #include <QString>
@@ -17,13 +18,15 @@ struct ProcessRequest {
     QStringList arguments;
     QString workingDirectory; // empty: the application's own
     QProcessEnvironment environment;
+    // Written to the program's standard input, which then ends; empty: the null device.
+    QByteArray standardInput;
     // Killed and reported as timed out after this long; without one it may run forever.
     std::optional<std::chrono::milliseconds> timeLimit;
 };
 
-// Runs a program to its end on the calling thread's event loop, standard input from the null
-// device, standard output and standard error drained as they arrive, so a writer of megabytes
-// never blocks on a full pipe. Never blocks the event loop.
+// Runs a program to its end on the calling thread's event loop, its standard input fed as the pipe
+// takes it, standard output and standard error drained as they arrive, so neither side blocks on
+// a full pipe whatever the sizes. Never blocks the event loop.
 QCoro::Task<ProcessOutcome> runToEnd(ProcessRequest request);
 
 } // namespace kelvarn::tidy

@@ -5,7 +5,7 @@
 namespace kelvarn::tidy {
 
 ProcessRequest claudeRequest(const QString& executable, const QString& systemPrompt,
-                             const QString& prompt, const ToolSetting& setting) {
+                             const QByteArray& prompt, const ToolSetting& setting) {
     QProcessEnvironment environment = setting.environment;
     environment.insert(QStringLiteral("PATH"),
                        environment.value(QStringLiteral("PATH")) +
@@ -16,9 +16,10 @@ ProcessRequest claudeRequest(const QString& executable, const QString& systemPro
         .arguments = {QStringLiteral("--model"), QStringLiteral("haiku"),
                       QStringLiteral("--no-session-persistence"), QStringLiteral("--tools"),
                       QString(), QStringLiteral("--system-prompt"), systemPrompt,
-                      QStringLiteral("-p"), prompt},
+                      QStringLiteral("-p")},
         .workingDirectory = setting.tempPath,
         .environment = environment,
+        .standardInput = prompt,
         .timeLimit = std::nullopt,
     };
 }

@@ -45,6 +45,7 @@ ProcessRequest loginShellSearch(const ToolSetting& setting) {
         .arguments = {QStringLiteral("-lc"), QStringLiteral("command -v claude")},
         .workingDirectory = {},
         .environment = setting.environment,
+        .standardInput = {},
         .timeLimit = setting.loginShellLimit,
     };
 }

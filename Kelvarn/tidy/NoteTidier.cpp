@@ -67,8 +67,8 @@ QCoro::Task<Result<TidiedNotes>> NoteTidier::tidy(StudentRecord student) {
     if (!claude) {
         co_return claudeNotFound;
     }
-    const ProcessRequest request =
-        claudeRequest(*claude, system, QString::fromStdString(exchange->value().prompt), setting);
+    const ProcessRequest request = claudeRequest(
+        *claude, system, QByteArray::fromStdString(exchange->value().prompt), setting);
     const ProcessOutcome outcome = co_await runToEnd(request);
     const auto finishing =
         onThreadPool<Result<TidiedNotes>>([outcome, student, sent = exchange->value().input] {

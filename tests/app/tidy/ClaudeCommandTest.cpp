@@ -9,7 +9,7 @@ TEST(ClaudeCommandTest, AnUnsetPathBecomesJustTheInstallFolders) {
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     const ProcessRequest request = claudeRequest(
-        QStringLiteral("/x/claude"), QStringLiteral("sys"), QStringLiteral("{}"),
+        QStringLiteral("/x/claude"), QStringLiteral("sys"), QByteArray("{}"),
         ToolSetting{environment, QStringLiteral("/home/u"), QStringLiteral("/tmp/t")});
     EXPECT_EQ(request.environment.value(QStringLiteral("PATH")),
               QStringLiteral(":/usr/local/bin:/opt/homebrew/bin:/home/u/.local/bin"));

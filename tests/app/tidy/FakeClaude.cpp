@@ -48,16 +48,18 @@ QByteArray FakeClaude::script() const {
            state +
            "'\n"
            "fail() { echo \"fake claude: $1\" >&2; exit 97; }\n"
-           "[ \"$#\" -eq 9 ] || fail \"$# arguments\"\n"
+           "[ \"$#\" -eq 8 ] || fail \"$# arguments\"\n"
            "[ \"$1\" = --model ] && [ \"$2\" = haiku ] && [ \"$3\" = --no-session-persistence ] "
            "&& [ \"$4\" = --tools ] && [ -z \"$5\" ] && [ \"$6\" = --system-prompt ] "
            "&& [ \"$8\" = -p ] || fail 'arguments out of order'\n"
            "[ \"$PATH\" = '" +
            path +
            "' ] || fail \"PATH $PATH\"\n"
-           "[ -z \"$(cat)\" ] || fail 'standard input not empty'\n"
+           "cat > \"$S/prompt\"\n"
+           "[ -s \"$S/prompt\" ] || fail 'nothing on standard input'\n"
+           "p=$(cat \"$S/prompt\")\n"
+           "for a in \"$@\"; do [ \"$a\" != \"$p\" ] || fail 'the prompt is an argument'; done\n"
            "printf '%s' \"$7\" > \"$S/system\"\n"
-           "printf '%s' \"$9\" > \"$S/prompt\"\n"
            "pwd -P > \"$S/cwd\"\n"
            "[ -f \"$S/delay\" ] && sleep \"$(cat \"$S/delay\")\"\n"
            "[ -f \"$S/stderr\" ] && cat \"$S/stderr\" >&2\n"

@@ -12,8 +12,8 @@
 namespace kelvarn::testing {
 
 // A stand-in for the `claude` tool: a shell script under a temporary home that checks what it was
-// given (exactly the nine arguments in order, PATH extended, nothing on standard input), records
-// the prompts and its working directory, and answers as told.
+// given (exactly the eight arguments in order, PATH extended, the prompt on standard input and in
+// no argument), records the prompts and its working directory, and answers as told.
 class FakeClaude final {
 public:
     enum class Place { localBin, nowhere };

@@ -63,6 +63,23 @@ TEST_F(NoteTidierTest, SendsTheRedactedNotesAndInstructionsAndReadsBackTheReply)
     EXPECT_EQ(claude.systemPrompt(), systemPrompt(QStringLiteral("Only fix commas.")));
 }
 
+TEST_F(NoteTidierTest, NotesLongerThanTheSystemTakesInOneArgumentAreTidiedToo) {
+    FakeClaude claude;
+    claude.reply("{\"intro\": \"Long, but clear.\"}");
+    StudentRecord pat(Uuid::generate(), "Pat Doe");
+    // Linux refuses a single argument over 128 KiB.
+    for (int i = 0; i < 10'000; ++i) {
+        pat.sections[SectionID::intro].notes += "the thesis wanders ";
+    }
+    const Result<TidiedNotes> tidied = tidy(pat, claude.setting());
+    ASSERT_TRUE(tidied) << tidied.error();
+    EXPECT_EQ(tidied.value(),
+              (TidiedNotes{{SectionNotes{pat.id, SectionID::intro}, "Long, but clear."}}));
+    const std::string sent = claude.prompt().toStdString();
+    EXPECT_GT(sent.size(), 128u * 1024);
+    EXPECT_TRUE(sent == promptText(tidyInput(pat)).value()) << "the whole prompt arrived";
+}
+
 TEST_F(NoteTidierTest, ReportsWhatWentWrongWithTheToolInItsOwnWords) {
     FakeClaude claude;
     const StudentRecord pat = patWithNotes();
