@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <optional>
+#include <stop_token>
 
 namespace kelvarn::tidy {
 
@@ -26,7 +27,9 @@ struct ProcessRequest {
 
 // Runs a program to its end on the calling thread's event loop, its standard input fed as the pipe
 // takes it, standard output and standard error drained as they arrive, so neither side blocks on
-// a full pipe whatever the sizes. Never blocks the event loop.
-QCoro::Task<ProcessOutcome> runToEnd(ProcessRequest request);
+// a full pipe whatever the sizes. Never blocks the event loop. The program leads a process group
+// of its own: a time-out, a stop asked for (reported as cancelled) or the end of the run's frame
+// kills the whole group, so nothing it started lives on.
+QCoro::Task<ProcessOutcome> runToEnd(ProcessRequest request, std::stop_token stop = {});
 
 } // namespace kelvarn::tidy

@@ -5,7 +5,8 @@
 namespace kelvarn::tidy {
 
 ProcessRequest claudeRequest(const QString& executable, const QString& systemPrompt,
-                             const QByteArray& prompt, const ToolSetting& setting) {
+                             const QByteArray& prompt, std::chrono::milliseconds timeLimit,
+                             const ToolSetting& setting) {
     QProcessEnvironment environment = setting.environment;
     environment.insert(QStringLiteral("PATH"),
                        environment.value(QStringLiteral("PATH")) +
@@ -20,7 +21,7 @@ ProcessRequest claudeRequest(const QString& executable, const QString& systemPro
         .workingDirectory = setting.tempPath,
         .environment = environment,
         .standardInput = prompt,
-        .timeLimit = std::nullopt,
+        .timeLimit = timeLimit,
     };
 }
 
@@ -29,6 +30,7 @@ Result<std::string> claudeReply(const ProcessOutcome& outcome) {
     switch (outcome.ending) {
     case Ending::failedToStart:
     case Ending::timedOut:
+    case Ending::cancelled:
         return Error{outcome.errorText.toStdString()};
     case Ending::exited:
         if (outcome.exitCode == 0) {

@@ -1,6 +1,10 @@
 #include "tidy/FakeClaude.h"
 
+#include "support/ProcessGroup.h"
+
 #include <QFile>
+
+#include <algorithm>
 
 namespace kelvarn::testing {
 
@@ -48,6 +52,7 @@ QByteArray FakeClaude::script() const {
            state +
            "'\n"
            "fail() { echo \"fake claude: $1\" >&2; exit 97; }\n"
+           "echo $$ > \"$S/pid\"\n"
            "[ \"$#\" -eq 8 ] || fail \"$# arguments\"\n"
            "[ \"$1\" = --model ] && [ \"$2\" = haiku ] && [ \"$3\" = --no-session-persistence ] "
            "&& [ \"$4\" = --tools ] && [ -z \"$5\" ] && [ \"$6\" = --system-prompt ] "
@@ -103,6 +108,27 @@ QString FakeClaude::prompt() const {
 }
 QString FakeClaude::workingDirectory() const {
     return readText(state("cwd")).trimmed();
+}
+
+std::optional<pid_t> FakeClaude::processId() const {
+    bool isNumber = false;
+    const int pid = readText(state("pid")).trimmed().toInt(&isNumber);
+    return isNumber ? std::optional<pid_t>(pid) : std::nullopt;
+}
+
+bool FakeClaude::isAsleep() const {
+    const std::optional<pid_t> tool = processId();
+    if (!tool) {
+        return false;
+    }
+    const std::vector<GroupMember> members = livingMembers(*tool);
+    return std::any_of(members.begin(), members.end(),
+                       [](const GroupMember& member) { return member.command == "sleep"; });
+}
+
+bool FakeClaude::isGone() const {
+    const std::optional<pid_t> tool = processId();
+    return tool && testing::isGone(*tool) && livingMembers(*tool).empty();
 }
 
 std::filesystem::path FakeClaude::state(const char* name) const {

@@ -7,7 +7,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 #include <filesystem>
+#include <optional>
 
 namespace kelvarn::testing {
 
@@ -37,6 +40,12 @@ public:
     QString systemPrompt() const;
     QString prompt() const;
     QString workingDirectory() const;
+    // The last run's, from the moment it started.
+    std::optional<pid_t> processId() const;
+    // Whether the last run sleeps (sleepFirst) in a process group of its own.
+    bool isAsleep() const;
+    // Whether the last run and everything it started are gone.
+    bool isGone() const;
 
 private:
     std::filesystem::path state(const char* name) const;
