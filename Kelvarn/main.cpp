@@ -91,7 +91,9 @@ int main(int argc, char** argv) {
     update::ShellRelauncher relauncher([] { QCoreApplication::quit(); });
     app::AppController controller(
         {defaultDataFolder(), scheduler, dialogs,
-         [&](StudentRecord student) { return tidier.tidy(student); },
+         [&](StudentRecord student, std::stop_token stop) {
+             return tidier.tidy(std::move(student), std::move(stop));
+         },
          std::make_unique<update::Updater>(update::runningBundle(), update::runningSystemVersion(),
                                            relauncher),
          std::make_unique<speech::SpeechEngine>(

@@ -139,10 +139,11 @@ Figures measure(Preferences& preferences, double sleepSeconds, qsizetype replyBy
     bool finished = false;
     bool ok = false;
     double totalMs = 0;
-    auto task = tidier.tidy(student).then([&](const Result<tidy::TidiedNotes>& result) {
+    auto task = tidier.tidy(student).then([&](const tidy::TidyOutcome& outcome) {
         totalMs = meter.elapsedMs();
-        ok = result.ok() && !result.value().empty() &&
-             result.value().begin()->second.size() == static_cast<std::size_t>(replyBytes);
+        const auto* tidied = std::get_if<tidy::TidiedNotes>(&outcome);
+        ok = tidied != nullptr && !tidied->empty() &&
+             tidied->begin()->second.size() == static_cast<std::size_t>(replyBytes);
         finished = true;
     });
     while (!finished) {

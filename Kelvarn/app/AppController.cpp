@@ -7,6 +7,7 @@
 #include "persistence/FileIO.h"
 #include "persistence/Roster.h"
 #include "persistence/TextExporter.h"
+#include "support/Overloaded.h"
 #include "support/Unicode.h"
 
 #include <QEventLoop>
@@ -130,6 +131,7 @@ void AppController::toggleListening() {
 
 void AppController::shutDown(std::chrono::milliseconds listeningLimit) {
     m_shuttingDown = true;
+    stopTidy();
     if (m_speech && m_speech->isRunning()) {
         QEventLoop waiting;
         QCoro::connect(m_speech->stop(), &waiting, [&waiting] { waiting.quit(); });
@@ -142,6 +144,10 @@ void AppController::shutDown(std::chrono::milliseconds listeningLimit) {
 }
 
 AppController::~AppController() {
+    // A tidy's tool must not outlive the controller that gave it the notes.
+    if (m_tidying) {
+        m_tidying->stop.request_stop();
+    }
     // What feeds the store goes before it; the store goes before the lock, so that its writer
     // finishes what is pending while the folder is still ours.
     m_speechObject.reset();
@@ -271,32 +277,58 @@ void AppController::tidyFocusedStudent() {
     if (!snapshot || m_tidying) {
         return;
     }
-    setTidying(true);
-    QCoro::connect(m_tidy(*snapshot), this,
-                   [this, snapshot = *snapshot](const Result<tidy::TidiedNotes>& result) {
-                       finishTidy(snapshot, result);
+    const std::uint64_t run = ++m_tidyRuns;
+    m_tidying = Tidying{run, std::stop_source(), snapshot->name};
+    emit tidyingChanged();
+    QCoro::connect(m_tidy(*snapshot, m_tidying->stop.get_token()), this,
+                   [this, run, snapshot = *snapshot](const tidy::TidyOutcome& outcome) {
+                       if (m_tidying && m_tidying->run == run) {
+                           finishTidy(snapshot, outcome);
+                       }
                    });
 }
 
-void AppController::finishTidy(const StudentRecord& snapshot,
-                               const Result<tidy::TidiedNotes>& result) {
-    if (!result) {
-        flash(QString::fromStdString(result.error()));
-    } else if (const auto current = m_store->student(snapshot.id);
-               current && notesOnly(*current) == notesOnly(snapshot)) {
+void AppController::cancelTidy() {
+    if (!m_tidying) {
+        return;
+    }
+    const std::string name = m_tidying->name;
+    stopTidy();
+    m_store->log(FeedItem::Kind::action, tidy::cancelledMessage(name));
+}
+
+void AppController::stopTidy() {
+    if (!m_tidying) {
+        return;
+    }
+    // Kills the tool at once; the tidy's own end comes later and finds it is no longer current.
+    m_tidying->stop.request_stop();
+    m_tidying.reset();
+    emit tidyingChanged();
+}
+
+void AppController::finishTidy(const StudentRecord& snapshot, const tidy::TidyOutcome& outcome) {
+    m_tidying.reset();
+    std::visit(Overloaded{
+                   [&](const tidy::TidiedNotes& tidied) { applyTidy(snapshot, tidied); },
+                   [&](const Error& failure) { flash(QString::fromStdString(failure.message)); },
+                   [&](const tidy::TidyStopped& stopped) {
+                       m_store->log(FeedItem::Kind::warning, stopped.message);
+                   },
+               },
+               outcome);
+    emit tidyingChanged();
+}
+
+void AppController::applyTidy(const StudentRecord& snapshot, const tidy::TidiedNotes& tidied) {
+    if (const auto current = m_store->student(snapshot.id);
+        current && notesOnly(*current) == notesOnly(snapshot)) {
         // Checked and applied in one go on the main thread: nothing can change in between.
         const std::string label = "Tidied notes for " + snapshot.name;
-        m_store->replaceNotes(result.value(), label);
+        m_store->replaceNotes(tidied, label);
         flash(QString::fromStdString(label + " — Undo to revert"));
     } else {
         flash(QStringLiteral("Notes changed while tidying — try again."));
-    }
-    setTidying(false);
-}
-
-void AppController::setTidying(bool tidying) {
-    if (assign(m_tidying, tidying)) {
-        emit tidyingChanged();
     }
 }
 

@@ -8,7 +8,7 @@
 #include "engine/GradingStore.h"
 #include "persistence/DataFolder.h"
 #include "speech/SpeechEngine.h"
-#include "tidy/TidyExchange.h"
+#include "tidy/TidyOutcome.h"
 #include "update/Updater.h"
 
 #include <QCoroTask>
@@ -18,10 +18,13 @@
 #include <QStringList>
 #include <QtQmlIntegration>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
+#include <string>
 
 namespace kelvarn::app {
 
@@ -45,8 +48,9 @@ class AppController final : public QObject {
 public:
     static constexpr std::chrono::seconds bannerDuration{6};
 
-    // Tidies one student's notes off the main thread (the note tidier, or a fake in tests).
-    using Tidy = std::function<QCoro::Task<Result<tidy::TidiedNotes>>(StudentRecord)>;
+    // Tidies one student's notes off the main thread (the note tidier, or a fake in tests),
+    // stopping early when asked to through the token.
+    using Tidy = std::function<QCoro::Task<tidy::TidyOutcome>(StudentRecord, std::stop_token)>;
 
     struct Services {
         // Without a folder nothing is read or written (tests).
@@ -77,7 +81,7 @@ public:
     void setCompact(bool compact);
     std::function<void(bool)> onCompactChanged;
 
-    bool tidying() const { return m_tidying; }
+    bool tidying() const { return m_tidying.has_value(); }
     QString banner() const { return m_banner.value_or(QString()); }
     bool hasBanner() const { return m_banner.has_value(); }
     Q_INVOKABLE void toggleCompact() { setCompact(!m_compact); }
@@ -98,8 +102,12 @@ public:
     Q_INVOKABLE void fixLastUtterance(const QString& original, const QString& corrected,
                                       bool remember);
     // Tidies the focused student's notes, one tidy at a time; the result replaces the notes as
-    // one undoable step only if they did not change meanwhile.
+    // one undoable step only if they did not change meanwhile. A tidy that stops (the tool's time
+    // limit) says so in the feed.
     Q_INVOKABLE void tidyFocusedStudent();
+    // Stops the tidy under way, and says so in the feed; whatever it would still answer is
+    // dropped, so the notes stay as they were.
+    Q_INVOKABLE void cancelTidy();
 
     // Starts listening with the store's vocabulary, or stops.
     Q_INVOKABLE void toggleListening();
@@ -112,7 +120,8 @@ public:
 
     // Writes every pending change to disk; called when the application quits.
     void flush();
-    // The orderly end: listening stopped (waiting at most the limit), then every change written.
+    // The orderly end: a tidy under way stopped, listening stopped (waiting at most the limit),
+    // then every change written.
     void shutDown(std::chrono::milliseconds listeningLimit = std::chrono::seconds(1));
     // From the start of shutDown on: what arrives then (a key, a forwarded launch) is refused.
     bool shuttingDown() const { return m_shuttingDown; }
@@ -130,8 +139,9 @@ private:
     void storeChanged(StoreField field);
     void refreshVocabulary();
     void preferCommandReadings();
-    void setTidying(bool tidying);
-    void finishTidy(const StudentRecord& snapshot, const Result<tidy::TidiedNotes>& result);
+    void stopTidy();
+    void finishTidy(const StudentRecord& snapshot, const tidy::TidyOutcome& outcome);
+    void applyTidy(const StudentRecord& snapshot, const tidy::TidiedNotes& tidied);
     void exportGrades(const QString& title, const QString& filter, const QString& suggestedName,
                       const std::string& text);
 
@@ -150,8 +160,17 @@ private:
     std::vector<std::string> m_vocabulary;
 
     bool m_shuttingDown = false;
+    // The tidy under way: its run, so that the answer of one stopped meanwhile is dropped, what
+    // stops it, and whose notes it has.
+    struct Tidying {
+        std::uint64_t run = 0;
+        std::stop_source stop;
+        std::string name;
+    };
+    std::optional<Tidying> m_tidying;
+    std::uint64_t m_tidyRuns = 0;
+
     bool m_compact = false;
-    bool m_tidying = false;
     std::optional<QString> m_banner;
     bool m_showActivity = true;
 };

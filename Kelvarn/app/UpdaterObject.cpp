@@ -39,6 +39,10 @@ UpdaterObject::UpdaterObject(update::Updater& updater, QObject* parent)
 }
 
 void UpdaterObject::setIdle() {
+    // An install owns the state until it ends: it restarts the application or fails.
+    if (std::holds_alternative<update::state::Installing>(m_updater.state())) {
+        return;
+    }
     m_updater.setState(update::state::Idle{});
 }
 

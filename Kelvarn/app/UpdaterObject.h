@@ -32,7 +32,7 @@ public:
     QString failureMessage() const { return m_failureMessage; }
     QString currentVersion() const { return m_updater.currentVersion(); }
 
-    // Back to idle: the banner's Dismiss and Later.
+    // Back to idle: the banner's Dismiss and Later. Refused while installing.
     Q_INVOKABLE void setIdle();
     // Each runs as a main-thread task; the outcome is the new state.
     Q_INVOKABLE void install();

@@ -5,11 +5,17 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <utility>
+
 namespace kelvarn::tidy {
 
 namespace {
 
-// One child process and the one signal its awaiter waits for, whichever way it ends.
+// One child process and the one signal its awaiter waits for, whichever way it ends. The child
+// leads a process group of its own, so whatever it starts is stopped with it.
 class ChildProcess final : public QObject {
     Q_OBJECT
 
@@ -21,8 +27,12 @@ public:
             m_process.setWorkingDirectory(request.workingDirectory);
         }
         m_process.setProcessEnvironment(request.environment);
-        m_process.setStandardInputFile(QProcess::nullDevice());
+        m_input = request.standardInput;
+        if (m_input.isEmpty()) {
+            m_process.setStandardInputFile(QProcess::nullDevice());
+        }
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
         connect(&m_process, &QProcess::readyReadStandardOutput, this,
                 &ChildProcess::drainStandardOutput);
         connect(&m_process, &QProcess::readyReadStandardError, this,
@@ -37,15 +47,44 @@ public:
         }
     }
 
-    // A process still running is killed by QProcess's destructor, which may then report its end;
-    // by that time this object's other members are gone.
-    ~ChildProcess() override { m_process.disconnect(this); }
+    // QProcess's destructor kills only the process it started, and may then report its end; by
+    // that time this object's other members are gone.
+    ~ChildProcess() override {
+        m_process.disconnect(this);
+        killGroup();
+    }
 
+    // Does nothing once cancelled.
     void start() {
+        if (m_ended) {
+            return;
+        }
         if (m_hasLimit) {
             m_limit.start();
         }
         m_process.start();
+        if (const auto pid = static_cast<pid_t>(m_process.processId()); pid > 0) {
+            // The child's own call may come after a kill; whichever comes second fails harmlessly.
+            ::setpgid(pid, pid);
+        }
+        if (!m_input.isEmpty() && m_process.state() != QProcess::NotRunning) {
+            // QProcess writes it as the pipe drains and closes the channel after the last byte.
+            m_process.write(std::exchange(m_input, {}));
+            m_process.closeWriteChannel();
+        }
+    }
+
+    // Ends once the killed group's leader is gone; before the start, at once.
+    void cancel() {
+        if (m_ended) {
+            return;
+        }
+        m_outcome.errorText = QStringLiteral("%1 was cancelled").arg(m_process.program());
+        if (m_process.state() == QProcess::NotRunning) {
+            end(ProcessOutcome::Ending::cancelled);
+            return;
+        }
+        stop(ProcessOutcome::Ending::cancelled);
     }
 
     bool hasEnded() const { return m_ended; }
@@ -66,8 +105,8 @@ private:
         drainStandardOutput();
         drainStandardError();
         m_outcome.exitCode = exitCode;
-        if (m_timedOut) {
-            end(ProcessOutcome::Ending::timedOut);
+        if (m_stoppedAs) {
+            end(*m_stoppedAs);
         } else {
             end(status == QProcess::CrashExit ? ProcessOutcome::Ending::crashed
                                               : ProcessOutcome::Ending::exited);
@@ -81,13 +120,26 @@ private:
         }
     }
 
-    // Ends once the killed process is gone, so nothing is left running.
     void onTimeLimit() {
         m_outcome.errorText = QStringLiteral("%1 did not finish within %2 ms")
                                   .arg(m_process.program())
                                   .arg(m_limit.interval());
-        m_timedOut = true;
-        m_process.kill();
+        stop(ProcessOutcome::Ending::timedOut);
+    }
+
+    // Ends once the killed leader is gone, so nothing is left running.
+    void stop(ProcessOutcome::Ending reason) {
+        if (!m_stoppedAs) {
+            m_stoppedAs = reason;
+        }
+        killGroup();
+    }
+
+    // Only while the leader has not been waited for: until then its number cannot be reused.
+    void killGroup() {
+        if (m_process.state() != QProcess::NotRunning) {
+            ::kill(-static_cast<pid_t>(m_process.processId()), SIGKILL);
+        }
     }
 
     void end(ProcessOutcome::Ending ending) {
@@ -101,17 +153,20 @@ private:
     }
 
     QProcess m_process;
+    QByteArray m_input;
     QTimer m_limit;
     bool m_hasLimit = false;
-    bool m_timedOut = false;
+    std::optional<ProcessOutcome::Ending> m_stoppedAs;
     ProcessOutcome m_outcome;
     bool m_ended = false;
 };
 
 } // namespace
 
-QCoro::Task<ProcessOutcome> runToEnd(ProcessRequest request) {
+QCoro::Task<ProcessOutcome> runToEnd(ProcessRequest request, std::stop_token stop) {
     ChildProcess child(request);
+    // Runs at once when the stop was asked for already; the child then never starts.
+    const std::stop_callback cancelling(stop, [&child] { child.cancel(); });
     child.start();
     if (!child.hasEnded()) {
         co_await qCoro(&child, &ChildProcess::ended);

@@ -2,6 +2,7 @@
 
 #include "tidy/ProcessOutcome.h"
 
+#include <QByteArray>
 #include <QCoroTask>
 #include <QProcessEnvironment>
 #include <QString>
@@ -9,6 +10,7 @@
 
 #include <chrono>
 #include <optional>
+#include <stop_token>
 
 namespace kelvarn::tidy {
 
@@ -17,13 +19,17 @@ struct ProcessRequest {
     QStringList arguments;
     QString workingDirectory; // empty: the application's own
     QProcessEnvironment environment;
+    // Written to the program's standard input, which then ends; empty: the null device.
+    QByteArray standardInput;
     // Killed and reported as timed out after this long; without one it may run forever.
     std::optional<std::chrono::milliseconds> timeLimit;
 };
 
-// Runs a program to its end on the calling thread's event loop, standard input from the null
-// device, standard output and standard error drained as they arrive, so a writer of megabytes
-// never blocks on a full pipe. Never blocks the event loop.
-QCoro::Task<ProcessOutcome> runToEnd(ProcessRequest request);
+// Runs a program to its end on the calling thread's event loop, its standard input fed as the pipe
+// takes it, standard output and standard error drained as they arrive, so neither side blocks on
+// a full pipe whatever the sizes. Never blocks the event loop. The program leads a process group
+// of its own: a time-out, a stop asked for (reported as cancelled) or the end of the run's frame
+// kills the whole group, so nothing it started lives on.
+QCoro::Task<ProcessOutcome> runToEnd(ProcessRequest request, std::stop_token stop = {});
 
 } // namespace kelvarn::tidy

@@ -5,7 +5,8 @@
 namespace kelvarn::tidy {
 
 ProcessRequest claudeRequest(const QString& executable, const QString& systemPrompt,
-                             const QString& prompt, const ToolSetting& setting) {
+                             const QByteArray& prompt, std::chrono::milliseconds timeLimit,
+                             const ToolSetting& setting) {
     QProcessEnvironment environment = setting.environment;
     environment.insert(QStringLiteral("PATH"),
                        environment.value(QStringLiteral("PATH")) +
@@ -16,10 +17,11 @@ ProcessRequest claudeRequest(const QString& executable, const QString& systemPro
         .arguments = {QStringLiteral("--model"), QStringLiteral("haiku"),
                       QStringLiteral("--no-session-persistence"), QStringLiteral("--tools"),
                       QString(), QStringLiteral("--system-prompt"), systemPrompt,
-                      QStringLiteral("-p"), prompt},
+                      QStringLiteral("-p")},
         .workingDirectory = setting.tempPath,
         .environment = environment,
-        .timeLimit = std::nullopt,
+        .standardInput = prompt,
+        .timeLimit = timeLimit,
     };
 }
 
@@ -28,6 +30,7 @@ Result<std::string> claudeReply(const ProcessOutcome& outcome) {
     switch (outcome.ending) {
     case Ending::failedToStart:
     case Ending::timedOut:
+    case Ending::cancelled:
         return Error{outcome.errorText.toStdString()};
     case Ending::exited:
         if (outcome.exitCode == 0) {

@@ -6,16 +6,20 @@
 
 #include "support/Result.h"
 
+#include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <string>
 
 namespace kelvarn::tidy {
 
-// One run of the tool: the nine arguments, the temporary folder as working directory, and this
-// environment with the usual install folders added to PATH.
+// One run of the tool: the eight arguments, the prompt on standard input (where other users
+// cannot read it and no argument length limit applies), the time limit, the temporary folder as
+// working directory, and this environment with the usual install folders added to PATH.
 ProcessRequest claudeRequest(const QString& executable, const QString& systemPrompt,
-                             const QString& prompt, const ToolSetting& setting);
+                             const QByteArray& prompt, std::chrono::milliseconds timeLimit,
+                             const ToolSetting& setting);
 
 // The tool's standard output when it exited with 0; otherwise why it failed: the platform's
 // launch error, or the exit status with standard error (standard output when that is empty).

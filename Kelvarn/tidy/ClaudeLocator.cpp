@@ -45,20 +45,22 @@ ProcessRequest loginShellSearch(const ToolSetting& setting) {
         .arguments = {QStringLiteral("-lc"), QStringLiteral("command -v claude")},
         .workingDirectory = {},
         .environment = setting.environment,
+        .standardInput = {},
         .timeLimit = setting.loginShellLimit,
     };
 }
 
 } // namespace
 
-QCoro::Task<std::optional<QString>> findClaude(ToolSetting setting) {
+QCoro::Task<std::optional<QString>> findClaude(ToolSetting setting, std::stop_token stop) {
     if (std::optional<QString> installed = installedClaude(setting)) {
         co_return installed;
     }
 
-    const ProcessOutcome shell = co_await runToEnd(loginShellSearch(setting));
+    const ProcessOutcome shell = co_await runToEnd(loginShellSearch(setting), std::move(stop));
     if (shell.ending == ProcessOutcome::Ending::failedToStart ||
-        shell.ending == ProcessOutcome::Ending::timedOut) {
+        shell.ending == ProcessOutcome::Ending::timedOut ||
+        shell.ending == ProcessOutcome::Ending::cancelled) {
         co_return std::nullopt;
     }
     const QString found = decodedUtf8(shell.standardOutput.join()).trimmed();

@@ -3,6 +3,7 @@
 #include "tidy/ClaudeCommand.h"
 #include "tidy/ClaudeLocator.h"
 #include "tidy/TidyInstructions.h"
+#include "tidy/TidyTimeLimit.h"
 
 #include <QCoroFuture>
 #include <QtConcurrent/QtConcurrentRun>
@@ -53,29 +54,49 @@ const Error claudeNotFound{
 NoteTidier::NoteTidier(Preferences& preferences, ToolSetting setting)
     : m_preferences(preferences), m_setting(std::move(setting)) {}
 
-QCoro::Task<Result<TidiedNotes>> NoteTidier::tidy(StudentRecord student) {
+QCoro::Task<TidyOutcome> NoteTidier::tidy(StudentRecord student, std::stop_token stop) {
     // Copied before the first suspension, so the tidy never reaches back into the tidier.
     const QString system = systemPrompt(instructions(m_preferences));
+    const std::chrono::milliseconds limit = timeLimit(m_preferences);
     const ToolSetting setting = m_setting;
+    const TidyStopped cancelled{cancelledMessage(student.name)};
     // Futures are named: GCC 12 mishandles temporaries that own memory in a co_await expression.
     const auto preparing = onThreadPool<Result<Exchange>>([student] { return prepare(student); });
     const std::shared_ptr<Result<Exchange>> exchange = co_await preparing;
+    if (stop.stop_requested()) {
+        co_return cancelled;
+    }
     if (!*exchange) {
         co_return Error{exchange->error()};
     }
-    const std::optional<QString> claude = co_await findClaude(setting);
+    const std::optional<QString> claude = co_await findClaude(setting, stop);
+    if (stop.stop_requested()) {
+        co_return cancelled;
+    }
     if (!claude) {
         co_return claudeNotFound;
     }
-    const ProcessRequest request =
-        claudeRequest(*claude, system, QString::fromStdString(exchange->value().prompt), setting);
-    const ProcessOutcome outcome = co_await runToEnd(request);
+    const ProcessRequest request = claudeRequest(
+        *claude, system, QByteArray::fromStdString(exchange->value().prompt), limit, setting);
+    const ProcessOutcome outcome = co_await runToEnd(request, stop);
+    if (outcome.ending == ProcessOutcome::Ending::cancelled) {
+        co_return cancelled;
+    }
+    if (outcome.ending == ProcessOutcome::Ending::timedOut) {
+        co_return TidyStopped{timedOutMessage(student.name, limit)};
+    }
     const auto finishing =
         onThreadPool<Result<TidiedNotes>>([outcome, student, sent = exchange->value().input] {
             return finish(outcome, student, sent);
         });
     const std::shared_ptr<Result<TidiedNotes>> tidied = co_await finishing;
-    co_return std::move(*tidied);
+    if (stop.stop_requested()) {
+        co_return cancelled;
+    }
+    if (!*tidied) {
+        co_return Error{tidied->error()};
+    }
+    co_return std::move(*tidied).value();
 }
 
 } // namespace kelvarn::tidy

@@ -8,7 +8,7 @@ namespace kelvarn::tidy {
 
 // How a child process ended and everything it wrote.
 struct ProcessOutcome {
-    enum class Ending { exited, crashed, failedToStart, timedOut };
+    enum class Ending { exited, crashed, failedToStart, timedOut, cancelled };
 
     Ending ending = Ending::exited;
     // The exit status; for a crash, the signal that ended it.
@@ -17,7 +17,8 @@ struct ProcessOutcome {
     // thread if need be, instead of regrowing one buffer on it.
     QByteArrayList standardOutput;
     QByteArray standardError;
-    // Why it did not run to its end: the platform's message when it could not be started.
+    // Why it did not run to its end: the platform's message when it could not be started, or
+    // which stop ended it.
     QString errorText;
 };
 

@@ -5,7 +5,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
-#include <QCoroNetworkReply>
+#include <QCoroSignal>
 
 #include <memory>
 
@@ -17,8 +17,8 @@ constexpr int kTransferTimeoutMs = 60'000;
 
 } // namespace
 
-QCoro::Task<HttpResult> httpGet(QNetworkAccessManager& network, QUrl url, qint64 maxBytes,
-                                QIODevice* sink) {
+QCoro::Task<HttpResult> httpGet(std::shared_ptr<QNetworkAccessManager> network, QUrl url,
+                                qint64 maxBytes, QIODevice* sink) {
     HttpResult result;
     qint64 received = 0;
     bool tooLarge = false;
@@ -30,7 +30,9 @@ QCoro::Task<HttpResult> httpGet(QNetworkAccessManager& network, QUrl url, qint64
                          QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
-    const std::unique_ptr<QNetworkReply> reply(network.get(request));
+    // The transfer is the reply's one owner; the manager, shared, outlives it.
+    const std::unique_ptr<QNetworkReply> reply(network->get(request));
+    reply->setParent(nullptr);
 
     const auto take = [&] {
         const QByteArray chunk = reply->readAll();
@@ -50,7 +52,11 @@ QCoro::Task<HttpResult> httpGet(QNetworkAccessManager& network, QUrl url, qint64
         }
     };
     QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), take);
-    co_await reply.get();
+    if (!reply->isFinished()) {
+        // Resumed from the event loop (the connection is queued), never inside the reply's own
+        // signal or abort(): both would return into a reply this transfer has deleted.
+        co_await qCoro(reply.get(), &QNetworkReply::finished);
+    }
     take();
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

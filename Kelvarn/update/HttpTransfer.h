@@ -6,6 +6,8 @@
 
 #include <QCoroTask>
 
+#include <memory>
+
 class QIODevice;
 class QNetworkAccessManager;
 
@@ -28,8 +30,10 @@ struct HttpResult {
 
 // GETs a URL with a 60-second transfer timeout, the local cache ignored and redirects
 // followed (never from https to http). The body goes to `sink` when one is given, otherwise
-// into the result; more than `maxBytes` aborts the transfer.
-QCoro::Task<HttpResult> httpGet(QNetworkAccessManager& network, QUrl url, qint64 maxBytes,
-                                QIODevice* sink = nullptr);
+// into the result; more than `maxBytes` aborts the transfer. The transfer keeps its share of the
+// manager and owns its reply, so it may outlive whoever started it; the sink must live until it
+// ends.
+QCoro::Task<HttpResult> httpGet(std::shared_ptr<QNetworkAccessManager> network, QUrl url,
+                                qint64 maxBytes, QIODevice* sink = nullptr);
 
 } // namespace kelvarn::update

@@ -3,6 +3,9 @@
 #include "update/HttpTransfer.h"
 #include "update/UpdateAddress.h"
 
+#include <QNetworkAccessManager>
+#include <QPointer>
+
 #include <utility>
 
 namespace kelvarn::update {
@@ -12,26 +15,10 @@ namespace {
 // version.json is a few lines; a server sending more is not serving a manifest.
 constexpr qint64 kMaxManifestSize = 1024 * 1024;
 
-} // namespace
-
-Updater::Updater(RunningBundle bundle, SystemVersion system, Relauncher& relauncher,
-                 QObject* parent)
-    : QObject(parent), m_bundle(std::move(bundle)), m_system(system), m_relauncher(relauncher) {
-    m_timer.setInterval(kCheckInterval);
-    connect(&m_timer, &QTimer::timeout, this, [this] { check(false); });
-}
-
-void Updater::setState(UpdateState state) {
-    if (state == m_state) {
-        return;
-    }
-    m_state = std::move(state);
-    emit stateChanged();
-}
-
-QCoro::Task<Result<Manifest>> Updater::fetchManifest() {
+QCoro::Task<Result<Manifest>> fetchManifest(std::shared_ptr<QNetworkAccessManager> network,
+                                            QUrl folder) {
     const HttpResult fetched =
-        co_await httpGet(m_network, manifestUrl(*m_bundle.file.updateUrl), kMaxManifestSize);
+        co_await httpGet(std::move(network), manifestUrl(folder), kMaxManifestSize);
     switch (fetched.outcome) {
     case HttpResult::Outcome::ok:
         co_return decodeManifest(fetched.body);
@@ -47,14 +34,33 @@ QCoro::Task<Result<Manifest>> Updater::fetchManifest() {
     co_return Error{fetched.error.toStdString()};
 }
 
+} // namespace
+
+Updater::Updater(RunningBundle bundle, SystemVersion system, Relauncher& relauncher,
+                 QObject* parent)
+    : QObject(parent), m_bundle(std::move(bundle)), m_system(system), m_relauncher(relauncher),
+      m_network(std::make_shared<QNetworkAccessManager>()) {
+    m_timer.setInterval(kCheckInterval);
+    connect(&m_timer, &QTimer::timeout, this, [this] { check(false); });
+}
+
+void Updater::setState(UpdateState state) {
+    if (state == m_state) {
+        return;
+    }
+    m_state = std::move(state);
+    emit stateChanged();
+}
+
 QCoro::Task<> Updater::check(bool userInitiated) {
     if (!m_bundle.file.updateUrl || std::holds_alternative<state::Installing>(m_state)) {
         co_return;
     }
     setState(state::Checking{});
-    const Result<Manifest> manifest = co_await fetchManifest();
-    // An install that began meanwhile owns the state until it ends.
-    if (std::holds_alternative<state::Installing>(m_state)) {
+    QPointer self(this);
+    const Result<Manifest> manifest = co_await fetchManifest(m_network, *m_bundle.file.updateUrl);
+    // Nobody to tell; or an install that began meanwhile owns the state until it ends.
+    if (!self || std::holds_alternative<state::Installing>(m_state)) {
         co_return;
     }
     if (!manifest) {

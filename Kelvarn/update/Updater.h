@@ -5,19 +5,23 @@
 #include "update/SystemVersion.h"
 #include "update/UpdateState.h"
 
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QTimer>
 
 #include <QCoroTask>
 
 #include <chrono>
+#include <memory>
+
+class QNetworkAccessManager;
 
 namespace kelvarn::update {
 
 // Keeps the installed bundle current from the update folder its bundle file names. Lives on
 // the main thread for the life of the process; checks and installs are coroutines that
-// suspend at every network call, so they may interleave at those points.
+// suspend at every network call, so they may interleave at those points. A transfer still under
+// way when the updater goes runs to its end; the check or install then finds the updater gone
+// and stops there.
 class Updater final : public QObject {
     Q_OBJECT
 
@@ -50,17 +54,15 @@ signals:
     void stateChanged();
 
 private:
-    QCoro::Task<Result<Manifest>> fetchManifest();
     QCoro::Task<Result<void>> installBuild(Manifest manifest);
-    QCoro::Task<Result<void>> download(QUrl url, std::filesystem::path file);
-    QCoro::Task<Result<QByteArray>> downloadSignature(QUrl archive);
     Result<void> checkUnpackedBundle(const std::filesystem::path& bundle) const;
 
     RunningBundle m_bundle;
     SystemVersion m_system;
     Relauncher& m_relauncher;
     UpdateState m_state{state::Idle{}};
-    QNetworkAccessManager m_network;
+    // Shared with the transfers under way.
+    std::shared_ptr<QNetworkAccessManager> m_network;
     QTimer m_timer{this};
 };
 

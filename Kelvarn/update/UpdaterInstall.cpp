@@ -9,6 +9,8 @@
 #include "update/UpdateAddress.h"
 
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QPointer>
 
 #include <unistd.h>
 
@@ -32,6 +34,11 @@ Error updateFailed(const std::string& detail) {
 
 Error badKey() {
     return Error{"This Kelvarn can't install updates: its update key isn't a minisign public key."};
+}
+
+// What an install whose updater went meanwhile ends with; nobody reads it.
+Error abandoned() {
+    return Error{"The updater is gone."};
 }
 
 Error notNewer() {
@@ -62,6 +69,49 @@ Result<void> checkSignature(const QString& key, const QByteArray& signature,
     return Error{"The download's signature isn't valid."};
 }
 
+QCoro::Task<Result<void>> download(std::shared_ptr<QNetworkAccessManager> network, QUrl url,
+                                   std::filesystem::path path) {
+    QFile file(QString::fromStdString(path.string()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        co_return updateFailed(file.errorString().toStdString());
+    }
+    const HttpResult fetched = co_await httpGet(std::move(network), url, kMaxArchiveSize, &file);
+    file.close();
+    switch (fetched.outcome) {
+    case HttpResult::Outcome::ok:
+        co_return Result<void>{};
+    case HttpResult::Outcome::failed:
+        co_return updateFailed(fetched.error.toStdString());
+    case HttpResult::Outcome::unwritable:
+        co_return updateFailed(file.errorString().toStdString());
+    case HttpResult::Outcome::notOk:
+    case HttpResult::Outcome::cut:
+    case HttpResult::Outcome::tooLarge:
+        break;
+    }
+    co_return Error{"Download failed."};
+}
+
+QCoro::Task<Result<QByteArray>> downloadSignature(std::shared_ptr<QNetworkAccessManager> network,
+                                                  QUrl archive) {
+    QUrl url = archive;
+    url.setPath(archive.path() + ".minisig");
+    const HttpResult fetched = co_await httpGet(std::move(network), url, kMaxSignatureSize);
+    switch (fetched.outcome) {
+    case HttpResult::Outcome::ok:
+        co_return fetched.body;
+    case HttpResult::Outcome::notOk:
+        co_return Error{"The download has no signature."};
+    case HttpResult::Outcome::failed:
+        co_return updateFailed(fetched.error.toStdString());
+    case HttpResult::Outcome::cut:
+    case HttpResult::Outcome::tooLarge:
+    case HttpResult::Outcome::unwritable:
+        break;
+    }
+    co_return Error{"Download failed."};
+}
+
 } // namespace
 
 QCoro::Task<> Updater::install() {
@@ -71,8 +121,9 @@ QCoro::Task<> Updater::install() {
     }
     const Manifest manifest = available->manifest;
     setState(state::Installing{});
+    QPointer self(this);
     const Result<void> installed = co_await installBuild(manifest);
-    if (!installed) {
+    if (self && !installed) {
         setState(state::Failed{QString::fromStdString(installed.error())});
     }
 }
@@ -111,10 +162,18 @@ QCoro::Task<Result<void>> Updater::installBuild(Manifest manifest) {
     StagingFolder staging = std::move(*created);
 
     const auto archive = staging.path() / "update.zip";
-    if (auto downloaded = co_await download(*url, archive); !downloaded) {
+    QPointer self(this);
+    const Result<void> downloaded = co_await download(m_network, *url, archive);
+    if (!self) {
+        co_return abandoned();
+    }
+    if (!downloaded) {
         co_return downloaded;
     }
-    const Result<QByteArray> signature = co_await downloadSignature(*url);
+    const Result<QByteArray> signature = co_await downloadSignature(m_network, *url);
+    if (!self) {
+        co_return abandoned();
+    }
     if (!signature) {
         co_return Error{signature.error()};
     }
@@ -156,47 +215,6 @@ Result<void> Updater::checkUnpackedBundle(const std::filesystem::path& bundle) c
         return notNewer();
     }
     return {};
-}
-
-QCoro::Task<Result<void>> Updater::download(QUrl url, std::filesystem::path path) {
-    QFile file(QString::fromStdString(path.string()));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        co_return updateFailed(file.errorString().toStdString());
-    }
-    const HttpResult fetched = co_await httpGet(m_network, url, kMaxArchiveSize, &file);
-    file.close();
-    switch (fetched.outcome) {
-    case HttpResult::Outcome::ok:
-        co_return Result<void>{};
-    case HttpResult::Outcome::failed:
-        co_return updateFailed(fetched.error.toStdString());
-    case HttpResult::Outcome::unwritable:
-        co_return updateFailed(file.errorString().toStdString());
-    case HttpResult::Outcome::notOk:
-    case HttpResult::Outcome::cut:
-    case HttpResult::Outcome::tooLarge:
-        break;
-    }
-    co_return Error{"Download failed."};
-}
-
-QCoro::Task<Result<QByteArray>> Updater::downloadSignature(QUrl archive) {
-    QUrl url = archive;
-    url.setPath(archive.path() + ".minisig");
-    const HttpResult fetched = co_await httpGet(m_network, url, kMaxSignatureSize);
-    switch (fetched.outcome) {
-    case HttpResult::Outcome::ok:
-        co_return fetched.body;
-    case HttpResult::Outcome::notOk:
-        co_return Error{"The download has no signature."};
-    case HttpResult::Outcome::failed:
-        co_return updateFailed(fetched.error.toStdString());
-    case HttpResult::Outcome::cut:
-    case HttpResult::Outcome::tooLarge:
-    case HttpResult::Outcome::unwritable:
-        break;
-    }
-    co_return Error{"Download failed."};
 }
 
 } // namespace kelvarn::update

@@ -5,8 +5,8 @@ import Kelvarn.App
 
 import "Style.js" as Style
 
-// The panel's top row: the microphone with the listening state, the tidy indicator, the compact
-// toggle and the menu.
+// The panel's top row: the microphone with the listening state, the tidy indicator with its
+// Cancel, the compact toggle and the menu.
 RowLayout {
     id: root
 
@@ -76,6 +76,16 @@ RowLayout {
         running: visible
         Layout.preferredWidth: 20
         Layout.preferredHeight: 20
+    }
+    ToolButton {
+        objectName: "cancelTidyButton"
+        visible: root.controller.tidying
+        text: "Cancel"
+        Accessible.name: "Cancel tidying"
+        ToolTip.text: Accessible.name
+        ToolTip.visible: hovered
+        ToolTip.delay: 600
+        onClicked: root.controller.cancelTidy()
     }
     ToolButton {
         objectName: "compactToggle"

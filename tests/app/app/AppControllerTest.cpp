@@ -1,8 +1,11 @@
 #include "app/AppController.h"
 #include "app/AppFakes.h"
+#include "settings/Preferences.h"
 #include "support/EventLoop.h"
 #include "support/QtPrinting.h"
 #include "support/TempFolder.h"
+#include "tidy/FakeClaude.h"
+#include "tidy/NoteTidier.h"
 
 #include <QCoroTimer>
 #include <QSignalSpy>
@@ -11,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <stop_token>
 
 namespace kelvarn {
 namespace {
@@ -18,26 +22,31 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// A tidier whose answer the test gives when it likes.
+// A tidier whose answer the test gives when it likes, whether or not it was asked to stop.
 class FakeTidier {
 public:
     app::AppController::Tidy tidy() {
-        return [this](StudentRecord student) -> QCoro::Task<Result<tidy::TidiedNotes>> {
-            ++calls;
-            asked = student;
-            answered.start(std::chrono::hours(1)); // until reply() says otherwise
-            co_await answered;
-            co_return answer;
-        };
+        return
+            [this](StudentRecord student, std::stop_token stop) -> QCoro::Task<tidy::TidyOutcome> {
+                ++calls;
+                asked = student;
+                stopToken = stop;
+                answered.start(std::chrono::hours(1)); // until reply() says otherwise
+                co_await answered;
+                ++answers;
+                co_return answer;
+            };
     }
-    void reply(Result<tidy::TidiedNotes> result) {
-        answer = std::move(result);
+    void reply(tidy::TidyOutcome outcome) {
+        answer = std::move(outcome);
         answered.start(0);
     }
 
     int calls = 0;
+    int answers = 0;
     StudentRecord asked;
-    Result<tidy::TidiedNotes> answer = Error{"unset"};
+    std::stop_token stopToken;
+    tidy::TidyOutcome answer = Error{"unset"};
     QTimer answered;
 };
 
@@ -241,6 +250,61 @@ TEST_F(AppControllerTest, ATidyReplacesTheNotesOnlyIfTheyDidNotChangeMeanwhile) 
     tidier.reply(Error{"No notes to tidy."});
     ASSERT_TRUE(testing::runUntil([&] { return !controller->tidying(); }));
     EXPECT_EQ(controller->banner(), "No notes to tidy.");
+}
+
+TEST_F(AppControllerTest, AStoppedTidySaysSoInTheFeedAndLeavesTheNotesAsTheyWere) {
+    auto controller = make();
+    GradingStore& store = controller->store();
+    store.loadRoster({"Nadia Ford"});
+    store.handleTranscript("Nadia Ford evidence. sources are thin");
+    const NotesTarget evidence = SectionNotes{store.session().students[0].id, SectionID::evidence};
+    const auto lastLine = [&] { return store.feed().back(); };
+
+    controller->tidyFocusedStudent();
+    QSignalSpy tidying(controller.get(), &app::AppController::tidyingChanged);
+    controller->cancelTidy();
+    EXPECT_TRUE(tidier.stopToken.stop_requested()) << "the tidier is told to stop at once";
+    EXPECT_FALSE(controller->tidying());
+    EXPECT_EQ(tidying.count(), 1);
+    EXPECT_EQ(lastLine().kind, FeedItem::Kind::action);
+    EXPECT_EQ(lastLine().text, "Tidying notes for Nadia Ford cancelled — nothing changed.");
+    const std::size_t lines = store.feed().size();
+    tidier.reply(tidy::TidiedNotes{{evidence, "Too late."}});
+    ASSERT_TRUE(testing::runUntil([&] { return tidier.answers == 1; }));
+    EXPECT_EQ(store.notes(evidence), "sources are thin") << "the late answer is dropped";
+    EXPECT_EQ(store.feed().size(), lines);
+    EXPECT_FALSE(controller->hasBanner());
+    controller->cancelTidy();
+    EXPECT_EQ(store.feed().size(), lines) << "nothing to cancel";
+
+    controller->tidyFocusedStudent();
+    EXPECT_EQ(tidier.calls, 2) << "a cancelled tidy no longer holds the next one back";
+    tidier.reply(tidy::TidyStopped{"Claude didn't answer within 2 minutes."});
+    ASSERT_TRUE(testing::runUntil([&] { return !controller->tidying(); }));
+    EXPECT_EQ(lastLine().kind, FeedItem::Kind::warning);
+    EXPECT_EQ(lastLine().text, "Claude didn't answer within 2 minutes.");
+    EXPECT_EQ(store.notes(evidence), "sources are thin");
+    EXPECT_FALSE(controller->hasBanner());
+}
+
+TEST_F(AppControllerTest, QuittingKillsTheTidyToolWithEverythingItStarted) {
+    testing::FakeClaude claude;
+    claude.sleepFirst(600);
+    Preferences preferences(QString::fromStdString((temp.path() / "Kelvarn.conf").string()));
+    tidy::NoteTidier tidier(preferences, claude.setting());
+    app::AppController controller({std::nullopt, scheduler, dialogs,
+                                   [&](StudentRecord student, std::stop_token stop) {
+                                       return tidier.tidy(std::move(student), std::move(stop));
+                                   },
+                                   nullptr, nullptr});
+    controller.store().loadRoster({"Nadia Ford"});
+    controller.store().handleTranscript("Nadia Ford evidence. sources are thin");
+    controller.tidyFocusedStudent();
+    ASSERT_TRUE(testing::runUntil([&] { return claude.isAsleep(); }));
+
+    controller.shutDown();
+    EXPECT_FALSE(controller.tidying());
+    EXPECT_TRUE(testing::runUntil([&] { return claude.isGone(); }));
 }
 
 } // namespace

@@ -51,5 +51,21 @@ TEST(UpdaterObjectTest, FollowsTheUpdaterAndAnnouncesOnlyRealChanges) {
     EXPECT_EQ(object.state(), "idle");
 }
 
+TEST(UpdaterObjectTest, AnInstallCannotBeDismissed) {
+    testing::FakeRelauncher relauncher;
+    Updater updater(RunningBundle{}, SystemVersion{}, relauncher);
+    app::UpdaterObject object(updater);
+    updater.setState(state::Installing{});
+    QSignalSpy state(&object, &app::UpdaterObject::stateChanged);
+    object.setIdle();
+    EXPECT_EQ(updater.state(), UpdateState(state::Installing{}));
+    EXPECT_EQ(object.state(), "installing");
+    EXPECT_EQ(state.count(), 0);
+
+    updater.setState(state::Failed{"Download failed."});
+    object.setIdle();
+    EXPECT_EQ(object.state(), "idle") << "a failed install can";
+}
+
 } // namespace
 } // namespace kelvarn

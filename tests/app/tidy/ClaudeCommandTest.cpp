@@ -5,17 +5,19 @@
 namespace kelvarn::tidy {
 namespace {
 
+using namespace std::chrono_literals;
+
 TEST(ClaudeCommandTest, AnUnsetPathBecomesJustTheInstallFolders) {
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     const ProcessRequest request = claudeRequest(
-        QStringLiteral("/x/claude"), QStringLiteral("sys"), QStringLiteral("{}"),
+        QStringLiteral("/x/claude"), QStringLiteral("sys"), QByteArray("{}"), 90s,
         ToolSetting{environment, QStringLiteral("/home/u"), QStringLiteral("/tmp/t")});
     EXPECT_EQ(request.environment.value(QStringLiteral("PATH")),
               QStringLiteral(":/usr/local/bin:/opt/homebrew/bin:/home/u/.local/bin"));
     EXPECT_EQ(request.environment.value(QStringLiteral("LANG")), QStringLiteral("C.UTF-8"));
     EXPECT_EQ(request.workingDirectory, QStringLiteral("/tmp/t"));
-    EXPECT_FALSE(request.timeLimit) << "the tool may take as long as it takes";
+    EXPECT_EQ(request.timeLimit, 90s);
 }
 
 } // namespace

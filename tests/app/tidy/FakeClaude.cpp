@@ -1,6 +1,10 @@
 #include "tidy/FakeClaude.h"
 
+#include "support/ProcessGroup.h"
+
 #include <QFile>
+
+#include <algorithm>
 
 namespace kelvarn::testing {
 
@@ -48,16 +52,19 @@ QByteArray FakeClaude::script() const {
            state +
            "'\n"
            "fail() { echo \"fake claude: $1\" >&2; exit 97; }\n"
-           "[ \"$#\" -eq 9 ] || fail \"$# arguments\"\n"
+           "echo $$ > \"$S/pid\"\n"
+           "[ \"$#\" -eq 8 ] || fail \"$# arguments\"\n"
            "[ \"$1\" = --model ] && [ \"$2\" = haiku ] && [ \"$3\" = --no-session-persistence ] "
            "&& [ \"$4\" = --tools ] && [ -z \"$5\" ] && [ \"$6\" = --system-prompt ] "
            "&& [ \"$8\" = -p ] || fail 'arguments out of order'\n"
            "[ \"$PATH\" = '" +
            path +
            "' ] || fail \"PATH $PATH\"\n"
-           "[ -z \"$(cat)\" ] || fail 'standard input not empty'\n"
+           "cat > \"$S/prompt\"\n"
+           "[ -s \"$S/prompt\" ] || fail 'nothing on standard input'\n"
+           "p=$(cat \"$S/prompt\")\n"
+           "for a in \"$@\"; do [ \"$a\" != \"$p\" ] || fail 'the prompt is an argument'; done\n"
            "printf '%s' \"$7\" > \"$S/system\"\n"
-           "printf '%s' \"$9\" > \"$S/prompt\"\n"
            "pwd -P > \"$S/cwd\"\n"
            "[ -f \"$S/delay\" ] && sleep \"$(cat \"$S/delay\")\"\n"
            "[ -f \"$S/stderr\" ] && cat \"$S/stderr\" >&2\n"
@@ -101,6 +108,27 @@ QString FakeClaude::prompt() const {
 }
 QString FakeClaude::workingDirectory() const {
     return readText(state("cwd")).trimmed();
+}
+
+std::optional<pid_t> FakeClaude::processId() const {
+    bool isNumber = false;
+    const int pid = readText(state("pid")).trimmed().toInt(&isNumber);
+    return isNumber ? std::optional<pid_t>(pid) : std::nullopt;
+}
+
+bool FakeClaude::isAsleep() const {
+    const std::optional<pid_t> tool = processId();
+    if (!tool) {
+        return false;
+    }
+    const std::vector<GroupMember> members = livingMembers(*tool);
+    return std::any_of(members.begin(), members.end(),
+                       [](const GroupMember& member) { return member.command == "sleep"; });
+}
+
+bool FakeClaude::isGone() const {
+    const std::optional<pid_t> tool = processId();
+    return tool && testing::isGone(*tool) && livingMembers(*tool).empty();
 }
 
 std::filesystem::path FakeClaude::state(const char* name) const {

@@ -7,13 +7,16 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 #include <filesystem>
+#include <optional>
 
 namespace kelvarn::testing {
 
 // A stand-in for the `claude` tool: a shell script under a temporary home that checks what it was
-// given (exactly the nine arguments in order, PATH extended, nothing on standard input), records
-// the prompts and its working directory, and answers as told.
+// given (exactly the eight arguments in order, PATH extended, the prompt on standard input and in
+// no argument), records the prompts and its working directory, and answers as told.
 class FakeClaude final {
 public:
     enum class Place { localBin, nowhere };
@@ -37,6 +40,12 @@ public:
     QString systemPrompt() const;
     QString prompt() const;
     QString workingDirectory() const;
+    // The last run's, from the moment it started.
+    std::optional<pid_t> processId() const;
+    // Whether the last run sleeps (sleepFirst) in a process group of its own.
+    bool isAsleep() const;
+    // Whether the last run and everything it started are gone.
+    bool isGone() const;
 
 private:
     std::filesystem::path state(const char* name) const;

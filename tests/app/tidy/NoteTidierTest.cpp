@@ -2,6 +2,7 @@
 
 #include "tidy/FakeClaude.h"
 #include "tidy/TidyInstructions.h"
+#include "tidy/TidyTimeLimit.h"
 
 #include "settings/Preferences.h"
 #include "support/EventLoop.h"
@@ -9,6 +10,8 @@
 
 #include <QDir>
 #include <QTimer>
+
+#include <stop_token>
 
 #include <gtest/gtest.h>
 
@@ -27,14 +30,26 @@ protected:
         return pat;
     }
 
+    std::optional<TidyOutcome> run(const StudentRecord& student, const ToolSetting& setting,
+                                   std::chrono::milliseconds timeout = 10s) {
+        NoteTidier tidier(m_preferences, setting);
+        return testing::await(tidier.tidy(student), timeout);
+    }
+
+    // Tidied notes or the failure; a stop, or no end in time, as a failure saying so.
     Result<TidiedNotes> tidy(const StudentRecord& student, const ToolSetting& setting,
                              std::chrono::milliseconds timeout = 10s) {
-        NoteTidier tidier(m_preferences, setting);
-        std::optional<Result<TidiedNotes>> result = testing::await(tidier.tidy(student), timeout);
-        if (!result) {
+        std::optional<TidyOutcome> outcome = run(student, setting, timeout);
+        if (!outcome) {
             return Error{"<the tidy did not finish>"};
         }
-        return std::move(*result);
+        if (const auto* stopped = std::get_if<TidyStopped>(&*outcome)) {
+            return Error{"<stopped: " + stopped->message + ">"};
+        }
+        if (const auto* failure = std::get_if<Error>(&*outcome)) {
+            return *failure;
+        }
+        return std::get<TidiedNotes>(std::move(*outcome));
     }
 
     testing::TempFolder m_folder;
@@ -61,6 +76,23 @@ TEST_F(NoteTidierTest, SendsTheRedactedNotesAndInstructionsAndReadsBackTheReply)
     setInstructions(m_preferences, QStringLiteral("Only fix commas."));
     ASSERT_TRUE(tidy(pat, claude.setting()));
     EXPECT_EQ(claude.systemPrompt(), systemPrompt(QStringLiteral("Only fix commas.")));
+}
+
+TEST_F(NoteTidierTest, NotesLongerThanTheSystemTakesInOneArgumentAreTidiedToo) {
+    FakeClaude claude;
+    claude.reply("{\"intro\": \"Long, but clear.\"}");
+    StudentRecord pat(Uuid::generate(), "Pat Doe");
+    // Linux refuses a single argument over 128 KiB.
+    for (int i = 0; i < 10'000; ++i) {
+        pat.sections[SectionID::intro].notes += "the thesis wanders ";
+    }
+    const Result<TidiedNotes> tidied = tidy(pat, claude.setting());
+    ASSERT_TRUE(tidied) << tidied.error();
+    EXPECT_EQ(tidied.value(),
+              (TidiedNotes{{SectionNotes{pat.id, SectionID::intro}, "Long, but clear."}}));
+    const std::string sent = claude.prompt().toStdString();
+    EXPECT_GT(sent.size(), 128u * 1024);
+    EXPECT_TRUE(sent == promptText(tidyInput(pat)).value()) << "the whole prompt arrived";
 }
 
 TEST_F(NoteTidierTest, ReportsWhatWentWrongWithTheToolInItsOwnWords) {
@@ -153,6 +185,43 @@ TEST_F(NoteTidierTest, TheEventLoopKeepsRunningWhileTheToolWorksAndLargeRepliesC
     EXPECT_EQ(tidied.value().at(SectionNotes{pat.id, SectionID::intro}).size(),
               static_cast<std::size_t>(large.size()));
     EXPECT_GT(ticks, 20) << "the timer ticked all through the tool's half-second pause";
+}
+
+TEST_F(NoteTidierTest, AToolOutlastingTheLimitInThePreferencesIsKilledWithAllItStarted) {
+    FakeClaude claude;
+    claude.sleepFirst(600);
+    m_preferences.setString(QLatin1String(timeLimitKey), QStringLiteral("1"));
+    const std::optional<TidyOutcome> outcome = run(patWithNotes(), claude.setting());
+    ASSERT_TRUE(outcome) << "stopped at the limit";
+    const auto* stopped = std::get_if<TidyStopped>(&*outcome);
+    ASSERT_NE(stopped, nullptr);
+    EXPECT_EQ(stopped->message, "Claude didn't answer within 1 second: tidying notes for Pat Doe "
+                                "stopped — nothing changed.");
+    EXPECT_TRUE(testing::runUntil([&] { return claude.isGone(); }))
+        << "the tool and its sleep are both gone";
+}
+
+TEST_F(NoteTidierTest, AStopKillsTheToolWithAllItStartedAndEndsTheTidyAsCancelled) {
+    FakeClaude claude;
+    claude.sleepFirst(600);
+    NoteTidier tidier(m_preferences, claude.setting());
+    std::stop_source stop;
+    auto tidying = tidier.tidy(patWithNotes(), stop.get_token());
+    ASSERT_TRUE(testing::runUntil([&] { return claude.isAsleep(); }));
+    stop.request_stop();
+    const std::optional<TidyOutcome> outcome = testing::await(std::move(tidying));
+    ASSERT_TRUE(outcome);
+    ASSERT_TRUE(std::holds_alternative<TidyStopped>(*outcome));
+    EXPECT_EQ(std::get<TidyStopped>(*outcome).message,
+              "Tidying notes for Pat Doe cancelled — nothing changed.");
+    EXPECT_TRUE(testing::runUntil([&] { return claude.isGone(); }));
+
+    stop = std::stop_source();
+    stop.request_stop();
+    const std::optional<TidyOutcome> early =
+        testing::await(tidier.tidy(patWithNotes(), stop.get_token()));
+    ASSERT_TRUE(early);
+    EXPECT_TRUE(std::holds_alternative<TidyStopped>(*early)) << "stopped before it began";
 }
 
 } // namespace

@@ -27,6 +27,10 @@ QUrl UpdateServer::url(const QString& path) const {
     return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(path));
 }
 
+void UpdateServer::release() {
+    m_process.write("\n");
+}
+
 QStringList UpdateServer::requests() {
     // The server prints a request's line before answering it, so it is there by now.
     while (m_process.canReadLine() || m_process.waitForReadyRead(50)) {

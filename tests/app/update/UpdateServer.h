@@ -20,6 +20,8 @@ public:
     QUrl url(const QString& path) const;
     // The paths requested so far, oldest first.
     QStringList requests();
+    // Lets the answer to the request held at /hold/… go.
+    void release();
 
 private:
     QProcess m_process;

@@ -149,6 +149,17 @@ TEST_F(UpdaterCheck, ACheckDuringAnInstallOrWithoutAnAddressDoesNothing) {
     EXPECT_EQ(racing->state(), UpdateState(state::Installing{}));
 }
 
+TEST_F(UpdaterCheck, ACheckWhoseUpdaterIsGoneEndsQuietlyWhenTheAnswerComes) {
+    serveManifest(manifest(5));
+    auto checker = updater(4, "hold/updates");
+    auto check = checker->check(true);
+    ASSERT_TRUE(testing::runUntil(
+        [&] { return m_server.requests().contains("/hold/updates/version.json"); }));
+    checker.reset();
+    m_server.release();
+    EXPECT_TRUE(await(std::move(check))) << "the answer came, and the check ended";
+}
+
 TEST_F(UpdaterCheck, ObserversHearOnlyRealChanges) {
     serveManifest(manifest(5));
     auto checker = updater(4);

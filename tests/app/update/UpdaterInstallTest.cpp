@@ -271,6 +271,22 @@ TEST_F(UpdaterInstall, InstallActsOnlyOnAnAvailableUpdateAndAFailedRelaunchIsRep
     EXPECT_EQ(installFolder(), std::vector<std::string>{"Kelvarn"});
 }
 
+TEST_F(UpdaterInstall, AnInstallWhoseUpdaterIsGoneLeavesNothingBehindWhenTheDownloadEnds) {
+    publish(newBundle(), m_server.url("hold/updates/Kelvarn-2.zip").toString().toStdString());
+    auto updater = availableUpdater();
+    const auto before = testing::snapshot(m_bundle);
+    auto install = updater->install();
+    ASSERT_TRUE(testing::runUntil(
+        [&] { return m_server.requests().contains("/hold/updates/Kelvarn-2.zip"); }));
+    updater.reset();
+    m_server.release();
+    ASSERT_TRUE(await(std::move(install))) << "the download came, and the install ended";
+    EXPECT_EQ(testing::snapshot(m_bundle), before);
+    EXPECT_EQ(installFolder(), std::vector<std::string>{"Kelvarn"}) << "no staging folder left";
+    EXPECT_TRUE(m_relauncher.m_relaunched.empty());
+    EXPECT_TRUE(m_server.requests().filter("minisig").isEmpty()) << "nothing more was fetched";
+}
+
 TEST_F(UpdaterInstall, AnUpdatePublishedWithTheScriptInstallsAsItWasBuilt) {
     const auto built = m_root.path() / "build" / "Kelvarn";
     std::filesystem::create_directories(built / "bin");

@@ -2,8 +2,9 @@
 """A small HTTP server for the updater's tests, on 127.0.0.1 and a free port.
 
 Serves the files of one folder. /cut/NAME announces NAME's full length but sends half of it and
-closes the connection; /redirect/NAME answers 302 to /NAME. Prints "PORT n" once listening and
-one "GET path" line per request. Stops by itself after a bounded number of requests or seconds.
+closes the connection; /redirect/NAME answers 302 to /NAME; /hold/NAME answers as /NAME once a line
+comes on standard input. Prints "PORT n" once listening and one "GET path" line per request.
+Stops by itself after a bounded number of requests or seconds.
 """
 import http.server
 import os
@@ -24,6 +25,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return
+        if path.startswith("/hold/"):
+            path = path[len("/hold"):]
+            sys.stdin.readline()
         cut = path.startswith("/cut/")
         if cut:
             path = path[len("/cut"):]

@@ -57,13 +57,15 @@ struct LiveFakes {
         return made;
     }
 
-    // A tidy that waits for the gate and then fails.
+    // A tidy that waits for the gate, whether asked to stop or not, and then fails.
     app::AppController::Tidy tidy() {
-        return [this](StudentRecord) -> QCoro::Task<Result<tidy::TidiedNotes>> {
+        return [this](StudentRecord, std::stop_token) -> QCoro::Task<tidy::TidyOutcome> {
             co_await tidyGate.pass();
+            ++tidiesEnded;
             co_return Error{"No tidy in this test."};
         };
     }
+    int tidiesEnded = 0;
 };
 
 class LivePartsTest : public LiveFakes, public testing::PanelTest {
@@ -188,6 +190,29 @@ TEST_F(LivePartsTest, TheMenuListsItsElevenEntriesInOrderAndAsksForWindowsByName
     EXPECT_TRUE(std::get<update::state::Failed>(updater->state())
                     .message.startsWith("Couldn't check for updates: "))
         << "a check the user asked for says why it failed";
+}
+
+TEST_F(LivePartsTest, CancelShowsOnlyWhileTidyingAndStopsTheTidyAtOnce) {
+    EXPECT_EQ(named(root(), "cancelTidyButton"), nullptr);
+    store().loadRoster({"Nadia Ford"});
+    store().handleTranscript("Nadia Ford");
+    tidyGate.close();
+    m_controller.tidyFocusedStudent();
+    settle();
+    QQuickItem* cancel = named(root(), "cancelTidyButton");
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->property("text"), "Cancel");
+    click(cancel);
+    EXPECT_FALSE(m_controller.tidying());
+    EXPECT_EQ(store().feed().back().text,
+              "Tidying notes for Nadia Ford cancelled — nothing changed.");
+    settle();
+    EXPECT_EQ(named(root(), "cancelTidyButton"), nullptr);
+    EXPECT_EQ(named(root(), "tidySpinner"), nullptr);
+
+    tidyGate.open();
+    ASSERT_TRUE(runUntil([&] { return tidiesEnded == 1; }));
+    EXPECT_FALSE(m_controller.hasBanner()) << "the cancelled tidy's failure is not shown";
 }
 
 TEST_F(LivePartsTest, TheUpdateBannerShowsEachStateWithItsActions) {
