@@ -64,7 +64,8 @@ public:
         }
         m_process.start();
         if (const auto pid = static_cast<pid_t>(m_process.processId()); pid > 0) {
-            // The child's own call may come after a kill; whichever comes second fails harmlessly.
+            // Here too, so that a kill at once after the start finds the group; whichever of the
+            // two calls comes second fails harmlessly.
             ::setpgid(pid, pid);
         }
         if (!m_input.isEmpty() && m_process.state() != QProcess::NotRunning) {
@@ -79,12 +80,13 @@ public:
         if (m_ended) {
             return;
         }
-        m_outcome.errorText = QStringLiteral("%1 was cancelled").arg(m_process.program());
+        const QString why = QStringLiteral("%1 was cancelled").arg(m_process.program());
         if (m_process.state() == QProcess::NotRunning) {
+            m_outcome.errorText = why;
             end(ProcessOutcome::Ending::cancelled);
             return;
         }
-        stop(ProcessOutcome::Ending::cancelled);
+        stop(ProcessOutcome::Ending::cancelled, why);
     }
 
     bool hasEnded() const { return m_ended; }
@@ -121,16 +123,16 @@ private:
     }
 
     void onTimeLimit() {
-        m_outcome.errorText = QStringLiteral("%1 did not finish within %2 ms")
-                                  .arg(m_process.program())
-                                  .arg(m_limit.interval());
-        stop(ProcessOutcome::Ending::timedOut);
+        stop(ProcessOutcome::Ending::timedOut, QStringLiteral("%1 did not finish within %2 ms")
+                                                   .arg(m_process.program())
+                                                   .arg(m_limit.interval()));
     }
 
-    // Ends once the killed leader is gone, so nothing is left running.
-    void stop(ProcessOutcome::Ending reason) {
+    // Ends once the killed leader is gone, so nothing is left running; the first reason counts.
+    void stop(ProcessOutcome::Ending reason, const QString& why) {
         if (!m_stoppedAs) {
             m_stoppedAs = reason;
+            m_outcome.errorText = why;
         }
         killGroup();
     }
