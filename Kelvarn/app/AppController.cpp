@@ -223,6 +223,15 @@ void AppController::handleTranscript(const QString& text) {
     m_store->handleTranscript(text.toStdString());
 }
 
+void AppController::notePanelHidden() {
+    if (m_shuttingDown || m_speech == nullptr || !m_speech->isRunning()) {
+        return;
+    }
+    m_store->log(FeedItem::Kind::action,
+                 "Panel hidden — still listening, and acting on what is heard. Ctrl+Alt+L stops "
+                 "listening; Ctrl+Alt+G shows the panel.");
+}
+
 void AppController::exportCSV() {
     exportGrades(QStringLiteral("Export grades"), QStringLiteral("CSV files (*.csv)"),
                  QStringLiteral("Essay_Exam_1_Grades.csv"), csvExporter::csv(m_store->session()));

@@ -117,6 +117,9 @@ public:
     std::optional<QString> mergeRosterFile(const QString& path);
     // Handled exactly as if it had been heard.
     void handleTranscript(const QString& text);
+    // Hiding the panel does not stop listening: while listening, the feed says so, for when the
+    // panel is shown again (and for a desktop without a tray, where nothing else would).
+    void notePanelHidden();
 
     // Writes every pending change to disk; called when the application quits.
     void flush();

@@ -65,8 +65,12 @@ void FloatingPanel::show() {
 }
 
 void FloatingPanel::hide() {
+    if (!isVisible()) {
+        return;
+    }
     saveFrame();
     m_window->hide();
+    emit hidden();
 }
 
 void FloatingPanel::toggle() {

@@ -50,6 +50,8 @@ public:
 signals:
     // The view asked for one of the application's windows by its launch name.
     void windowRequested(const QString& name);
+    // The panel was hidden, by its ✕, a key or the tray.
+    void hidden();
 
 private:
     void restoreFrame();

@@ -28,6 +28,21 @@ QIcon iconFor(app::StatusIcon icon) {
     return QIcon(QStringLiteral(":/kelvarn/icons/idle.svg"));
 }
 
+// Hovering the icon tells whether the microphone is being acted on, panel shown or not.
+QString toolTipFor(app::StatusIcon icon) {
+    switch (icon) {
+    case app::StatusIcon::listening:
+        return QStringLiteral("Kelvarn — listening");
+    case app::StatusIcon::paused:
+        return QStringLiteral("Kelvarn — paused, say “resume listening”");
+    case app::StatusIcon::failed:
+        return QStringLiteral("Kelvarn — not listening: something went wrong (see the panel)");
+    case app::StatusIcon::idle:
+        break;
+    }
+    return QStringLiteral("Kelvarn — not listening");
+}
+
 } // namespace
 
 TrayIcon::TrayIcon(StateSource state, ActionHandler act, QObject* parent)
@@ -61,12 +76,13 @@ void TrayIcon::setIcon(app::StatusIcon icon) {
     m_icon = icon;
     if (m_tray != nullptr) {
         m_tray->setIcon(iconFor(icon));
+        m_tray->setToolTip(toolTipFor(icon));
     }
 }
 
 void TrayIcon::makeIcon() {
     m_tray = new QSystemTrayIcon(iconFor(m_icon), this);
-    m_tray->setToolTip(QStringLiteral("Kelvarn"));
+    m_tray->setToolTip(toolTipFor(m_icon));
     m_tray->setContextMenu(m_menu.get());
     m_tray->show();
 }

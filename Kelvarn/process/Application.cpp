@@ -22,11 +22,22 @@ Application::Application(Parts parts, QObject* parent)
     m_panel.setContent(views::contentViewSource(),
                        views::contentViewProperties(m_controller, m_panel.actions()));
     connect(&m_panel, &desktop::FloatingPanel::windowRequested, this, &Application::openWindow);
+    using Action = app::StatusMenuItem::Action;
+    app::PanelActions& actions = m_panel.actions();
+    connect(&actions, &app::PanelActions::quitRequested, this, [this] { act(Action::quit); });
+    connect(&actions, &app::PanelActions::dataFolderRequested, this,
+            [this] { act(Action::showDataFolder); });
+    connect(&actions, &app::PanelActions::startAtLoginToggleRequested, this,
+            [this] { act(Action::toggleStartAtLogin); });
+    actions.startsAtLoginSource = [] { return QFile::exists(desktop::autostartEntryPath()); };
+    connect(&m_panel, &desktop::FloatingPanel::hidden, this,
+            [this] { m_controller.notePanelHidden(); });
     m_controller.onCompactChanged = [this](bool compact) { m_panel.setCompact(compact); };
 }
 
 Application::~Application() {
     m_controller.onCompactChanged = nullptr;
+    m_panel.actions().startsAtLoginSource = nullptr;
 }
 
 QStringList Application::launch(const LaunchArguments& arguments) {

@@ -51,7 +51,7 @@ Rectangle {
         HeaderBar {
             Layout.fillWidth: true
             controller: root.controller
-            onOpenWindow: name => root.panel.openWindow(name)
+            panel: root.panel
         }
 
         UpdateBanner {

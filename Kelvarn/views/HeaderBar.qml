@@ -11,13 +11,16 @@ RowLayout {
     id: root
 
     required property AppController controller
+    required property PanelActions panel
     // Null when there is no speech engine: the header then reads as not listening.
     readonly property SpeechObject speech: root.controller.speech
-    // Asks for one of the application's windows by its launch name ("tidy", "corrections",
-    // "help").
-    signal openWindow(string name)
 
     spacing: 6
+
+    Shortcut {
+        sequence: "Ctrl+Q"
+        onActivated: root.panel.quit()
+    }
 
     AbstractButton {
         id: micButton
@@ -111,6 +114,7 @@ RowLayout {
             id: menu
             objectName: "panelMenu"
             y: menuButton.height
+            onAboutToShow: startAtLoginItem.checked = root.panel.startsAtLogin()
 
             MenuItem {
                 objectName: "openRosterItem"
@@ -137,12 +141,12 @@ RowLayout {
             MenuItem {
                 objectName: "editTidyPromptItem"
                 text: "Edit Tidy Prompt…"
-                onTriggered: root.openWindow("tidy")
+                onTriggered: root.panel.openWindow("tidy")
             }
             MenuItem {
                 objectName: "correctionsItem"
                 text: "Corrections…"
-                onTriggered: root.openWindow("corrections")
+                onTriggered: root.panel.openWindow("corrections")
             }
             MenuSeparator {}
             MenuItem {
@@ -155,12 +159,31 @@ RowLayout {
             MenuItem {
                 objectName: "voiceCommandsItem"
                 text: "Voice Commands…"
-                onTriggered: root.openWindow("help")
+                onTriggered: root.panel.openWindow("help")
             }
             MenuItem {
                 objectName: "checkForUpdatesItem"
                 text: "Check for Updates…"
                 onTriggered: root.controller.updater?.check()
+            }
+            MenuItem {
+                objectName: "showDataFolderItem"
+                text: "Show Data Folder"
+                onTriggered: root.panel.showDataFolder()
+            }
+            MenuSeparator {}
+            MenuItem {
+                id: startAtLoginItem
+                objectName: "startAtLoginItem"
+                text: "Start at Login"
+                checkable: true
+                onTriggered: root.panel.toggleStartAtLogin()
+            }
+            // Where no tray shows its menu, this is the way out: hiding the panel keeps listening.
+            MenuItem {
+                objectName: "quitItem"
+                text: "Quit Kelvarn"
+                onTriggered: root.panel.quit()
             }
         }
     }

@@ -55,6 +55,7 @@ Pane {
                 ["Ctrl+1–4", "Complete / Mostly / Somewhat / Incomplete"],
                 ["Ctrl+L Ctrl+O Ctrl+E Ctrl+Shift+E", "listen · roster · export CSV · export text"],
                 ["Ctrl+T Ctrl+\\", "tidy notes · compact"],
+                ["Ctrl+Q", "quit Kelvarn"],
             ]
         },
     ]

@@ -102,6 +102,19 @@ TEST_F(ControllerListeningTest, TheRecogniserFollowsTheClassWhateverChangesIt) {
     EXPECT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::off(); }));
 }
 
+TEST_F(ControllerListeningTest, HidingThePanelWhileListeningIsSaidInTheFeed) {
+    controller.notePanelHidden();
+    EXPECT_TRUE(controller.store().feed().empty()) << "nothing to say when not listening";
+
+    controller.toggleListening();
+    ASSERT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::listening(); }));
+    controller.notePanelHidden();
+    ASSERT_FALSE(controller.store().feed().empty());
+    EXPECT_EQ(controller.store().feed().back().text,
+              "Panel hidden — still listening, and acting on what is heard. Ctrl+Alt+L stops "
+              "listening; Ctrl+Alt+G shows the panel.");
+}
+
 TEST_F(ControllerListeningTest, TheFeedSaysWhenAudioWasDroppedAndWhenTheMicrophoneCameBack) {
     GradingStore& store = controller.store();
     const auto said = [&](const std::string& start) {

@@ -182,5 +182,39 @@ TEST_F(KelvarnLaunchTest, RosterPathsFollowTheLaunchThatNamedThemAndFailuresAreS
     ASSERT_TRUE(first.waitForFinished(5000));
 }
 
+// A desktop without a tray leaves the panel as the only way out: its menu and Ctrl+Q quit, and
+// its ✕ only hides it.
+TEST_F(KelvarnLaunchTest, ThePanelQuitsWithCtrlQWhereThereIsNoTray) {
+    QProcess kelvarn;
+    start(kelvarn, KELVARN_BINARY, {"--say", "Strong opening."});
+    QProcess search;
+    search.start("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Kelvarn$"});
+    ASSERT_TRUE(search.waitForFinished(20000));
+    const QString window = QString::fromLatin1(search.readAllStandardOutput()).trimmed();
+    ASSERT_FALSE(window.isEmpty()) << kelvarn.readAllStandardError().toStdString();
+    ASSERT_TRUE(testing::runUntil(
+        [&] {
+            return contentOf(data() / "actions.log").find("Strong opening.") != std::string::npos;
+        },
+        20s));
+
+    // A click below the title strip gives the panel the keyboard.
+    EXPECT_EQ(QProcess::execute("xdotool", {"mousemove", "--sync", "--window", window, "200", "400",
+                                            "click", "1"}),
+              0);
+    ASSERT_TRUE(testing::runUntil(
+        [&] {
+            QProcess focus;
+            focus.start("xdotool", {"getwindowfocus"});
+            focus.waitForFinished(5000);
+            return QString::fromLatin1(focus.readAllStandardOutput()).trimmed() == window;
+        },
+        10s));
+    EXPECT_EQ(QProcess::execute("xdotool", {"key", "ctrl+q"}), 0);
+    ASSERT_TRUE(kelvarn.waitForFinished(20000)) << "Ctrl+Q in the panel quits";
+    EXPECT_EQ(kelvarn.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(kelvarn.exitCode(), 0);
+}
+
 } // namespace
 } // namespace kelvarn

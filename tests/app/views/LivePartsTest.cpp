@@ -141,7 +141,7 @@ TEST_F(LivePartsTest, TheHeaderFollowsTheEngineAndThePause) {
     EXPECT_EQ(named(root(), "levelMeter"), nullptr);
 }
 
-TEST_F(LivePartsTest, TheMenuListsItsElevenEntriesInOrderAndAsksForWindowsByName) {
+TEST_F(LivePartsTest, TheMenuListsItsEntriesInOrderAndAsksTheShellByName) {
     QObject* menu = root()->findChild<QObject*>(QStringLiteral("panelMenu"));
     ASSERT_NE(menu, nullptr);
     QStringList texts;
@@ -153,7 +153,8 @@ TEST_F(LivePartsTest, TheMenuListsItsElevenEntriesInOrderAndAsksForWindowsByName
     }
     EXPECT_EQ(texts, QStringList({"Open Roster…", "Export CSV…", "Export Text…", "—",
                                   "Tidy Notes with Claude", "Edit Tidy Prompt…", "Corrections…",
-                                  "—", "Show Activity", "Voice Commands…", "Check for Updates…"}));
+                                  "—", "Show Activity", "Voice Commands…", "Check for Updates…",
+                                  "Show Data Folder", "—", "Start at Login", "Quit Kelvarn"}));
 
     const auto entry = [&](const char* name) {
         return menu->findChild<QQuickItem*>(QString::fromLatin1(name));
@@ -183,6 +184,27 @@ TEST_F(LivePartsTest, TheMenuListsItsElevenEntriesInOrderAndAsksForWindowsByName
     EXPECT_EQ(windows.count(), 2);
     EXPECT_EQ(windows.value(0).value(0), "corrections");
     EXPECT_EQ(windows.value(1).value(0), "help");
+
+    // Where there is no tray, these are the only way to them.
+    app::PanelActions& actions = m_panel.actions();
+    QSignalSpy quits(&actions, &app::PanelActions::quitRequested);
+    QSignalSpy folders(&actions, &app::PanelActions::dataFolderRequested);
+    QSignalSpy logins(&actions, &app::PanelActions::startAtLoginToggleRequested);
+    bool startsAtLogin = true;
+    actions.startsAtLoginSource = [&] { return startsAtLogin; };
+    click(named(root(), "menuButton"));
+    settle();
+    EXPECT_TRUE(entry("startAtLoginItem")->property("checked").toBool())
+        << "read as the menu opens";
+    click(entry("startAtLoginItem"));
+    choose("showDataFolderItem");
+    choose("quitItem");
+    EXPECT_EQ(logins.count(), 1);
+    EXPECT_EQ(folders.count(), 1);
+    EXPECT_EQ(quits.count(), 1);
+    key(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(quits.count(), 2) << "Ctrl+Q";
+    actions.startsAtLoginSource = nullptr;
 
     choose("checkForUpdatesItem");
     ASSERT_TRUE(
