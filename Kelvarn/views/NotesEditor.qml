@@ -12,8 +12,10 @@ ScrollView {
     required property string section
     required property string notes
     property alias placeholder: editor.placeholderText
+    // The editor took the keyboard.
+    signal editorFocused()
 
-    implicitHeight: Math.min(140, Math.max(60, editor.implicitHeight))
+    implicitHeight: Math.min(140, Math.max(40, editor.implicitHeight))
     background: Rectangle {
         radius: 6
         color: Qt.rgba(palette.base.r, palette.base.g, palette.base.b, 0.6)
@@ -27,6 +29,10 @@ ScrollView {
         wrapMode: TextEdit.Wrap
         background: null
         Accessible.name: placeholderText
+        onActiveFocusChanged: {
+            if (activeFocus)
+                root.editorFocused()
+        }
         onTextChanged: {
             if (text !== root.notes)
                 root.store.editNotes(text, root.studentId, root.section)
@@ -38,9 +44,5 @@ ScrollView {
                 event.accepted = true
             }
         }
-    }
-
-    function focusEditor() {
-        editor.forceActiveFocus()
     }
 }

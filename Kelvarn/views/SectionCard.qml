@@ -48,23 +48,20 @@ CardFrame {
                 }
             }
         }
-        Loader {
+        // Every card keeps its notes box, focused or not: a click on a chip or a card then
+        // changes nothing of the layout under the pointer.
+        NotesEditor {
             Layout.fillWidth: true
-            active: root.focused
-            visible: active
-            sourceComponent: NotesEditor {
-                store: root.store // qmllint disable unqualified
-                studentId: root.studentId // qmllint disable unqualified
-                section: root.section.key // qmllint disable unqualified
-                notes: root.grade.notes // qmllint disable unqualified
-                placeholder: "Notes — why this level"
+            store: root.store
+            studentId: root.studentId
+            section: root.section.key
+            notes: root.grade.notes
+            placeholder: "Notes — why this level"
+            // Typing into a card's notes makes it the one dictation goes to.
+            onEditorFocused: {
+                if (!root.focused)
+                    root.store.focusSection(root.section.key)
             }
-        }
-        Label {
-            Layout.fillWidth: true
-            visible: !root.focused && root.grade.notes !== ""
-            text: root.grade.notes
-            wrapMode: Text.Wrap
         }
     }
 }

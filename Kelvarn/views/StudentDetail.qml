@@ -104,6 +104,7 @@ ColumnLayout {
 
         NumberAnimation {
             id: scrolling
+            objectName: "detailScrolling"
             target: scroller
             property: "contentY"
             duration: 200
@@ -111,29 +112,63 @@ ColumnLayout {
         }
     }
 
-    // Centres the newly focused card, once its editor has opened and the layout has settled.
+    // A student opens at the top, or where the section named with them is; a later change of
+    // section scrolls only as far as it takes to show that card whole. Anything else (a grade, a
+    // note) leaves the cards where they are, under the pointer.
+    property string shownStudent: ""
+    property string shownSection: ""
+
+    Component.onCompleted: root.followFocus()
+
     Connections {
         target: root.store
         function onFocusedSectionChanged() {
-            centring.restart()
+            root.followFocus()
         }
     }
 
+    // Once the focused card's layout has settled.
     Timer {
-        id: centring
+        id: revealing
         interval: 0
-        onTriggered: root.centreFocusedCard()
+        onTriggered: root.revealFocusedCard()
     }
 
-    function centreFocusedCard() {
+    function followFocus() {
+        const student = root.student.id ?? ""
+        const section = root.store.focusedSection
+        const opened = student !== root.shownStudent
+        if (!opened && section === root.shownSection)
+            return
+        root.shownStudent = student
+        root.shownSection = section
+        if (opened) {
+            scrolling.stop()
+            scroller.contentY = 0
+        }
+        // A student opened with no section stays at the top, where the first sections are.
+        if (!opened || section !== "")
+            revealing.restart()
+    }
+
+    function revealFocusedCard() {
         const key = root.store.focusedSection === "" ? "overall" : root.store.focusedSection
         for (let i = 0; i < cards.children.length; ++i) {
             const card = cards.children[i]
             if (card.key === key) {
-                const centred = card.y + cards.y + card.height / 2 - scroller.height / 2
+                const top = card.y + cards.y - 8
+                const bottom = card.y + cards.y + card.height + 8
+                let to = scroller.contentY
+                if (bottom > to + scroller.height)
+                    to = bottom - scroller.height
+                if (top < to)
+                    to = top
                 const most = Math.max(0, scroller.contentHeight - scroller.height)
-                scrolling.to = Math.max(0, Math.min(most, centred))
-                scrolling.restart()
+                to = Math.max(0, Math.min(most, to))
+                if (to !== scroller.contentY) {
+                    scrolling.to = to
+                    scrolling.restart()
+                }
                 return
             }
         }

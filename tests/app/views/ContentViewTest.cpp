@@ -78,11 +78,11 @@ TEST_F(ContentViewTest, ClicksAndKeysMoveTheFocusAndGrade) {
     EXPECT_NE(shown("0.85/5.00"), nullptr);
     EXPECT_NE(shown("(1/6)"), nullptr);
 
-    click(card(root(), "style"));
-    EXPECT_EQ(store().session().focus.section, SectionID::style);
+    click(card(root(), "analysis"));
+    EXPECT_EQ(store().session().focus.section, SectionID::analysis);
     QQuickItem* scroller = named(root(), "detailScroller");
     EXPECT_TRUE(testing::runUntil([&] { return scroller->property("contentY").toDouble() > 0; }))
-        << "the focused card is scrolled into the middle";
+        << "the focused card is scrolled into view";
 
     key(Qt::Key_Escape);
     EXPECT_EQ(store().session().focus.section, std::nullopt);
@@ -92,6 +92,64 @@ TEST_F(ContentViewTest, ClicksAndKeysMoveTheFocusAndGrade) {
     screenshot("panel-list.png");
     key(Qt::Key_BracketRight, Qt::ControlModifier);
     EXPECT_TRUE(store().session().focusedStudent().has_value());
+}
+
+// Where the detail has come to rest, once any scrolling it started has ended.
+double restingScroll(QQuickItem* scroller) {
+    QObject* animation = scroller->findChild<QObject*>(QStringLiteral("detailScrolling"));
+    EXPECT_NE(animation, nullptr);
+    EXPECT_TRUE(testing::runUntil([&] { return !animation->property("running").toBool(); }));
+    return scroller->property("contentY").toDouble();
+}
+
+TEST_F(ContentViewTest, AStudentOpensAtTheTopAndTheFocusedSectionIsShownWhole) {
+    store().loadRoster({"Nadia Ford", "Omar Haddad"});
+    store().handleTranscript("Omar Haddad");
+    settle();
+    QQuickItem* scroller = named(root(), "detailScroller");
+    ASSERT_NE(scroller, nullptr);
+    EXPECT_EQ(restingScroll(scroller), 0) << "not down at the overall comments";
+
+    store().handleTranscript("style");
+    settle();
+    const double scrolled = restingScroll(scroller);
+    EXPECT_GT(scrolled, 0);
+    QQuickItem* style = card(root(), "style");
+    ASSERT_NE(style, nullptr);
+    const QRectF inView = style->mapRectToItem(scroller, style->boundingRect());
+    EXPECT_GE(inView.top(), 0);
+    EXPECT_LE(inView.bottom(), scroller->height());
+
+    store().handleTranscript("Omar Haddad conclusion mostly");
+    settle();
+    EXPECT_EQ(restingScroll(scroller), scrolled) << "a grade in view moves nothing";
+
+    store().handleTranscript("Nadia Ford");
+    settle();
+    EXPECT_EQ(restingScroll(scroller), 0) << "the next student opens at the top too";
+}
+
+TEST_F(ContentViewTest, ClickingALevelKeepsTheCardsUnderThePointerWhereTheyAre) {
+    store().loadRoster({"Nadia Ford"});
+    store().handleTranscript("Nadia Ford");
+    settle();
+    QQuickItem* intro = card(root(), "intro");
+    QQuickItem* claims = card(root(), "claims");
+    ASSERT_NE(intro, nullptr);
+    ASSERT_NE(claims, nullptr);
+    EXPECT_NE(named(claims, "notesEditor"), nullptr) << "an unfocused card has its notes box";
+    const QPointF before = claims->mapToScene(QPointF());
+
+    click(withText(intro, "Mostly"));
+    EXPECT_EQ(store().session().focus.section, SectionID::intro);
+    restingScroll(named(root(), "detailScroller"));
+    EXPECT_EQ(claims->mapToScene(QPointF()), before);
+
+    // Typing into another card's notes makes it the focused one.
+    QQuickItem* editor = named(claims, "notesEditor");
+    ASSERT_NE(editor, nullptr);
+    editor->forceActiveFocus();
+    EXPECT_EQ(store().session().focus.section, SectionID::claims);
 }
 
 TEST_F(ContentViewTest, NotesEditorTypesIntoTheStoreAndCtrlZIsTheStoresUndo) {
