@@ -1,5 +1,7 @@
 #include "app/FeedModel.h"
 
+#include "app/ShownFeedText.h"
+
 #include <algorithm>
 
 namespace kelvarn::app {
@@ -23,13 +25,21 @@ QVariant FeedModel::data(const QModelIndex& index, int role) const {
         return QString::fromStdString(item.text);
     case KindRole:
         return QString::fromUtf8(kindName(item.kind));
+    case ShownTextRole:
+        return shownFeedText(item.text).text;
+    case SymbolRole:
+        return shownFeedText(item.text).symbol;
     default:
         return {};
     }
 }
 
 QHash<int, QByteArray> FeedModel::roleNames() const {
-    return {{IdRole, "itemId"}, {TextRole, "text"}, {KindRole, "kind"}};
+    return {{IdRole, "itemId"},
+            {TextRole, "text"},
+            {KindRole, "kind"},
+            {ShownTextRole, "shownText"},
+            {SymbolRole, "symbol"}};
 }
 
 void FeedModel::update(const std::deque<FeedItem>& feed) {

@@ -20,7 +20,9 @@ class FeedModel final : public QAbstractListModel {
 public:
     static constexpr std::size_t shownLines = 40;
 
-    enum Role { IdRole = Qt::UserRole + 1, TextRole, KindRole };
+    // The text as logged, the text as shown and the symbol that replaces a glyph it began with
+    // (empty when none did).
+    enum Role { IdRole = Qt::UserRole + 1, TextRole, KindRole, ShownTextRole, SymbolRole };
 
     // Not default-constructible: QML never makes one of its own.
     explicit FeedModel(QObject* parent);

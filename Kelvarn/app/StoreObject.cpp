@@ -1,6 +1,7 @@
 #include "app/StoreObject.h"
 
 #include "app/Assign.h"
+#include "app/ShownFeedText.h"
 #include "model/PointFormat.h"
 #include "model/Rubric.h"
 
@@ -129,7 +130,12 @@ QString StoreObject::focusText() const {
 
 QString StoreObject::latestResult() const {
     const FeedItem* item = latest(m_store.feed(), false);
-    return item == nullptr ? QString() : QString::fromStdString(item->text);
+    return item == nullptr ? QString() : shownFeedText(item->text).text;
+}
+
+QString StoreObject::latestResultSymbol() const {
+    const FeedItem* item = latest(m_store.feed(), false);
+    return item == nullptr ? QString() : shownFeedText(item->text).symbol;
 }
 
 QString StoreObject::latestResultKind() const {
@@ -167,11 +173,35 @@ QVariantList StoreObject::levels() {
     return result;
 }
 
+QVariantList StoreObject::pendingChoices() const {
+    QVariantList choices;
+    const std::optional<Pending>& pending = m_store.pending();
+    const auto* which = pending ? std::get_if<pending::WhichStudent>(&*pending) : nullptr;
+    if (which == nullptr) {
+        return choices;
+    }
+    const Session& session = m_store.session();
+    for (const Uuid& id : which->ids) {
+        if (const auto i = session.index(id)) {
+            choices.push_back(QVariantMap{
+                {QStringLiteral("id"), QString::fromStdString(id.toString())},
+                {QStringLiteral("name"), QString::fromStdString(session.students[*i].name)},
+            });
+        }
+    }
+    return choices;
+}
+
 void StoreObject::focusStudent(const QString& studentID) {
     if (studentID.isEmpty()) {
         m_store.focusStudent(std::nullopt);
     } else if (const auto id = uuid(studentID)) {
-        m_store.focusStudent(id);
+        // Focusing outright would drop the question, and the section or level said with it.
+        if (m_store.pending()) {
+            m_store.execute(commands::Student{*id});
+        } else {
+            m_store.focusStudent(id);
+        }
     }
 }
 

@@ -27,6 +27,8 @@ class StoreObject final : public QObject {
     Q_PROPERTY(QString lastUndoLabel READ lastUndoLabel NOTIFY lastUndoLabelChanged)
     Q_PROPERTY(bool canFixLastUtterance READ canFixLastUtterance NOTIFY canFixLastUtteranceChanged)
     Q_PROPERTY(bool hasPending READ hasPending NOTIFY pendingQuestionChanged)
+    // The students a "Which one?" question offers, as {id, name}; empty for other questions.
+    Q_PROPERTY(QVariantList pendingChoices READ pendingChoices NOTIFY pendingQuestionChanged)
     Q_PROPERTY(kelvarn::app::StudentListModel* students READ students CONSTANT)
     Q_PROPERTY(kelvarn::app::FeedModel* feed READ feedModel CONSTANT)
     Q_PROPERTY(kelvarn::app::CorrectionsModel* corrections READ corrections CONSTANT)
@@ -45,9 +47,11 @@ class StoreObject final : public QObject {
     Q_PROPERTY(QVariantMap focusedStudent READ focusedStudent NOTIFY sessionChanged)
     // "Name › Section · Level" for the compact view.
     Q_PROPERTY(QString focusText READ focusText NOTIFY sessionChanged)
-    // The newest feed line that is not a heard one, and its kind; empty when there is none.
+    // The newest feed line that is not a heard one, as shown, its kind, and the symbol shown for
+    // a glyph it began with; empty when there is none.
     Q_PROPERTY(QString latestResult READ latestResult NOTIFY feedChanged)
     Q_PROPERTY(QString latestResultKind READ latestResultKind NOTIFY feedChanged)
+    Q_PROPERTY(QString latestResultSymbol READ latestResultSymbol NOTIFY feedChanged)
     // The text of the newest heard line; empty when the feed holds none.
     Q_PROPERTY(QString lastHeard READ lastHeard NOTIFY lastHeardChanged)
     // The rubric's sections and levels, in order, with the texts the views show.
@@ -65,6 +69,7 @@ public:
     QString lastUndoLabel() const { return m_lastUndoLabel; }
     bool canFixLastUtterance() const { return m_canFixLastUtterance; }
     bool hasPending() const { return m_store.pending().has_value(); }
+    QVariantList pendingChoices() const;
     StudentListModel* students() { return &m_students; }
     FeedModel* feedModel() { return &m_feed; }
     CorrectionsModel* corrections() { return &m_corrections; }
@@ -79,6 +84,7 @@ public:
     QString focusText() const;
     QString latestResult() const;
     QString latestResultKind() const;
+    QString latestResultSymbol() const;
     QString lastHeard() const { return m_lastHeard; }
     static QVariantList sections();
     static QVariantList levels();
@@ -86,7 +92,8 @@ public:
     Q_INVOKABLE void undo() { m_store.undo(); }
     Q_INVOKABLE void cancelPending() { m_store.cancelPending(); }
     Q_INVOKABLE void setVoicePaused(bool paused) { m_store.setVoicePaused(paused); }
-    // An empty id or section means none; texts that name nothing known are ignored.
+    // An empty id or section means none; texts that name nothing known are ignored. While a
+    // question is open, a student picked answers it, as their name said would.
     Q_INVOKABLE void focusStudent(const QString& studentID);
     Q_INVOKABLE void focusSection(const QString& section);
     Q_INVOKABLE void unfocus() { m_store.unfocus(); }

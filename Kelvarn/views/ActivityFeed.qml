@@ -79,6 +79,8 @@ ColumnLayout {
             required property string itemId
             required property string text
             required property string kind
+            required property string shownText
+            required property string symbol
             width: list.width - 24 // qmllint disable unqualified
             x: 12
             spacing: 4
@@ -88,12 +90,12 @@ ColumnLayout {
                 Layout.alignment: Qt.AlignTop
                 Layout.topMargin: 1
                 size: 11
-                symbol: Style.kindSymbol(line.kind)
+                symbol: line.symbol !== "" ? line.symbol : Style.kindSymbol(line.kind)
                 color: Style.kindColor(line.kind, palette)
             }
             Label {
                 Layout.fillWidth: true
-                text: line.text
+                text: line.shownText
                 color: Style.kindColor(line.kind, palette)
                 font.pointSize: Application.font.pointSize * 0.85
                 wrapMode: Text.Wrap

@@ -33,14 +33,26 @@ ColumnLayout {
             text: root.student.score ?? ""
         }
     }
-    Label {
+    RowLayout {
         Layout.fillWidth: true
         Layout.leftMargin: 12
         Layout.rightMargin: 12
         Layout.bottomMargin: 6
-        text: root.store.latestResult
-        color: Style.kindColor(root.store.latestResultKind, palette)
-        elide: Text.ElideRight
-        maximumLineCount: 1
+        spacing: 4
+
+        Symbol {
+            visible: root.store.latestResult !== ""
+            symbol: root.store.latestResultSymbol !== "" ? root.store.latestResultSymbol
+                                                         : Style.kindSymbol(root.store.latestResultKind)
+            size: 11
+            color: Style.kindColor(root.store.latestResultKind, palette)
+        }
+        Label {
+            Layout.fillWidth: true
+            text: root.store.latestResult
+            color: Style.kindColor(root.store.latestResultKind, palette)
+            elide: Text.ElideRight
+            maximumLineCount: 1
+        }
     }
 }

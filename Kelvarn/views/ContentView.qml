@@ -70,14 +70,11 @@ Rectangle {
             onAction: root.controller.dismissBanner()
         }
 
-        Banner {
+        QuestionBanner {
             objectName: "questionBanner"
             Layout.fillWidth: true
             visible: root.store.hasPending
-            text: root.store.pendingQuestion
-            tint: Style.orange
-            actionTitle: "Cancel"
-            onAction: root.store.cancelPending()
+            store: root.store
         }
 
         LiveStrip {

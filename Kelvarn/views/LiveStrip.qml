@@ -35,11 +35,11 @@ Rectangle {
             color: palette.placeholderText
         }
         // At most two lines; a longer text loses its beginning, so the newest words stay in view.
+        // It takes the whole width left: sized to the text, the layout rounds that width down
+        // and a short word breaks in two.
         Item {
             objectName: "liveTextWindow"
             Layout.fillWidth: true
-            Layout.maximumWidth: line.implicitWidth
-            implicitWidth: line.implicitWidth
             implicitHeight: line.lineCount > 2 ? line.implicitHeight / line.lineCount * 2
                                                : line.implicitHeight
             clip: true
@@ -54,9 +54,6 @@ Rectangle {
                 font.italic: root.partial !== ""
                 color: root.partial !== "" ? palette.windowText : palette.placeholderText
             }
-        }
-        Item {
-            Layout.fillWidth: true
         }
         // Not while words are still arriving: the line to fix is not finished.
         FixButton {

@@ -5,6 +5,8 @@
 #include "support/Overloaded.h"
 #include "support/Unicode.h"
 
+#include <algorithm>
+
 namespace kelvarn {
 
 namespace {
@@ -33,26 +35,36 @@ void GradingStore::process(std::string_view rawText, bool applyingCorrections) {
     }
     const std::string text =
         applyingCorrections ? Correction::apply(m_corrections.rules(), trimmed) : trimmed;
-    // Show what was acted on, and what was really heard when a rule rewrote it.
-    log(FeedItem::Kind::heard, text == trimmed ? text : text + "   (heard “" + trimmed + "”)");
+    const std::vector<ParsedSentence> sentences = m_parser.parse(text);
+    // While paused only "resume listening" is heard, and nothing else said with it.
+    const bool resumes = std::any_of(sentences.begin(), sentences.end(), [](const auto& sentence) {
+        const auto* list = std::get_if<parsed::Commands>(&sentence);
+        return list != nullptr && containsResume(list->commands);
+    });
+    const bool ignored = m_voice.paused && !resumes;
+    // Show what was acted on, and what was really heard when a rule rewrote it; a line heard
+    // while paused says it did nothing.
+    std::string line = text == trimmed ? text : text + "   (heard “" + trimmed + "”)";
+    if (ignored) {
+        line += "   (ignored — paused)";
+    }
+    log(FeedItem::Kind::heard, line);
     m_voice.lastUtterance = HeardUtterance{m_feed.back().id, text,           m_undoSerial,
                                            m_voice.pending,  m_voice.paused, m_changeCounter};
     changed(StoreField::lastUtterance);
 
-    // Consecutive dictated sentences are filed as one note.
-    std::vector<std::string> noteBuffer;
-    for (const ParsedSentence& sentence : m_parser.parse(text)) {
-        if (m_voice.paused) {
-            // While paused only "resume listening" is heard, and nothing else said with it.
-            const auto* list = std::get_if<parsed::Commands>(&sentence);
-            if (list && containsResume(list->commands)) {
-                run(commands::ResumeListening{});
-            }
-            continue;
+    if (m_voice.paused) {
+        if (resumes) {
+            run(commands::ResumeListening{});
         }
-        runSentence(sentence, noteBuffer);
+    } else {
+        // Consecutive dictated sentences are filed as one note.
+        std::vector<std::string> noteBuffer;
+        for (const ParsedSentence& sentence : sentences) {
+            runSentence(sentence, noteBuffer);
+        }
+        flushNotes(noteBuffer);
     }
-    flushNotes(noteBuffer);
 
     if (m_voice.lastUtterance) {
         m_voice.lastUtterance->changeAfter = m_changeCounter;

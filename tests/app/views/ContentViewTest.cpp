@@ -152,6 +152,58 @@ TEST_F(ContentViewTest, ClickingALevelKeepsTheCardsUnderThePointerWhereTheyAre) 
     EXPECT_EQ(store().session().focus.section, SectionID::claims);
 }
 
+TEST_F(ContentViewTest, AQuestionIsAnsweredByItsButtonsOrByClickingAStudent) {
+    store().loadRoster({"Nadia Ford", "Nadia Park", "Omar Haddad"});
+    store().handleTranscript("Nadia intro");
+    QQuickItem* question = named(root(), "questionBanner");
+    ASSERT_NE(question, nullptr);
+    QQuickItem* park = withText(question, "Nadia Park");
+    ASSERT_NE(park, nullptr);
+    EXPECT_EQ(park->objectName(), "choiceButton");
+    EXPECT_NE(withText(question, "Nadia Ford"), nullptr);
+    screenshot("which-one.png");
+    click(park);
+    ASSERT_EQ(store().session().focusedStudent()->name, "Nadia Park");
+    EXPECT_EQ(store().session().focus.section, SectionID::intro) << "what was said with it stays";
+    EXPECT_FALSE(store().pending().has_value());
+
+    // A level with no student waits for one: a row clicked is the answer.
+    store().unfocus();
+    store().unfocus();
+    store().handleTranscript("conclusion mostly");
+    ASSERT_TRUE(store().pending().has_value());
+    settle();
+    EXPECT_EQ(named(named(root(), "questionBanner"), "choiceButton"), nullptr)
+        << "no names to choose from";
+    click(shown("Omar Haddad"));
+    ASSERT_EQ(store().session().focusedStudent()->name, "Omar Haddad");
+    EXPECT_EQ(store().session().focusedStudent()->grade(SectionID::conclusion).level,
+              Level::mostly);
+}
+
+TEST_F(ContentViewTest, PauseAndResumeShowTheirSymbolsAndWhatIsHeardMeanwhileIsMarked) {
+    store().loadRoster({"Nadia Ford"});
+    store().handleTranscript("pause listening");
+    store().handleTranscript("Nadia Ford");
+    EXPECT_NE(shown("Nadia Ford   (ignored — paused)"), nullptr);
+    EXPECT_NE(shown("Listening paused — say “resume listening” to continue"), nullptr)
+        << "the glyph the fonts lack is not drawn";
+    const auto symbolShown = [&](const char* name) {
+        settle();
+        QQuickItem* symbol = testing::findItem(root(), [&](QQuickItem* item) {
+            return item->property("symbol").toString() == QLatin1String(name) &&
+                   item->property("status").isValid();
+        });
+        // An image that loaded: the symbol exists among the view's resources.
+        return symbol != nullptr && symbol->property("status").toInt() == 1;
+    };
+    EXPECT_TRUE(symbolShown("pause.fill"));
+    store().handleTranscript("resume listening");
+    EXPECT_NE(shown("Listening resumed"), nullptr);
+    EXPECT_TRUE(symbolShown("play.fill"));
+    screenshot("feed-paused.png");
+}
+
 TEST_F(ContentViewTest, NotesEditorTypesIntoTheStoreAndCtrlZIsTheStoresUndo) {
     store().loadRoster({"Nadia Ford"});
     store().handleTranscript("Nadia Ford evidence");

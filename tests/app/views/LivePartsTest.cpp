@@ -316,6 +316,16 @@ TEST_F(LivePartsTest, TheLiveStripShowsThePartialElseTheLastHeardLineAndKeepsThe
     EXPECT_LT(line->y(), 0) << "the beginning is cut";
     EXPECT_NEAR(line->y() + line->height(), window->height(), 1) << "the end stays in view";
     screenshot("live-strip.png");
+
+    // Short lines after a long one take one line again, never a column of broken words.
+    for (const QString& said : {QStringLiteral("walsh"), QStringLiteral("undo"),
+                                QStringLiteral("nadia ford intro mostly")}) {
+        transcriber().say(said, true);
+        settle();
+        EXPECT_EQ(text("liveText"), said);
+        EXPECT_EQ(line->property("lineCount").toInt(), 1) << said.toStdString();
+        EXPECT_GE(window->width(), line->implicitWidth()) << said.toStdString();
+    }
 }
 
 } // namespace

@@ -132,7 +132,8 @@ TEST_F(ConversationTest, WhilePausedOnlyResumeListeningIsHeard) {
     EXPECT_EQ(h.newFeed(),
               (Lines{"heard: pause listening",
                      "action: ⏸ Listening paused — say “resume listening” to continue",
-                     "heard: next student", "heard: Dictated while paused.",
+                     "heard: next student   (ignored — paused)",
+                     "heard: Dictated while paused.   (ignored — paused)",
                      "heard: next student resume listening", "action: ▶︎ Listening resumed"}));
     EXPECT_EQ(store.session().focus, Focus{});
     say("next student");
