@@ -51,11 +51,12 @@ Rectangle {
                 id: choices
                 model: root.store.pendingChoices
                 Button {
+                    id: choice
                     required property var modelData
                     objectName: "choiceButton"
-                    text: modelData.name
-                    Accessible.name: "Choose " + modelData.name
-                    onClicked: root.store.focusStudent(modelData.id)
+                    text: choice.modelData.name
+                    Accessible.name: "Choose " + choice.modelData.name
+                    onClicked: root.store.focusStudent(choice.modelData.id) // qmllint disable unqualified
                 }
             }
         }
