@@ -27,10 +27,11 @@ std::optional<Level> level(const QString& text) {
     return levels::fromRawValue(text.toStdString());
 }
 
-// The newest line that is (or is not) a heard one.
+// This run's newest line that is (or is not) a heard one: the live strip and the compact panel
+// say what is happening now, not what the log kept from yesterday.
 const FeedItem* latest(const std::deque<FeedItem>& feed, bool heard) {
     const auto it = std::find_if(feed.rbegin(), feed.rend(), [heard](const FeedItem& item) {
-        return (item.kind == FeedItem::Kind::heard) == heard;
+        return !item.fromEarlierLaunch && (item.kind == FeedItem::Kind::heard) == heard;
     });
     return it == feed.rend() ? nullptr : &*it;
 }

@@ -35,6 +35,15 @@ void GradingStore::loadFiles() {
     const Batch batch(m_observers);
     std::optional<std::string> warning;
     if (m_storage) {
+        // The feed goes on where the last launch left it, from the log; these lines are not
+        // logged again.
+        for (LoggedEntry& entry : m_storage->recentLog(maxFeedLines)) {
+            m_feed.push_back(
+                FeedItem{m_ids(), entry.date, entry.kind, std::move(entry.text), true});
+        }
+        if (!m_feed.empty()) {
+            changed(StoreField::feed);
+        }
         auto text = m_storage->read(StoreStorage::File::state);
         if (!text) {
             // Only a missing file means a first launch; anything else may hide the grades.

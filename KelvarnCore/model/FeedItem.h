@@ -17,6 +17,8 @@ struct FeedItem {
     TimePoint date;
     Kind kind = Kind::action;
     std::string text;
+    // Read back from the log at launch: shown, but not logged again nor new to this run.
+    bool fromEarlierLaunch = false;
 
     friend bool operator==(const FeedItem&, const FeedItem&) = default;
 };

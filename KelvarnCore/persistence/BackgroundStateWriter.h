@@ -47,6 +47,9 @@ public:
     void appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) override {
         m_files.appendLog(date, kind, text);
     }
+    std::vector<LoggedEntry> recentLog(std::size_t count) override {
+        return m_files.recentLog(count);
+    }
     void flush() override;
     std::vector<Error> takeWriteFailures() override;
     bool takeRecovery() override;

@@ -2,7 +2,6 @@
 
 #include "persistence/DataFolder.h"
 #include "persistence/FileIO.h"
-#include "support/ControlCharacters.h"
 
 namespace kelvarn {
 
@@ -50,10 +49,19 @@ Result<void> DataFolderStorage::writeRules(std::string_view text) {
 }
 
 void DataFolderStorage::appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) {
-    // One entry, one line: a note of several paragraphs or a pasted control character must not
-    // forge entries of its own.
-    (void)appendToFile(logPath(), iso8601(date) + "\t" + std::string(kindName(kind)) + "\t" +
-                                      oneLine(text) + "\n");
+    (void)appendToFile(logPath(), activityLogLine(date, kind, text));
+}
+
+std::vector<LoggedEntry> DataFolderStorage::recentLog(std::size_t count) {
+    // A log grows for as long as Kelvarn is used; its last part holds the newest lines, and
+    // lines are short (a long note is a few kilobytes).
+    constexpr std::size_t tailBytes = 256 * 1024;
+    const auto tail = readFileTail(logPath(), tailBytes);
+    if (!tail || !tail.value()) {
+        return {};
+    }
+    const bool cut = tail.value()->size() == tailBytes;
+    return newestLogEntries(*tail.value(), count, cut);
 }
 
 std::vector<Error> DataFolderStorage::takeWriteFailures() {

@@ -21,6 +21,7 @@ public:
     void writeState(SavedStateSnapshot snapshot) override;
     Result<void> writeRules(std::string_view text) override;
     void appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) override;
+    std::vector<LoggedEntry> recentLog(std::size_t count) override;
     void flush() override {}
     std::vector<Error> takeWriteFailures() override;
     bool takeRecovery() override;

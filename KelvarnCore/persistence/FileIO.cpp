@@ -264,6 +264,44 @@ Result<void> writeUserFileAtomically(const std::filesystem::path& path, std::str
     return replaceAtomically(target.value(), std::span<const std::string_view>(&bytes, 1), &info);
 }
 
+Result<std::optional<std::string>> readFileTail(const std::filesystem::path& path,
+                                                std::size_t maxBytes) {
+    const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)};
+    if (file.fd < 0) {
+        if (errno == ENOENT) {
+            return std::optional<std::string>();
+        }
+        if (errno == ELOOP) {
+            return Error{"Is a symbolic link, which is not followed"};
+        }
+        return systemError(errno);
+    }
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0) {
+        return systemError(errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return Error{notARegularFile(info.st_mode)};
+    }
+    const auto size = static_cast<std::uintmax_t>(info.st_size);
+    const auto from = static_cast<off_t>(size > maxBytes ? size - maxBytes : 0);
+    std::string content(maxBytes, '\0');
+    std::size_t filled = 0;
+    while (filled < maxBytes) {
+        const ssize_t count = ::pread(file.fd, content.data() + filled, maxBytes - filled,
+                                      from + static_cast<off_t>(filled));
+        if (count > 0) {
+            filled += static_cast<std::size_t>(count);
+        } else if (count == 0) {
+            break;
+        } else if (errno != EINTR) {
+            return systemError(errno);
+        }
+    }
+    content.resize(filled);
+    return std::optional<std::string>(std::move(content));
+}
+
 Result<void> appendToFile(const std::filesystem::path& path, std::string_view bytes) {
     // Never through a link, which could point at any file the user may write, and never into a
     // pipe or device, which could block grading or swallow the log.

@@ -46,6 +46,11 @@ Result<void> writeFileAtomically(const std::filesystem::path& path,
 // and notes about named students: whoever shares it widens it once, and replacing keeps that.
 Result<void> writeUserFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+// At most the last maxBytes of a regular file, never through a symbolic link; nothing when the
+// file does not exist. For a log that only grows, of which only the newest part is wanted.
+Result<std::optional<std::string>> readFileTail(const std::filesystem::path& path,
+                                                std::size_t maxBytes);
+
 // Appends to the end of the file, creating it when missing. A symbolic link is not followed and
 // anything but a regular file is refused, without blocking on a pipe. Nothing on success.
 Result<void> appendToFile(const std::filesystem::path& path, std::string_view bytes);

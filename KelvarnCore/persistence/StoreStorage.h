@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/FeedItem.h"
+#include "persistence/ActivityLog.h"
 #include "persistence/SavedStateSnapshot.h"
 #include "support/Result.h"
 #include "support/Time.h"
@@ -33,6 +34,9 @@ public:
     virtual Result<void> writeRules(std::string_view text) = 0;
     // One entry of the activity log; failures are ignored, the log is only a record.
     virtual void appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) = 0;
+    // The log's newest entries, at most count, oldest first: the feed a launch starts with.
+    // None when there is no log or it cannot be read; a storage that keeps no log has none.
+    virtual std::vector<LoggedEntry> recentLog(std::size_t /*count*/) { return {}; }
 
     // Returns once every state handed over has been written (or has failed).
     virtual void flush() = 0;

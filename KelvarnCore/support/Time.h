@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace kelvarn {
 
@@ -13,5 +15,7 @@ TimePoint fromSecondsSinceReferenceDate(double seconds);
 
 // ISO 8601 in UTC to the second, for example 2026-03-05T14:07:09Z.
 std::string iso8601(TimePoint time);
+// Exactly that form read back; nothing for anything else.
+std::optional<TimePoint> fromIso8601(std::string_view text);
 
 } // namespace kelvarn

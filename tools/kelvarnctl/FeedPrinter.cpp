@@ -26,7 +26,9 @@ void FeedPrinter::printNewLines() {
         next = last == feed.rend() ? feed.begin() : last.base();
     }
     for (; next != feed.end(); ++next) {
-        print(*next);
+        if (!next->fromEarlierLaunch) {
+            print(*next);
+        }
         m_lastPrinted = next->id;
     }
 }

@@ -130,6 +130,23 @@ TEST_F(FileIOTest, AppendsGoNeitherThroughLinksNorIntoPipesOrDevices) {
     EXPECT_EQ(device.error(), "Is a device, not a regular file");
 }
 
+TEST_F(FileIOTest, ATailIsTheFilesLastBytesAndNeverReadThroughALinkOrAPipe) {
+    const fs::path log = m_folder / "actions.log";
+    EXPECT_EQ(readFileTail(log, 4).value(), std::nullopt) << "no log yet";
+    std::ofstream(log) << "0123456789";
+    EXPECT_EQ(readFileTail(log, 4).value(), "6789");
+    EXPECT_EQ(readFileTail(log, 100).value(), "0123456789");
+
+    fs::create_symlink(log, m_folder / "linked.log");
+    const auto linked = readFileTail(m_folder / "linked.log", 4);
+    ASSERT_FALSE(linked);
+    EXPECT_EQ(linked.error(), "Is a symbolic link, which is not followed");
+    ASSERT_EQ(::mkfifo((m_folder / "pipe").c_str(), 0600), 0);
+    const auto pipe = readFileTail(m_folder / "pipe", 4);
+    ASSERT_FALSE(pipe) << "returned instead of waiting for a writer";
+    EXPECT_EQ(pipe.error(), "Is a named pipe, not a regular file");
+}
+
 TEST_F(FileIOTest, UserFilesAreWrittenThroughLinksKeepTheirModeAndOnlyReplaceRegularFiles) {
     const auto ownerAnd = [](fs::perms others) {
         return fs::perms::owner_read | fs::perms::owner_write | others;

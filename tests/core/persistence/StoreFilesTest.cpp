@@ -191,6 +191,29 @@ TEST_F(StoreFilesTest, AFailedSaveIsShownButNotLogged) {
     EXPECT_FALSE(fs::exists(folder() / "actions.log"));
 }
 
+TEST_F(StoreFilesTest, AReopenedFolderShowsTheLogsNewestLinesWithoutLoggingThemAgain) {
+    {
+        GradingStore store(folder(), clock.clock());
+        for (std::size_t i = 0; i < GradingStore::maxFeedLines + 5; ++i) {
+            store.log(FeedItem::Kind::action, "line " + std::to_string(i));
+        }
+        store.log(FeedItem::Kind::warning, "last");
+    }
+    const std::string logged = read("actions.log");
+    GradingStore store(folder(), clock.clock());
+    ASSERT_EQ(store.feed().size(), GradingStore::maxFeedLines);
+    EXPECT_EQ(store.feed().front().text, "line 6");
+    EXPECT_EQ(store.feed().back().text, "last");
+    EXPECT_EQ(store.feed().back().kind, FeedItem::Kind::warning);
+    EXPECT_TRUE(store.feed().back().fromEarlierLaunch);
+    EXPECT_EQ(read("actions.log"), logged) << "read back, not logged twice";
+
+    store.log(FeedItem::Kind::action, "today");
+    EXPECT_EQ(store.feed().size(), GradingStore::maxFeedLines);
+    EXPECT_FALSE(store.feed().back().fromEarlierLaunch);
+    EXPECT_EQ(read("actions.log"), logged + iso8601(clock.now) + "\taction\ttoday\n");
+}
+
 TEST_F(StoreFilesTest, CorrectionRulesLiveInTheirOwnFile) {
     write("corrections.json", "{not json");
     clock.now = fromSecondsSinceReferenceDate(794412429.0); // 2026-03-05T14:07:09Z
