@@ -21,6 +21,15 @@ ScrollView {
         color: Qt.rgba(palette.base.r, palette.base.g, palette.base.b, 0.6)
     }
 
+    // Only a note taller than its box scrolls inside it; over any other the wheel scrolls the
+    // cards, as over the rest of the card (a pane would keep every wheel turn to itself).
+    wheelEnabled: false
+    Binding {
+        target: root.contentItem
+        property: "interactive"
+        value: editor.implicitHeight > root.height
+    }
+
     TextArea {
         id: editor
         objectName: "notesEditor"
