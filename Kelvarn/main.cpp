@@ -23,6 +23,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -74,13 +75,27 @@ int main(int argc, char** argv) {
     // The panel and the tray are the way in: closing a window never ends the application.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    process::InstanceChannel channel(process::InstanceChannel::defaultSocketPath());
-    if (channel.forwardToRunningInstance(launchArguments.forwarded(QDir::current()))) {
-        return 0;
-    }
-    if (!channel.listen()) {
-        std::cerr << "kelvarn: " << channel.error().toStdString()
-                  << " (a second launch will start a second Kelvarn)\n";
+    // Without a private folder for the socket there is no channel: a second launch then finds
+    // the data folder taken and says so, rather than talk to whoever could put a socket there.
+    const auto socketPath = process::InstanceChannel::defaultSocketPath();
+    std::optional<process::InstanceChannel> channel;
+    if (socketPath) {
+        channel.emplace(socketPath.value());
+        using Outcome = process::InstanceChannel::Forwarded::Outcome;
+        const auto forwarded =
+            channel->forwardToRunningInstance(launchArguments.forwarded(QDir::current()));
+        if (forwarded.outcome == Outcome::handled && forwarded.message.isEmpty()) {
+            return 0;
+        }
+        if (forwarded.outcome != Outcome::noInstance) {
+            for (const QString& line : forwarded.message.split(QLatin1Char('\n'))) {
+                std::cerr << "kelvarn: " << line.toStdString() << '\n';
+            }
+            return 1;
+        }
+    } else {
+        std::cerr << "kelvarn: " << socketPath.error()
+                  << " (a second launch cannot reach this one)\n";
     }
 
     process::QuitSignals quitSignals;
@@ -99,6 +114,14 @@ int main(int argc, char** argv) {
          std::make_unique<speech::SpeechEngine>(
              [] { return std::make_unique<speech::PulseAudioSource>(); },
              [] { return speech::PocketSphinxTranscriber::create(); })});
+    // A Kelvarn that cannot save must not be the one second launches hand their changes to.
+    if (const auto& problem = controller.dataFolderProblem()) {
+        std::cerr << "kelvarn: " << *problem
+                  << ", and no running Kelvarn answered: this launch did nothing. If another "
+                     "process holds the folder (kelvarnctl, or a Kelvarn that is stopped or "
+                     "stuck), try again once it has ended.\n";
+        return 1;
+    }
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &controller,
                      [&controller] { controller.shutDown(); });
 
@@ -111,9 +134,11 @@ int main(int argc, char** argv) {
     for (const QString& failure : shell.launch(launchArguments)) {
         std::cerr << "kelvarn: " << failure.toStdString() << '\n';
     }
-    QObject::connect(&channel, &process::InstanceChannel::argumentsReceived, &shell,
-                     [&](const QStringList& forwarded) {
-                         shell.handle(process::LaunchArguments::parse(forwarded));
-                     });
+    if (channel && !channel->listen([&](const QStringList& forwarded) {
+            return shell.handle(process::LaunchArguments::parse(forwarded));
+        })) {
+        std::cerr << "kelvarn: " << channel->error().toStdString()
+                  << " (a second launch cannot reach this one)\n";
+    }
     return QApplication::exec();
 }

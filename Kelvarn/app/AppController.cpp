@@ -50,7 +50,6 @@ AppController::AppController(Services services, QObject* parent)
     : QObject(parent), m_scheduler(services.scheduler), m_dialogs(services.dialogs),
       m_tidy(std::move(services.tidy)), m_clock(services.clock),
       m_updater(std::move(services.updater)), m_speech(std::move(services.speech)) {
-    std::optional<std::string> lockProblem;
     std::unique_ptr<StoreStorage> storage;
     if (services.dataFolder) {
         const std::filesystem::path& folder = *services.dataFolder;
@@ -65,15 +64,15 @@ AppController::AppController(Services services, QObject* parent)
                     this, [this] { m_store->reportWriteFailures(); }, Qt::QueuedConnection);
             });
         } else {
-            lockProblem = lock.error();
+            m_lockProblem = lock.error();
         }
     }
     m_store = std::make_unique<GradingStore>(std::move(storage), m_clock);
-    if (lockProblem) {
+    if (m_lockProblem) {
         // Grading on without files would lose every change when the window closes: say so.
         m_store->log(FeedItem::Kind::warning,
-                     *lockProblem + ". Nothing done here will be saved: quit and use the other "
-                                    "Kelvarn instead.");
+                     *m_lockProblem + ". Nothing done here will be saved: quit and use the other "
+                                      "Kelvarn instead.");
     }
     m_storeObject = std::make_unique<StoreObject>(*m_store);
     if (m_updater) {
@@ -355,6 +354,18 @@ void AppController::refreshVocabulary() {
 
 void AppController::flush() {
     m_store->flush();
+}
+
+std::optional<QString> AppController::saveNow() {
+    if (m_lockProblem) {
+        return QString::fromStdString(*m_lockProblem) +
+               QStringLiteral(": this Kelvarn saves nothing");
+    }
+    m_store->flush();
+    if (const auto& failing = m_store->failingSave()) {
+        return QString::fromStdString(*failing);
+    }
+    return std::nullopt;
 }
 
 } // namespace kelvarn::app

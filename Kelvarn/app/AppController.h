@@ -123,6 +123,11 @@ public:
 
     // Writes every pending change to disk; called when the application quits.
     void flush();
+    // The same, for a caller that must know: why the changes are not on disk, if they are not.
+    std::optional<QString> saveNow();
+    // Why nothing is saved, when the data folder could not be taken at start (another process
+    // holds it, or it cannot be made); nothing when changes are saved.
+    const std::optional<std::string>& dataFolderProblem() const { return m_lockProblem; }
     // The orderly end: a tidy under way stopped, listening stopped (waiting at most the limit),
     // then every change written.
     void shutDown(std::chrono::milliseconds listeningLimit = std::chrono::seconds(1));
@@ -153,6 +158,7 @@ private:
     Tidy m_tidy;
     Clock m_clock;
     std::optional<DataFolderLock> m_lock;
+    std::optional<std::string> m_lockProblem;
     std::unique_ptr<GradingStore> m_store;
     std::unique_ptr<StoreObject> m_storeObject;
     std::unique_ptr<update::Updater> m_updater;

@@ -70,15 +70,15 @@ QStringList Application::launch(const LaunchArguments& arguments) {
     return failures;
 }
 
-void Application::handle(const LaunchArguments& arguments) {
+QStringList Application::handle(const LaunchArguments& arguments) {
     // Waiting for the microphone to stop runs the event loop, which may still deliver a
     // forwarded launch: a change then could be lost, so the quit goes on without it.
     if (m_controller.shuttingDown()) {
-        return;
+        return {QStringLiteral("Kelvarn is quitting: nothing was done")};
     }
     if (arguments.empty()) {
         m_panel.show();
-        return;
+        return {};
     }
     if (arguments.togglePanel) {
         act(app::StatusMenuItem::Action::togglePanel);
@@ -86,10 +86,15 @@ void Application::handle(const LaunchArguments& arguments) {
     if (arguments.toggleListening) {
         act(app::StatusMenuItem::Action::toggleListening);
     }
-    applyContentArguments(arguments);
+    QStringList failures = applyContentArguments(arguments);
     if (arguments.updateNow) {
         updateNow();
     }
+    // The second launch reports success only for changes that are on disk.
+    if (const auto failing = m_controller.saveNow()) {
+        failures.append(*failing);
+    }
+    return failures;
 }
 
 QStringList Application::applyContentArguments(const LaunchArguments& arguments) {

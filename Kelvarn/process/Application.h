@@ -49,8 +49,8 @@ public:
     // Returns what could not be done, for standard error; the feed says it too.
     QStringList launch(const LaunchArguments& arguments);
     // What a second launch asked for; with nothing asked, the panel is shown. What cannot be done
-    // is said in the feed.
-    void handle(const LaunchArguments& arguments);
+    // is said in the feed, and returned for the second launch to say too.
+    QStringList handle(const LaunchArguments& arguments);
 
     desktop::FloatingPanel& panel() { return m_panel; }
     desktop::TrayIcon* tray() { return m_tray.get(); }

@@ -83,6 +83,8 @@ public:
     void reportWriteFailures();
     // The save failures of this run as shown in the feed (the last keptWriteFailures).
     const std::vector<std::string>& writeFailures() const { return m_writeFailures; }
+    // What the newest save failed with, until one succeeds again.
+    const std::optional<std::string>& failingSave() const { return m_failingSave; }
 
     void undo();
     bool canUndo() const { return !m_undoStack.empty(); }

@@ -1,4 +1,5 @@
 // The kelvarn program itself, as a user starts it, on the test's own X server.
+#include "persistence/DataFolder.h"
 #include "support/EventLoop.h"
 #include "support/TempFolder.h"
 
@@ -157,9 +158,13 @@ TEST_F(KelvarnLaunchTest, RosterPathsFollowTheLaunchThatNamedThemAndFailuresAreS
     ASSERT_TRUE(testing::runUntil(
         [&] { return contentOf(data() / "session.json").find("Omar Haddad") != std::string::npos; },
         10s));
-    EXPECT_EQ(launchInTemp({"--roster=gone.txt"}).first, 0);
+    // What the running Kelvarn could not do, the second launch says too.
+    const auto unread = launchInTemp({"--roster=gone.txt"});
     const std::string gone =
         (temp.path() / "gone.txt").string() + ": Couldn't read roster: No such file or directory";
+    EXPECT_EQ(unread.first, 1);
+    EXPECT_TRUE(unread.second.contains(("kelvarn: " + gone + "\n").c_str()))
+        << unread.second.toStdString();
     ASSERT_TRUE(testing::runUntil(
         [&] { return contentOf(data() / "actions.log").find(gone) != std::string::npos; }, 10s));
 
@@ -177,6 +182,51 @@ TEST_F(KelvarnLaunchTest, RosterPathsFollowTheLaunchThatNamedThemAndFailuresAreS
 
     ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
     ASSERT_TRUE(first.waitForFinished(5000));
+}
+
+// Whoever holds the data folder, a launch that cannot take it neither grades unsaved nor becomes
+// the Kelvarn that second launches talk to.
+TEST_F(KelvarnLaunchTest, ALaunchThatCannotTakeTheDataFolderDoesNothingAndSaysSo) {
+    ASSERT_TRUE(createDataFolder(data()));
+    auto held = DataFolderLock::acquire(data());
+    ASSERT_TRUE(held) << held.error();
+    QProcess kelvarn;
+    start(kelvarn, KELVARN_BINARY, {"--roster", roster(), "--say", "Nadia Ford intro complete"});
+    ASSERT_TRUE(kelvarn.waitForFinished(20000));
+    EXPECT_EQ(kelvarn.exitCode(), 1);
+    const std::string errors = kelvarn.readAllStandardError().toStdString();
+    EXPECT_NE(errors.find("this launch did nothing"), std::string::npos) << errors;
+    EXPECT_FALSE(fs::exists(temp.path() / "runtime" / "kelvarn.socket"));
+}
+
+// A stopped (or stuck) Kelvarn keeps its place: the next launch says it did not answer, instead
+// of replacing it with one that saves nothing, and once it runs again launches reach it.
+TEST_F(KelvarnLaunchTest, AStoppedKelvarnIsNotReplacedAndAHandedOverChangeIsAlreadySaved) {
+    QProcess first;
+    start(first, KELVARN_BINARY, {"--roster", roster()});
+    const fs::path socket = temp.path() / "runtime" / "kelvarn.socket";
+    ASSERT_TRUE(testing::runUntil([&] { return fs::exists(socket); }, 20s))
+        << first.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(first.processId()), SIGSTOP);
+
+    QProcess second;
+    start(second, KELVARN_BINARY, {"--say", "Omar Haddad. Weak ending."});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitCode(), 1);
+    const std::string errors = second.readAllStandardError().toStdString();
+    EXPECT_NE(errors.find("did not answer"), std::string::npos) << errors;
+    EXPECT_TRUE(fs::exists(socket)) << "the stopped Kelvarn's socket is left to it";
+
+    ::kill(static_cast<pid_t>(first.processId()), SIGCONT);
+    QProcess third;
+    start(third, KELVARN_BINARY, {"--say", "Nadia Ford. Strong ending."});
+    ASSERT_TRUE(third.waitForFinished(30000));
+    EXPECT_EQ(third.exitCode(), 0) << third.readAllStandardError().toStdString();
+    EXPECT_NE(contentOf(data() / "session.json").find("Strong ending."), std::string::npos)
+        << "on disk by the time the launch says it is done";
+
+    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(10000));
 }
 
 // A desktop without a tray leaves the panel as the only way out: its menu and Ctrl+Q quit, and

@@ -4,8 +4,6 @@
 #include "support/QtPrinting.h"
 #include "support/TempFolder.h"
 
-#include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -97,7 +95,9 @@ TEST(InstanceChannelTest, ASecondLaunchHandsItsArgumentsToTheFirst) {
     testing::TempFolder temp;
     const QString path = QString::fromStdString((temp.path() / "kelvarn.socket").string());
     process::InstanceChannel first(path);
-    EXPECT_FALSE(first.forwardToRunningInstance({"kelvarn"})) << "nobody is running yet";
+    EXPECT_EQ(first.forwardToRunningInstance({"kelvarn"}).outcome,
+              process::InstanceChannel::Forwarded::Outcome::noInstance)
+        << "nobody is running yet";
 
     // A socket left behind by a crashed instance: bound, never unlinked, nobody listening.
     const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -107,17 +107,29 @@ TEST(InstanceChannelTest, ASecondLaunchHandsItsArgumentsToTheFirst) {
     ASSERT_EQ(::bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::close(stale);
 
-    ASSERT_TRUE(first.listen()) << first.error();
-    QSignalSpy received(&first, &process::InstanceChannel::argumentsReceived);
+    QStringList received;
+    QStringList failures;
+    ASSERT_TRUE(first.listen([&](const QStringList& arguments) {
+        received = arguments;
+        return failures;
+    })) << first.error();
     // The second launch blocks while it waits for an answer, as a separate process would.
-    auto second = std::async(std::launch::async, [&] {
-        return process::InstanceChannel(path).forwardToRunningInstance(
-            {"kelvarn", "--say", "Omar Haddad"});
-    });
-    ASSERT_TRUE(testing::runUntil([&] { return received.count() == 1; }));
-    EXPECT_TRUE(second.get());
-    EXPECT_EQ(received.at(0).at(0).toStringList(),
-              (QStringList{"kelvarn", "--say", "Omar Haddad"}));
+    const auto forward = [&](const QStringList& arguments) {
+        auto second = std::async(std::launch::async, [&] {
+            return process::InstanceChannel(path).forwardToRunningInstance(arguments);
+        });
+        EXPECT_TRUE(testing::runUntil([&] { return received == arguments; }));
+        return second.get();
+    };
+    const auto done = forward({"kelvarn", "--say", "Omar Haddad"});
+    EXPECT_EQ(done.outcome, process::InstanceChannel::Forwarded::Outcome::handled);
+    EXPECT_EQ(done.message, "");
+
+    // What the running instance could not do comes back for the second launch to say.
+    failures = {"gone.txt: Couldn't read roster", "Autosave failed: disk full"};
+    const auto undone = forward({"kelvarn", "--roster", "/gone.txt"});
+    EXPECT_EQ(undone.outcome, process::InstanceChannel::Forwarded::Outcome::handled);
+    EXPECT_EQ(undone.message, "gone.txt: Couldn't read roster\nAutosave failed: disk full");
 }
 
 } // namespace
