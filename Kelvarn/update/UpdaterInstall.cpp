@@ -3,6 +3,7 @@
 
 #include "update/ArchiveUnpacker.h"
 #include "update/BundleSwap.h"
+#include "update/ElfMachine.h"
 #include "update/HttpTransfer.h"
 #include "update/MinisignSignature.h"
 #include "update/StagingFolder.h"
@@ -43,6 +44,10 @@ Error abandoned() {
 
 Error notNewer() {
     return Error{"The downloaded app isn't a newer Kelvarn."};
+}
+
+Error noProgram() {
+    return Error{"The downloaded app has no program this computer can run."};
 }
 
 Error notWritable(const std::filesystem::path& folder) {
@@ -210,9 +215,14 @@ QCoro::Task<Result<void>> Updater::installBuild(Manifest manifest) {
 
 Result<void> Updater::checkUnpackedBundle(const std::filesystem::path& bundle) const {
     const auto file = readBundleFile(bundle);
-    if (!file || file->identifier != m_bundle.file.identifier || !file->build ||
-        *file->build <= currentBuild()) {
+    if (!file || !file->identifier || file->identifier != m_bundle.file.identifier ||
+        !file->build || *file->build <= currentBuild()) {
         return notNewer();
+    }
+    // Installing a bundle that cannot start would leave no program to take the next update.
+    const auto machine = runningElfMachine();
+    if (!machine || !isProgramFor(bundle / "bin" / "kelvarn", *machine)) {
+        return noProgram();
     }
     return {};
 }

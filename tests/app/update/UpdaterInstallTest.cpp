@@ -34,11 +34,18 @@ std::string bundleFile(qint64 build, const std::string& identifier = kIdentifier
            R"(","CFBundleIdentifier":")" + identifier + "\"" + extra + "}";
 }
 
+// The ELF header of this test program: what the updater takes for a program of this machine.
+std::string program() {
+    std::string header(64, '\0');
+    std::ifstream("/proc/self/exe", std::ios::binary).read(header.data(), 64);
+    return header;
+}
+
 std::vector<ZipEntry> newBundle(const std::string& top = "Kelvarn", qint64 build = 5,
                                 const std::string& identifier = kIdentifier) {
     return {{top + "/", "", ZipEntry::Kind::folder},
             {top + "/kelvarn-bundle.json", bundleFile(build, identifier)},
-            {top + "/bin/kelvarn", "#!/bin/sh\necho new\n"},
+            {top + "/bin/kelvarn", program()},
             {top + "/bin/kelvarnctl", "new ctl"},
             {top + "/lib/libkelvarn.so.2", "library"},
             {top + "/lib/libkelvarn.so", "libkelvarn.so.2", ZipEntry::Kind::symlink}};
@@ -198,6 +205,47 @@ TEST_F(UpdaterInstall, EveryRefusedDownloadLeavesTheInstalledBundleAsItWas) {
     EXPECT_FALSE(std::filesystem::exists("/tmp/kelvarn-absolute-escape"));
 }
 
+TEST_F(UpdaterInstall, ABundleWithoutAProgramForThisMachineIsRefused) {
+    std::string otherMachine = program();
+    otherMachine[18] = char(otherMachine[18] ^ 0x7f); // e_machine
+    std::string otherWordSize = program();
+    otherWordSize[4] = char(otherWordSize[4] == 1 ? 2 : 1); // EI_CLASS
+    const auto withProgram = [](std::vector<ZipEntry> extra) {
+        std::vector<ZipEntry> entries = {{"Kelvarn/", "", ZipEntry::Kind::folder},
+                                         {"Kelvarn/kelvarn-bundle.json", bundleFile(5)},
+                                         {"Kelvarn/bin/kelvarn.real", program()}};
+        entries.insert(entries.end(), extra.begin(), extra.end());
+        return entries;
+    };
+    const std::vector<std::vector<ZipEntry>> cases = {
+        withProgram({}),
+        withProgram({{"Kelvarn/bin/kelvarn", "#!/bin/sh\necho new\n"}}),
+        withProgram({{"Kelvarn/bin/kelvarn", program(), ZipEntry::Kind::file, 0644}}),
+        withProgram({{"Kelvarn/bin/kelvarn/", "", ZipEntry::Kind::folder}}),
+        withProgram({{"Kelvarn/bin/kelvarn", "kelvarn.real", ZipEntry::Kind::symlink}}),
+        withProgram({{"Kelvarn/bin/kelvarn", otherMachine}}),
+        withProgram({{"Kelvarn/bin/kelvarn", otherWordSize}}),
+        withProgram({{"Kelvarn/bin/kelvarn", program().substr(0, 19)}}),
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        publish(cases[i]);
+        auto updater = availableUpdater();
+        expectFailureLeavesBundle(*updater,
+                                  "The downloaded app has no program this computer can run.");
+    }
+
+    // Without an identifier on either side nothing says the download is this app.
+    std::ofstream(m_bundle / kBundleFileName, std::ios::trunc)
+        << R"({"CFBundleVersion":"4","KelvarnUpdateURL":")" +
+               m_server.url("updates").toString().toStdString() +
+               R"(","KelvarnUpdatePublicKey":")" + m_key.publicKey().toStdString() + "\"}";
+    publish({{"Kelvarn/kelvarn-bundle.json", R"({"CFBundleVersion":"5"})"},
+             {"Kelvarn/bin/kelvarn", program()}});
+    auto updater = availableUpdater();
+    expectFailureLeavesBundle(*updater, "The downloaded app isn't a newer Kelvarn.");
+}
+
 TEST_F(UpdaterInstall, ARunningBundleThatCannotTakeAnUpdateFailsBeforeDownloading) {
     auto outside = availableUpdater(false);
     expectFailureLeavesBundle(*outside, "Not running from an app bundle.");
@@ -292,7 +340,7 @@ TEST_F(UpdaterInstall, AnUpdatePublishedWithTheScriptInstallsAsItWasBuilt) {
     std::filesystem::create_directories(built / "bin");
     std::filesystem::create_directories(built / "share" / "empty");
     std::ofstream(built / kBundleFileName) << bundleFile(5);
-    std::ofstream(built / "bin" / "kelvarn") << "#!/bin/sh\necho published\n";
+    std::ofstream(built / "bin" / "kelvarn") << program();
     std::filesystem::permissions(built / "bin" / "kelvarn", std::filesystem::perms::owner_all);
     std::ofstream(built / "bin" / "kelvarnctl") << "ctl";
     std::filesystem::create_symlink("kelvarnctl", built / "bin" / "ctl");
