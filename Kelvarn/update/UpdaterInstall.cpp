@@ -12,6 +12,9 @@
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <QCoroFuture>
 
 #include <unistd.h>
 
@@ -193,7 +196,14 @@ QCoro::Task<Result<void>> Updater::installBuild(Manifest manifest) {
     if (error) {
         co_return updateFailed(error.message());
     }
-    if (auto done = unpackArchive(archive, unpacked); !done) {
+    // Off the main thread: a large bundle takes a while to write.
+    const QFuture<Result<void>> unpacking = QtConcurrent::run(
+        [archive, unpacked] { return unpackArchive(archive, unpacked, kMaxUnpackedBytes); });
+    const Result<void> done = co_await unpacking;
+    if (!self) {
+        co_return abandoned();
+    }
+    if (!done) {
         co_return done;
     }
     const auto newBundle = findUnpackedBundle(unpacked);
