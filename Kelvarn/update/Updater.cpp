@@ -1,6 +1,7 @@
 #include "update/Updater.h"
 
 #include "update/HttpTransfer.h"
+#include "update/StagingFolder.h"
 #include "update/UpdateAddress.h"
 
 #include <QNetworkAccessManager>
@@ -40,6 +41,9 @@ Updater::Updater(RunningBundle bundle, SystemVersion system, Relauncher& relaunc
                  QObject* parent)
     : QObject(parent), m_bundle(std::move(bundle)), m_system(system), m_relauncher(relauncher),
       m_network(std::make_shared<QNetworkAccessManager>()) {
+    if (m_bundle.location) {
+        StagingFolder::removeAbandonedIn(m_bundle.location->parent_path());
+    }
     m_timer.setInterval(kCheckInterval);
     connect(&m_timer, &QTimer::timeout, this, [this] { check(false); });
 }

@@ -28,6 +28,7 @@ class Updater final : public QObject {
 public:
     static constexpr std::chrono::seconds kCheckInterval{21'600};
 
+    // Removes what installs of earlier processes left beside the bundle.
     Updater(RunningBundle bundle, SystemVersion system, Relauncher& relauncher,
             QObject* parent = nullptr);
 

@@ -1,5 +1,7 @@
 #include "update/Updater.h"
 
+#include "update/StagingFolder.h"
+
 #include "FakeRelauncher.h"
 #include "FolderSnapshot.h"
 #include "SigningKey.h"
@@ -18,6 +20,7 @@
 
 #include <fstream>
 #include <functional>
+#include <set>
 
 namespace kelvarn::update {
 namespace {
@@ -244,6 +247,29 @@ TEST_F(UpdaterInstall, ABundleWithoutAProgramForThisMachineIsRefused) {
              {"Kelvarn/bin/kelvarn", program()}});
     auto updater = availableUpdater();
     expectFailureLeavesBundle(*updater, "The downloaded app isn't a newer Kelvarn.");
+}
+
+TEST_F(UpdaterInstall, AStartingUpdaterRemovesTheStagingFoldersNoInstallHolds) {
+    const auto abandoned = m_install / ".kelvarn-update-Ab12Cd";
+    std::filesystem::create_directories(abandoned / "unpacked" / "Kelvarn" / "bin");
+    std::ofstream(abandoned / "update.zip") << "half a download";
+    std::filesystem::permissions(abandoned / "unpacked" / "Kelvarn" / "bin",
+                                 std::filesystem::perms::owner_read |
+                                     std::filesystem::perms::owner_exec);
+    std::ofstream(m_install / ".kelvarn-update-notes") << "not a folder";
+    std::filesystem::create_directory(m_install / "Other");
+    auto held = StagingFolder::createIn(m_install);
+    ASSERT_TRUE(held);
+    std::ofstream(held->path() / "update.zip") << "downloading";
+
+    const Updater updater(RunningBundle{m_bundle, *readBundleFile(m_bundle)}, kSystem,
+                          m_relauncher);
+    EXPECT_FALSE(std::filesystem::exists(abandoned));
+    EXPECT_TRUE(std::filesystem::exists(held->path() / "update.zip")) << "an install holds it";
+    const auto names = installFolder();
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
+              (std::set<std::string>{".kelvarn-update-notes", held->path().filename(), "Kelvarn",
+                                     "Other"}));
 }
 
 TEST_F(UpdaterInstall, ARunningBundleThatCannotTakeAnUpdateFailsBeforeDownloading) {
