@@ -81,12 +81,14 @@ protected:
     }
 
     // An updater for the bundle in the install folder, with the update on offer.
-    std::unique_ptr<Updater> availableUpdater(bool fromBundle = true) {
+    std::unique_ptr<Updater>
+    availableUpdater(bool fromBundle = true,
+                     std::chrono::milliseconds downloadTimeLimit = Updater::kDownloadTimeLimit) {
         RunningBundle running{m_bundle, *readBundleFile(m_bundle)};
         if (!fromBundle) {
             running.location.reset();
         }
-        auto updater = std::make_unique<Updater>(running, kSystem, m_relauncher);
+        auto updater = std::make_unique<Updater>(running, kSystem, m_relauncher, downloadTimeLimit);
         EXPECT_TRUE(await(updater->check(true)));
         EXPECT_TRUE(std::holds_alternative<state::Available>(updater->state()));
         return updater;
@@ -359,6 +361,34 @@ TEST_F(UpdaterInstall, AnInstallWhoseUpdaterIsGoneLeavesNothingBehindWhenTheDown
     EXPECT_EQ(installFolder(), std::vector<std::string>{"Kelvarn"}) << "no staging folder left";
     EXPECT_TRUE(m_relauncher.m_relaunched.empty());
     EXPECT_TRUE(m_server.requests().filter("minisig").isEmpty()) << "nothing more was fetched";
+}
+
+TEST_F(UpdaterInstall, ACancelOrTheTimeLimitEndsTheDownloadAndLeavesNothingBehind) {
+    publish(newBundle(), m_server.url("hold/updates/Kelvarn-2.zip").toString().toStdString());
+    auto updater = availableUpdater();
+    updater->cancel();
+    EXPECT_TRUE(std::holds_alternative<state::Available>(updater->state())) << "nothing to cancel";
+    const auto before = testing::snapshot(m_bundle);
+    auto install = updater->install();
+    ASSERT_TRUE(testing::runUntil(
+        [&] { return m_server.requests().contains("/hold/updates/Kelvarn-2.zip"); }));
+    updater->cancel();
+    ASSERT_TRUE(await(std::move(install)));
+    EXPECT_EQ(updater->state(), UpdateState(state::Failed{"Update cancelled."}));
+    EXPECT_EQ(testing::snapshot(m_bundle), before);
+    EXPECT_EQ(installFolder(), std::vector<std::string>{"Kelvarn"});
+    m_server.release();
+
+    // Bytes keep coming, but too slowly for the whole download to end in time.
+    publish(newBundle(), m_server.url("trickle/updates/Kelvarn-2.zip").toString().toStdString());
+    auto slow = availableUpdater(true, std::chrono::milliseconds(300));
+    ASSERT_TRUE(await(slow->install()));
+    EXPECT_EQ(slow->state(),
+              UpdateState(state::Failed{"Update failed: the download took too long."}));
+    EXPECT_EQ(testing::snapshot(m_bundle), before);
+    EXPECT_EQ(installFolder(), std::vector<std::string>{"Kelvarn"});
+    EXPECT_TRUE(m_relauncher.m_relaunched.empty());
+    EXPECT_TRUE(m_server.requests().filter("minisig").isEmpty());
 }
 
 TEST_F(UpdaterInstall, AnUpdatePublishedWithTheScriptInstallsAsItWasBuilt) {
