@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(archive, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), std::streamsize(size));
 
-    (void)update::unpackArchive(archive, inside);
+    // A few megabytes: enough for any input the fuzzer makes, and no disk filled.
+    (void)update::unpackArchive(archive, inside, 8 * 1024 * 1024);
 
     std::size_t entries = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {

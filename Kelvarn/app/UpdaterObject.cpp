@@ -54,6 +54,10 @@ void UpdaterObject::check() {
     QCoro::connect(m_updater.check(true), this, [] {});
 }
 
+void UpdaterObject::cancel() {
+    m_updater.cancel();
+}
+
 void UpdaterObject::refresh() {
     const update::UpdateState& state = m_updater.state();
     const auto* available = std::get_if<update::state::Available>(&state);

@@ -37,6 +37,8 @@ public:
     // Each runs as a main-thread task; the outcome is the new state.
     Q_INVOKABLE void install();
     Q_INVOKABLE void check();
+    // The banner's Cancel while installing: the install ends failed, the bundle as it was.
+    Q_INVOKABLE void cancel();
 
 signals:
     void stateChanged();

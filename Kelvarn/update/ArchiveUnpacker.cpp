@@ -10,9 +10,6 @@ namespace kelvarn::update {
 
 namespace {
 
-// Far above any bundle; stops an archive that unpacks to fill the disk.
-constexpr la_int64_t kMaxUnpackedBytes = la_int64_t{4} * 1024 * 1024 * 1024;
-
 using Reader = std::unique_ptr<archive, decltype(&archive_read_free)>;
 using Writer = std::unique_ptr<archive, decltype(&archive_write_free)>;
 
@@ -42,7 +39,11 @@ std::string archiveError(archive* handle) {
     return message != nullptr ? message : "unknown error";
 }
 
-Result<void> copyData(archive* reader, archive* writer, la_int64_t& total) {
+Error tooLarge(la_int64_t maxBytes) {
+    return failure("it unpacks to more than " + std::to_string(maxBytes / (1024 * 1024)) + " MB.");
+}
+
+Result<void> copyData(archive* reader, archive* writer, la_int64_t& total, la_int64_t maxBytes) {
     const void* block = nullptr;
     size_t size = 0;
     la_int64_t offset = 0;
@@ -55,8 +56,8 @@ Result<void> copyData(archive* reader, archive* writer, la_int64_t& total) {
             return failure(archiveError(reader));
         }
         total += la_int64_t(size);
-        if (total > kMaxUnpackedBytes) {
-            return failure("it unpacks to more than 4 GB.");
+        if (total > maxBytes) {
+            return tooLarge(maxBytes);
         }
         if (archive_write_data_block(writer, block, size, offset) < ARCHIVE_OK) {
             return failure(archiveError(writer));
@@ -67,7 +68,7 @@ Result<void> copyData(archive* reader, archive* writer, la_int64_t& total) {
 } // namespace
 
 Result<void> unpackArchive(const std::filesystem::path& archivePath,
-                           const std::filesystem::path& folder) {
+                           const std::filesystem::path& folder, std::int64_t maxBytes) {
     Reader reader(archive_read_new(), archive_read_free);
     Writer writer(archive_write_disk_new(), archive_write_free);
     archive_read_support_format_zip(reader.get());
@@ -107,12 +108,17 @@ Result<void> unpackArchive(const std::filesystem::path& archivePath,
         } else if (type != AE_IFREG && type != AE_IFDIR) {
             return failure("“" + std::string(name) + "” is neither a file, a folder nor a link.");
         }
+        // The writer makes a file as long as its entry says, whatever the data that follows.
+        if (type == AE_IFREG && hardlink == nullptr && archive_entry_size_is_set(entry) != 0 &&
+            archive_entry_size(entry) > maxBytes - total) {
+            return tooLarge(maxBytes);
+        }
         archive_entry_set_pathname(entry, (folder / name).c_str());
         if (archive_write_header(writer.get(), entry) < ARCHIVE_OK) {
             return failure(archiveError(writer.get()));
         }
         if (type == AE_IFREG && hardlink == nullptr) {
-            if (auto copied = copyData(reader.get(), writer.get(), total); !copied) {
+            if (auto copied = copyData(reader.get(), writer.get(), total, maxBytes); !copied) {
                 return copied;
             }
         }

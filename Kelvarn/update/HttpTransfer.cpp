@@ -18,8 +18,13 @@ constexpr int kTransferTimeoutMs = 60'000;
 } // namespace
 
 QCoro::Task<HttpResult> httpGet(std::shared_ptr<QNetworkAccessManager> network, QUrl url,
-                                qint64 maxBytes, QIODevice* sink) {
+                                qint64 maxBytes, QIODevice* sink,
+                                std::shared_ptr<const TransferStop> stop) {
     HttpResult result;
+    if (stop && stop->isStopped()) {
+        result.outcome = HttpResult::Outcome::stopped;
+        co_return result;
+    }
     qint64 received = 0;
     bool tooLarge = false;
     bool unwritable = false;
@@ -35,6 +40,10 @@ QCoro::Task<HttpResult> httpGet(std::shared_ptr<QNetworkAccessManager> network, 
     reply->setParent(nullptr);
 
     const auto take = [&] {
+        // An aborted reply is closed, and has nothing more to read.
+        if (!reply->isOpen()) {
+            return;
+        }
         const QByteArray chunk = reply->readAll();
         if (chunk.isEmpty() || tooLarge || unwritable) {
             return;
@@ -52,6 +61,10 @@ QCoro::Task<HttpResult> httpGet(std::shared_ptr<QNetworkAccessManager> network, 
         }
     };
     QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), take);
+    if (stop) {
+        QObject::connect(stop.get(), &TransferStop::stopped, reply.get(),
+                         [&reply] { reply->abort(); });
+    }
     if (!reply->isFinished()) {
         // Resumed from the event loop (the connection is queued), never inside the reply's own
         // signal or abort(): both would return into a reply this transfer has deleted.
@@ -63,7 +76,9 @@ QCoro::Task<HttpResult> httpGet(std::shared_ptr<QNetworkAccessManager> network, 
     const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
     // Qt unpacks compressed bodies itself; the announced length is then the packed one.
     const bool lengthComparable = reply->rawHeader("Content-Encoding").isEmpty();
-    if (tooLarge) {
+    if (stop && stop->isStopped()) {
+        result.outcome = HttpResult::Outcome::stopped;
+    } else if (tooLarge) {
         result.outcome = HttpResult::Outcome::tooLarge;
     } else if (unwritable) {
         result.outcome = HttpResult::Outcome::unwritable;

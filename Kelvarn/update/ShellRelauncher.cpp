@@ -4,14 +4,23 @@
 
 namespace kelvarn::update {
 
-ShellRelauncher::ShellRelauncher(std::function<void()> quit) : m_quit(std::move(quit)) {}
+namespace {
+
+// $0 is the bundle and $1 the old process; both are arguments, never part of the script, so no
+// quoting can go wrong.
+constexpr auto kScript = "i=0; while kill -0 \"$1\" 2>/dev/null && [ \"$i\" -lt 300 ]; do "
+                         "sleep 0.1; i=$((i + 1)); done; exec \"$0/bin/kelvarn\"";
+
+} // namespace
+
+ShellRelauncher::ShellRelauncher(std::function<void()> quit, qint64 oldProcess)
+    : m_quit(std::move(quit)), m_oldProcess(oldProcess) {}
 
 Result<void> ShellRelauncher::relaunch(const std::filesystem::path& bundle) {
-    // The path is the shell's $0, never part of the script, so no quoting can go wrong.
     if (!QProcess::startDetached(QStringLiteral("/bin/sh"),
-                                 {QStringLiteral("-c"),
-                                  QStringLiteral("sleep 1; exec \"$0/bin/kelvarn\""),
-                                  QString::fromStdString(bundle.string())})) {
+                                 {QStringLiteral("-c"), QString::fromLatin1(kScript),
+                                  QString::fromStdString(bundle.string()),
+                                  QString::number(m_oldProcess)})) {
         return Error{"/bin/sh couldn't be started."};
     }
     m_quit();

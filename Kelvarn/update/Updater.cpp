@@ -1,6 +1,7 @@
 #include "update/Updater.h"
 
 #include "update/HttpTransfer.h"
+#include "update/StagingFolder.h"
 #include "update/UpdateAddress.h"
 
 #include <QNetworkAccessManager>
@@ -29,6 +30,7 @@ QCoro::Task<Result<Manifest>> fetchManifest(std::shared_ptr<QNetworkAccessManage
     case HttpResult::Outcome::failed:
     case HttpResult::Outcome::cut:
     case HttpResult::Outcome::unwritable:
+    case HttpResult::Outcome::stopped:
         break;
     }
     co_return Error{fetched.error.toStdString()};
@@ -37,9 +39,16 @@ QCoro::Task<Result<Manifest>> fetchManifest(std::shared_ptr<QNetworkAccessManage
 } // namespace
 
 Updater::Updater(RunningBundle bundle, SystemVersion system, Relauncher& relauncher,
-                 QObject* parent)
+                 std::chrono::milliseconds downloadTimeLimit, QObject* parent)
     : QObject(parent), m_bundle(std::move(bundle)), m_system(system), m_relauncher(relauncher),
       m_network(std::make_shared<QNetworkAccessManager>()) {
+    m_downloadLimit.setSingleShot(true);
+    m_downloadLimit.setInterval(downloadTimeLimit);
+    connect(&m_downloadLimit, &QTimer::timeout, this,
+            [this] { stopInstall("Update failed: the download took too long."); });
+    if (m_bundle.location) {
+        StagingFolder::removeAbandonedIn(m_bundle.location->parent_path());
+    }
     m_timer.setInterval(kCheckInterval);
     connect(&m_timer, &QTimer::timeout, this, [this] { check(false); });
 }

@@ -3,6 +3,7 @@
 #include "update/Relauncher.h"
 #include "update/RunningBundle.h"
 #include "update/SystemVersion.h"
+#include "update/TransferStop.h"
 #include "update/UpdateState.h"
 
 #include <QObject>
@@ -12,6 +13,8 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QNetworkAccessManager;
 
@@ -27,8 +30,12 @@ class Updater final : public QObject {
 
 public:
     static constexpr std::chrono::seconds kCheckInterval{21'600};
+    // For the archive and its signature together: a server that trickles them never finishes.
+    static constexpr std::chrono::minutes kDownloadTimeLimit{5};
 
+    // Removes what installs of earlier processes left beside the bundle.
     Updater(RunningBundle bundle, SystemVersion system, Relauncher& relauncher,
+            std::chrono::milliseconds downloadTimeLimit = kDownloadTimeLimit,
             QObject* parent = nullptr);
 
     const UpdateState& state() const { return m_state; }
@@ -46,6 +53,9 @@ public:
     // running bundle and relaunches. Never fails to the caller: a failure is the failed state,
     // and leaves the installed bundle as it was.
     QCoro::Task<> install();
+    // Ends an install before it swaps the bundle: failed with "Update cancelled.", the download
+    // aborted and nothing left behind. Only while installing.
+    void cancel();
 
     // One quiet check now, then one every kCheckInterval.
     void startAutomaticChecks();
@@ -56,6 +66,8 @@ signals:
 private:
     QCoro::Task<Result<void>> installBuild(Manifest manifest);
     Result<void> checkUnpackedBundle(const std::filesystem::path& bundle) const;
+    // Aborts the install's transfers; it ends, at its next step, failed with `reason`.
+    void stopInstall(std::string reason);
 
     RunningBundle m_bundle;
     SystemVersion m_system;
@@ -64,6 +76,10 @@ private:
     // Shared with the transfers under way.
     std::shared_ptr<QNetworkAccessManager> m_network;
     QTimer m_timer{this};
+    QTimer m_downloadLimit{this};
+    // Of the install under way, if any.
+    std::shared_ptr<TransferStop> m_installStop;
+    std::optional<std::string> m_stopReason;
 };
 
 } // namespace kelvarn::update

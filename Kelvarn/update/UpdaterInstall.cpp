@@ -3,6 +3,7 @@
 
 #include "update/ArchiveUnpacker.h"
 #include "update/BundleSwap.h"
+#include "update/ElfMachine.h"
 #include "update/HttpTransfer.h"
 #include "update/MinisignSignature.h"
 #include "update/StagingFolder.h"
@@ -11,6 +12,9 @@
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <QCoroFuture>
 
 #include <unistd.h>
 
@@ -45,6 +49,10 @@ Error notNewer() {
     return Error{"The downloaded app isn't a newer Kelvarn."};
 }
 
+Error noProgram() {
+    return Error{"The downloaded app has no program this computer can run."};
+}
+
 Error notWritable(const std::filesystem::path& folder) {
     return Error{"Kelvarn can't replace itself in " + quoted(folder) +
                  " because that folder isn't writable. Move Kelvarn to a folder you own, then "
@@ -70,12 +78,14 @@ Result<void> checkSignature(const QString& key, const QByteArray& signature,
 }
 
 QCoro::Task<Result<void>> download(std::shared_ptr<QNetworkAccessManager> network, QUrl url,
-                                   std::filesystem::path path) {
+                                   std::filesystem::path path,
+                                   std::shared_ptr<const TransferStop> stop) {
     QFile file(QString::fromStdString(path.string()));
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         co_return updateFailed(file.errorString().toStdString());
     }
-    const HttpResult fetched = co_await httpGet(std::move(network), url, kMaxArchiveSize, &file);
+    const HttpResult fetched =
+        co_await httpGet(std::move(network), url, kMaxArchiveSize, &file, std::move(stop));
     file.close();
     switch (fetched.outcome) {
     case HttpResult::Outcome::ok:
@@ -87,16 +97,19 @@ QCoro::Task<Result<void>> download(std::shared_ptr<QNetworkAccessManager> networ
     case HttpResult::Outcome::notOk:
     case HttpResult::Outcome::cut:
     case HttpResult::Outcome::tooLarge:
+    case HttpResult::Outcome::stopped:
         break;
     }
     co_return Error{"Download failed."};
 }
 
 QCoro::Task<Result<QByteArray>> downloadSignature(std::shared_ptr<QNetworkAccessManager> network,
-                                                  QUrl archive) {
+                                                  QUrl archive,
+                                                  std::shared_ptr<const TransferStop> stop) {
     QUrl url = archive;
     url.setPath(archive.path() + ".minisig");
-    const HttpResult fetched = co_await httpGet(std::move(network), url, kMaxSignatureSize);
+    const HttpResult fetched =
+        co_await httpGet(std::move(network), url, kMaxSignatureSize, nullptr, std::move(stop));
     switch (fetched.outcome) {
     case HttpResult::Outcome::ok:
         co_return fetched.body;
@@ -107,6 +120,7 @@ QCoro::Task<Result<QByteArray>> downloadSignature(std::shared_ptr<QNetworkAccess
     case HttpResult::Outcome::cut:
     case HttpResult::Outcome::tooLarge:
     case HttpResult::Outcome::unwritable:
+    case HttpResult::Outcome::stopped:
         break;
     }
     co_return Error{"Download failed."};
@@ -121,11 +135,32 @@ QCoro::Task<> Updater::install() {
     }
     const Manifest manifest = available->manifest;
     setState(state::Installing{});
+    m_installStop = std::make_shared<TransferStop>();
+    m_stopReason.reset();
     QPointer self(this);
     const Result<void> installed = co_await installBuild(manifest);
-    if (self && !installed) {
+    if (!self) {
+        co_return;
+    }
+    m_downloadLimit.stop();
+    m_installStop.reset();
+    if (!installed) {
         setState(state::Failed{QString::fromStdString(installed.error())});
     }
+}
+
+void Updater::cancel() {
+    if (std::holds_alternative<state::Installing>(m_state)) {
+        stopInstall("Update cancelled.");
+    }
+}
+
+void Updater::stopInstall(std::string reason) {
+    if (!m_installStop || m_stopReason) {
+        return;
+    }
+    m_stopReason = std::move(reason);
+    m_installStop->stop();
 }
 
 QCoro::Task<Result<void>> Updater::installBuild(Manifest manifest) {
@@ -163,16 +198,24 @@ QCoro::Task<Result<void>> Updater::installBuild(Manifest manifest) {
 
     const auto archive = staging.path() / "update.zip";
     QPointer self(this);
-    const Result<void> downloaded = co_await download(m_network, *url, archive);
+    m_downloadLimit.start();
+    const Result<void> downloaded = co_await download(m_network, *url, archive, m_installStop);
     if (!self) {
         co_return abandoned();
+    }
+    if (m_stopReason) {
+        co_return Error{*m_stopReason};
     }
     if (!downloaded) {
         co_return downloaded;
     }
-    const Result<QByteArray> signature = co_await downloadSignature(m_network, *url);
+    const Result<QByteArray> signature = co_await downloadSignature(m_network, *url, m_installStop);
     if (!self) {
         co_return abandoned();
+    }
+    m_downloadLimit.stop();
+    if (m_stopReason) {
+        co_return Error{*m_stopReason};
     }
     if (!signature) {
         co_return Error{signature.error()};
@@ -188,7 +231,17 @@ QCoro::Task<Result<void>> Updater::installBuild(Manifest manifest) {
     if (error) {
         co_return updateFailed(error.message());
     }
-    if (auto done = unpackArchive(archive, unpacked); !done) {
+    // Off the main thread: a large bundle takes a while to write.
+    const QFuture<Result<void>> unpacking = QtConcurrent::run(
+        [archive, unpacked] { return unpackArchive(archive, unpacked, kMaxUnpackedBytes); });
+    const Result<void> done = co_await unpacking;
+    if (!self) {
+        co_return abandoned();
+    }
+    if (m_stopReason) {
+        co_return Error{*m_stopReason};
+    }
+    if (!done) {
         co_return done;
     }
     const auto newBundle = findUnpackedBundle(unpacked);
@@ -210,9 +263,14 @@ QCoro::Task<Result<void>> Updater::installBuild(Manifest manifest) {
 
 Result<void> Updater::checkUnpackedBundle(const std::filesystem::path& bundle) const {
     const auto file = readBundleFile(bundle);
-    if (!file || file->identifier != m_bundle.file.identifier || !file->build ||
-        *file->build <= currentBuild()) {
+    if (!file || !file->identifier || file->identifier != m_bundle.file.identifier ||
+        !file->build || *file->build <= currentBuild()) {
         return notNewer();
+    }
+    // Installing a bundle that cannot start would leave no program to take the next update.
+    const auto machine = runningElfMachine();
+    if (!machine || !isProgramFor(bundle / "bin" / "kelvarn", *machine)) {
+        return noProgram();
     }
     return {};
 }

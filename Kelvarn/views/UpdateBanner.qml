@@ -77,6 +77,7 @@ Rectangle {
         Repeater {
             model: root.updateState === "available" ? ["Later", "Install"]
                  : root.updateState === "upToDate" || root.updateState === "failed" ? ["Dismiss"]
+                 : root.updateState === "installing" ? ["Cancel"]
                  : []
             Button {
                 required property string modelData
@@ -84,7 +85,9 @@ Rectangle {
                 text: modelData
                 font.weight: Font.Medium
                 Accessible.name: text
-                onClicked: modelData === "Install" ? root.updater.install() : root.updater.setIdle() // qmllint disable unqualified
+                onClicked: modelData === "Install" ? root.updater.install() // qmllint disable unqualified
+                         : modelData === "Cancel" ? root.updater.cancel() // qmllint disable unqualified
+                         : root.updater.setIdle() // qmllint disable unqualified
             }
         }
     }

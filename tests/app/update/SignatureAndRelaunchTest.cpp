@@ -7,6 +7,7 @@
 #include "support/TempFolder.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -45,20 +46,26 @@ TEST(MinisignSignature, ChecksTheFileTheKeyAndTheTrustedComment) {
     EXPECT_FALSE(isMinisignPublicKey(""));
 }
 
-TEST(ShellRelauncher, StartsTheBundlesProgramDetachedAndQuits) {
+TEST(ShellRelauncher, StartsTheBundlesProgramDetachedOnceTheOldProcessHasEndedAndQuits) {
     const testing::TempFolder temp;
     // A space and a quote in the path must reach the program unharmed.
     const auto bundle = temp.path() / "My \"Kelvarn\"";
     std::filesystem::create_directories(bundle / "bin");
-    const auto marker = temp.path() / "started";
-    std::ofstream(bundle / "bin" / "kelvarn") << "#!/bin/sh\ntouch '" << marker.string() << "'\n";
+    const auto order = temp.path() / "order";
+    std::ofstream(bundle / "bin" / "kelvarn")
+        << "#!/bin/sh\necho new >> '" << order.string() << "'\n";
     std::filesystem::permissions(bundle / "bin" / "kelvarn", std::filesystem::perms::owner_all);
+    // An old process slower to quit than a fixed pause would allow for.
+    QProcess old;
+    old.start("/bin/sh", {"-c", "sleep 2; echo old >> \"$0\"", QString::fromStdString(order)});
+    ASSERT_TRUE(old.waitForStarted());
 
     int quits = 0;
-    ShellRelauncher relauncher([&] { ++quits; });
+    ShellRelauncher relauncher([&] { ++quits; }, old.processId());
     ASSERT_TRUE(relauncher.relaunch(bundle));
     EXPECT_EQ(quits, 1);
-    EXPECT_TRUE(testing::runUntil([&] { return std::filesystem::exists(marker); }, 10s));
+    ASSERT_TRUE(testing::runUntil([&] { return readAll(order).contains("new"); }, 30s));
+    EXPECT_EQ(readAll(order), "old\nnew\n");
 }
 
 } // namespace

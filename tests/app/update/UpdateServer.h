@@ -20,7 +20,7 @@ public:
     QUrl url(const QString& path) const;
     // The paths requested so far, oldest first.
     QStringList requests();
-    // Lets the answer to the request held at /hold/… go.
+    // Lets the answer to the request held at /hold/… or /trickle/… go.
     void release();
 
 private:

@@ -1,5 +1,7 @@
 #include "update/Updater.h"
 
+#include "update/StagingFolder.h"
+
 #include "FakeRelauncher.h"
 #include "FolderSnapshot.h"
 #include "SigningKey.h"
@@ -18,6 +20,7 @@
 
 #include <fstream>
 #include <functional>
+#include <set>
 
 namespace kelvarn::update {
 namespace {
@@ -34,11 +37,18 @@ std::string bundleFile(qint64 build, const std::string& identifier = kIdentifier
            R"(","CFBundleIdentifier":")" + identifier + "\"" + extra + "}";
 }
 
+// The ELF header of this test program: what the updater takes for a program of this machine.
+std::string program() {
+    std::string header(64, '\0');
+    std::ifstream("/proc/self/exe", std::ios::binary).read(header.data(), 64);
+    return header;
+}
+
 std::vector<ZipEntry> newBundle(const std::string& top = "Kelvarn", qint64 build = 5,
                                 const std::string& identifier = kIdentifier) {
     return {{top + "/", "", ZipEntry::Kind::folder},
             {top + "/kelvarn-bundle.json", bundleFile(build, identifier)},
-            {top + "/bin/kelvarn", "#!/bin/sh\necho new\n"},
+            {top + "/bin/kelvarn", program()},
             {top + "/bin/kelvarnctl", "new ctl"},
             {top + "/lib/libkelvarn.so.2", "library"},
             {top + "/lib/libkelvarn.so", "libkelvarn.so.2", ZipEntry::Kind::symlink}};
@@ -71,12 +81,14 @@ protected:
     }
 
     // An updater for the bundle in the install folder, with the update on offer.
-    std::unique_ptr<Updater> availableUpdater(bool fromBundle = true) {
+    std::unique_ptr<Updater>
+    availableUpdater(bool fromBundle = true,
+                     std::chrono::milliseconds downloadTimeLimit = Updater::kDownloadTimeLimit) {
         RunningBundle running{m_bundle, *readBundleFile(m_bundle)};
         if (!fromBundle) {
             running.location.reset();
         }
-        auto updater = std::make_unique<Updater>(running, kSystem, m_relauncher);
+        auto updater = std::make_unique<Updater>(running, kSystem, m_relauncher, downloadTimeLimit);
         EXPECT_TRUE(await(updater->check(true)));
         EXPECT_TRUE(std::holds_alternative<state::Available>(updater->state()));
         return updater;
@@ -198,6 +210,70 @@ TEST_F(UpdaterInstall, EveryRefusedDownloadLeavesTheInstalledBundleAsItWas) {
     EXPECT_FALSE(std::filesystem::exists("/tmp/kelvarn-absolute-escape"));
 }
 
+TEST_F(UpdaterInstall, ABundleWithoutAProgramForThisMachineIsRefused) {
+    std::string otherMachine = program();
+    otherMachine[18] = char(otherMachine[18] ^ 0x7f); // e_machine
+    std::string otherWordSize = program();
+    otherWordSize[4] = char(otherWordSize[4] == 1 ? 2 : 1); // EI_CLASS
+    const auto withProgram = [](std::vector<ZipEntry> extra) {
+        std::vector<ZipEntry> entries = {{"Kelvarn/", "", ZipEntry::Kind::folder},
+                                         {"Kelvarn/kelvarn-bundle.json", bundleFile(5)},
+                                         {"Kelvarn/bin/kelvarn.real", program()}};
+        entries.insert(entries.end(), extra.begin(), extra.end());
+        return entries;
+    };
+    const std::vector<std::vector<ZipEntry>> cases = {
+        withProgram({}),
+        withProgram({{"Kelvarn/bin/kelvarn", "#!/bin/sh\necho new\n"}}),
+        withProgram({{"Kelvarn/bin/kelvarn", program(), ZipEntry::Kind::file, 0644}}),
+        withProgram({{"Kelvarn/bin/kelvarn/", "", ZipEntry::Kind::folder}}),
+        withProgram({{"Kelvarn/bin/kelvarn", "kelvarn.real", ZipEntry::Kind::symlink}}),
+        withProgram({{"Kelvarn/bin/kelvarn", otherMachine}}),
+        withProgram({{"Kelvarn/bin/kelvarn", otherWordSize}}),
+        withProgram({{"Kelvarn/bin/kelvarn", program().substr(0, 19)}}),
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        publish(cases[i]);
+        auto updater = availableUpdater();
+        expectFailureLeavesBundle(*updater,
+                                  "The downloaded app has no program this computer can run.");
+    }
+
+    // Without an identifier on either side nothing says the download is this app.
+    std::ofstream(m_bundle / kBundleFileName, std::ios::trunc)
+        << R"({"CFBundleVersion":"4","KelvarnUpdateURL":")" +
+               m_server.url("updates").toString().toStdString() +
+               R"(","KelvarnUpdatePublicKey":")" + m_key.publicKey().toStdString() + "\"}";
+    publish({{"Kelvarn/kelvarn-bundle.json", R"({"CFBundleVersion":"5"})"},
+             {"Kelvarn/bin/kelvarn", program()}});
+    auto updater = availableUpdater();
+    expectFailureLeavesBundle(*updater, "The downloaded app isn't a newer Kelvarn.");
+}
+
+TEST_F(UpdaterInstall, AStartingUpdaterRemovesTheStagingFoldersNoInstallHolds) {
+    const auto abandoned = m_install / ".kelvarn-update-Ab12Cd";
+    std::filesystem::create_directories(abandoned / "unpacked" / "Kelvarn" / "bin");
+    std::ofstream(abandoned / "update.zip") << "half a download";
+    std::filesystem::permissions(abandoned / "unpacked" / "Kelvarn" / "bin",
+                                 std::filesystem::perms::owner_read |
+                                     std::filesystem::perms::owner_exec);
+    std::ofstream(m_install / ".kelvarn-update-notes") << "not a folder";
+    std::filesystem::create_directory(m_install / "Other");
+    auto held = StagingFolder::createIn(m_install);
+    ASSERT_TRUE(held);
+    std::ofstream(held->path() / "update.zip") << "downloading";
+
+    const Updater updater(RunningBundle{m_bundle, *readBundleFile(m_bundle)}, kSystem,
+                          m_relauncher);
+    EXPECT_FALSE(std::filesystem::exists(abandoned));
+    EXPECT_TRUE(std::filesystem::exists(held->path() / "update.zip")) << "an install holds it";
+    const auto names = installFolder();
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
+              (std::set<std::string>{".kelvarn-update-notes", held->path().filename(), "Kelvarn",
+                                     "Other"}));
+}
+
 TEST_F(UpdaterInstall, ARunningBundleThatCannotTakeAnUpdateFailsBeforeDownloading) {
     auto outside = availableUpdater(false);
     expectFailureLeavesBundle(*outside, "Not running from an app bundle.");
@@ -287,12 +363,40 @@ TEST_F(UpdaterInstall, AnInstallWhoseUpdaterIsGoneLeavesNothingBehindWhenTheDown
     EXPECT_TRUE(m_server.requests().filter("minisig").isEmpty()) << "nothing more was fetched";
 }
 
+TEST_F(UpdaterInstall, ACancelOrTheTimeLimitEndsTheDownloadAndLeavesNothingBehind) {
+    publish(newBundle(), m_server.url("hold/updates/Kelvarn-2.zip").toString().toStdString());
+    auto updater = availableUpdater();
+    updater->cancel();
+    EXPECT_TRUE(std::holds_alternative<state::Available>(updater->state())) << "nothing to cancel";
+    const auto before = testing::snapshot(m_bundle);
+    auto install = updater->install();
+    ASSERT_TRUE(testing::runUntil(
+        [&] { return m_server.requests().contains("/hold/updates/Kelvarn-2.zip"); }));
+    updater->cancel();
+    ASSERT_TRUE(await(std::move(install)));
+    EXPECT_EQ(updater->state(), UpdateState(state::Failed{"Update cancelled."}));
+    EXPECT_EQ(testing::snapshot(m_bundle), before);
+    EXPECT_EQ(installFolder(), std::vector<std::string>{"Kelvarn"});
+    m_server.release();
+
+    // Bytes keep coming, but too slowly for the whole download to end in time.
+    publish(newBundle(), m_server.url("trickle/updates/Kelvarn-2.zip").toString().toStdString());
+    auto slow = availableUpdater(true, std::chrono::milliseconds(300));
+    ASSERT_TRUE(await(slow->install()));
+    EXPECT_EQ(slow->state(),
+              UpdateState(state::Failed{"Update failed: the download took too long."}));
+    EXPECT_EQ(testing::snapshot(m_bundle), before);
+    EXPECT_EQ(installFolder(), std::vector<std::string>{"Kelvarn"});
+    EXPECT_TRUE(m_relauncher.m_relaunched.empty());
+    EXPECT_TRUE(m_server.requests().filter("minisig").isEmpty());
+}
+
 TEST_F(UpdaterInstall, AnUpdatePublishedWithTheScriptInstallsAsItWasBuilt) {
     const auto built = m_root.path() / "build" / "Kelvarn";
     std::filesystem::create_directories(built / "bin");
     std::filesystem::create_directories(built / "share" / "empty");
     std::ofstream(built / kBundleFileName) << bundleFile(5);
-    std::ofstream(built / "bin" / "kelvarn") << "#!/bin/sh\necho published\n";
+    std::ofstream(built / "bin" / "kelvarn") << program();
     std::filesystem::permissions(built / "bin" / "kelvarn", std::filesystem::perms::owner_all);
     std::ofstream(built / "bin" / "kelvarnctl") << "ctl";
     std::filesystem::create_symlink("kelvarnctl", built / "bin" / "ctl");

@@ -22,7 +22,7 @@ void writeZip(const std::filesystem::path& path, const std::vector<ZipEntry>& en
         switch (item.kind) {
         case ZipEntry::Kind::file:
             archive_entry_set_filetype(entry.get(), AE_IFREG);
-            archive_entry_set_perm(entry.get(), 0755);
+            archive_entry_set_perm(entry.get(), item.permissions);
             archive_entry_set_size(entry.get(), la_int64_t(item.content.size()));
             break;
         case ZipEntry::Kind::folder:

@@ -12,6 +12,7 @@ struct ZipEntry {
     std::string path;
     std::string content; // a file's bytes, or a link's target
     Kind kind = Kind::file;
+    unsigned permissions = 0755; // a file's
 };
 
 void writeZip(const std::filesystem::path& archive, const std::vector<ZipEntry>& entries);

@@ -276,6 +276,7 @@ TEST_F(LivePartsTest, TheUpdateBannerShowsEachStateWithItsActions) {
     for (const char* action : {"Dismiss", "Later", "Install"}) {
         EXPECT_EQ(withText(banner(), action), nullptr) << action;
     }
+    EXPECT_NE(withText(banner(), "Cancel"), nullptr);
 }
 
 TEST_F(LivePartsTest, TheLiveStripShowsThePartialElseTheLastHeardLineAndKeepsTheEnd) {
