@@ -14,6 +14,8 @@ namespace kelvarn::tidy {
 
 namespace {
 
+constexpr qsizetype maxErrorBytes = 64 * 1024;
+
 // One child process and the one signal its awaiter waits for, whichever way it ends. The child
 // leads a process group of its own, so whatever it starts is stopped with it.
 class ChildProcess final : public QObject {
@@ -28,6 +30,7 @@ public:
         }
         m_process.setProcessEnvironment(request.environment);
         m_input = request.standardInput;
+        m_maxOutputBytes = request.maxOutputBytes;
         if (m_input.isEmpty()) {
             m_process.setStandardInputFile(QProcess::nullDevice());
         }
@@ -97,11 +100,26 @@ signals:
 
 private:
     void drainStandardOutput() {
-        if (QByteArray piece = m_process.readAllStandardOutput(); !piece.isEmpty()) {
-            m_outcome.standardOutput.append(std::move(piece));
+        QByteArray piece = m_process.readAllStandardOutput();
+        if (piece.isEmpty() || m_stoppedAs) {
+            return;
         }
+        m_outputBytes += piece.size();
+        if (m_maxOutputBytes && m_outputBytes > *m_maxOutputBytes) {
+            stop(ProcessOutcome::Ending::tooMuchOutput,
+                 QStringLiteral("%1 wrote more than %2 MiB and was stopped")
+                     .arg(m_process.program())
+                     .arg(*m_maxOutputBytes / (1024 * 1024)));
+            return;
+        }
+        m_outcome.standardOutput.append(std::move(piece));
     }
-    void drainStandardError() { m_outcome.standardError += m_process.readAllStandardError(); }
+    // Only ever shown as a message: its beginning is enough.
+    void drainStandardError() {
+        const QByteArray piece = m_process.readAllStandardError();
+        m_outcome.standardError += piece.first(std::min(
+            piece.size(), std::max<qsizetype>(0, maxErrorBytes - m_outcome.standardError.size())));
+    }
 
     void onFinished(int exitCode, QProcess::ExitStatus status) {
         drainStandardOutput();
@@ -156,6 +174,8 @@ private:
 
     QProcess m_process;
     QByteArray m_input;
+    std::optional<qsizetype> m_maxOutputBytes;
+    qsizetype m_outputBytes = 0;
     QTimer m_limit;
     bool m_hasLimit = false;
     std::optional<ProcessOutcome::Ending> m_stoppedAs;

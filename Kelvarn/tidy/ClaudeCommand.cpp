@@ -2,7 +2,25 @@
 
 #include "tidy/Utf8.h"
 
+#include <string.h>
+
 namespace kelvarn::tidy {
+
+namespace {
+
+// Tidied notes are a few pages at most; a tool that writes on and on is not answering.
+constexpr qsizetype maxReplyBytes = 8 * 1024 * 1024;
+
+// "SIGSEGV (Segmentation fault)", or the number when the system knows no name for it.
+std::string signalName(int signal) {
+    const char* abbreviation = ::sigabbrev_np(signal);
+    if (abbreviation == nullptr) {
+        return "signal " + std::to_string(signal);
+    }
+    return "SIG" + std::string(abbreviation) + " (" + ::sigdescr_np(signal) + ")";
+}
+
+} // namespace
 
 ProcessRequest claudeRequest(const QString& executable, const QString& systemPrompt,
                              const QByteArray& prompt, std::chrono::milliseconds timeLimit,
@@ -22,6 +40,7 @@ ProcessRequest claudeRequest(const QString& executable, const QString& systemPro
         .environment = environment,
         .standardInput = prompt,
         .timeLimit = timeLimit,
+        .maxOutputBytes = maxReplyBytes,
     };
 }
 
@@ -31,6 +50,7 @@ Result<std::string> claudeReply(const ProcessOutcome& outcome) {
     case Ending::failedToStart:
     case Ending::timedOut:
     case Ending::cancelled:
+    case Ending::tooMuchOutput:
         return Error{outcome.errorText.toStdString()};
     case Ending::exited:
         if (outcome.exitCode == 0) {
@@ -44,6 +64,9 @@ Result<std::string> claudeReply(const ProcessOutcome& outcome) {
     std::string detail = utf8OrEmpty(outcome.standardError);
     if (detail.empty()) {
         detail = utf8OrEmpty(outcome.standardOutput.join());
+    }
+    if (outcome.ending == Ending::crashed) {
+        return Error{"claude was killed by " + signalName(outcome.exitCode) + ": " + detail};
     }
     return Error{"claude exited with " + std::to_string(outcome.exitCode) + ": " + detail};
 }

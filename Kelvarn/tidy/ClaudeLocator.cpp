@@ -47,6 +47,8 @@ ProcessRequest loginShellSearch(const ToolSetting& setting) {
         .environment = setting.environment,
         .standardInput = {},
         .timeLimit = setting.loginShellLimit,
+        // A path; a profile that prints on and on is not worth reading.
+        .maxOutputBytes = 64 * 1024,
     };
 }
 
@@ -60,7 +62,8 @@ QCoro::Task<std::optional<QString>> findClaude(ToolSetting setting, std::stop_to
     const ProcessOutcome shell = co_await runToEnd(loginShellSearch(setting), std::move(stop));
     if (shell.ending == ProcessOutcome::Ending::failedToStart ||
         shell.ending == ProcessOutcome::Ending::timedOut ||
-        shell.ending == ProcessOutcome::Ending::cancelled) {
+        shell.ending == ProcessOutcome::Ending::cancelled ||
+        shell.ending == ProcessOutcome::Ending::tooMuchOutput) {
         co_return std::nullopt;
     }
     const QString found = decodedUtf8(shell.standardOutput.join()).trimmed();

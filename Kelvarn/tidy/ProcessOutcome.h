@@ -8,7 +8,7 @@ namespace kelvarn::tidy {
 
 // How a child process ended and everything it wrote.
 struct ProcessOutcome {
-    enum class Ending { exited, crashed, failedToStart, timedOut, cancelled };
+    enum class Ending { exited, crashed, failedToStart, timedOut, cancelled, tooMuchOutput };
 
     Ending ending = Ending::exited;
     // The exit status; for a crash, the signal that ended it.

@@ -126,7 +126,8 @@ TEST_F(NoteTidierTest, AToolKilledBySignalFailsEvenThoughItPrintedAReply) {
                              "#!/bin/sh\necho '{\"intro\": \"x\"}'\nkill -9 $$\n");
     const Result<TidiedNotes> tidied = tidy(patWithNotes(), claude.setting());
     ASSERT_FALSE(tidied);
-    EXPECT_EQ(tidied.error(), "claude exited with 9: {\"intro\": \"x\"}\n");
+    EXPECT_EQ(tidied.error(), "claude was killed by SIGKILL (Killed): {\"intro\": \"x\"}\n")
+        << "the signal by its name, not as an exit status";
 }
 
 TEST_F(NoteTidierTest, FailsWithTheLaunchErrorOrTheMissingToolMessage) {
@@ -173,7 +174,7 @@ TEST_F(NoteTidierTest, TheEventLoopKeepsRunningWhileTheToolWorksAndLargeRepliesC
     FakeClaude claude;
     const StudentRecord pat = patWithNotes();
     claude.sleepFirst(0.5);
-    const QByteArray large(20 * 1024 * 1024, 'a');
+    const QByteArray large(6 * 1024 * 1024, 'a');
     claude.reply("{\"intro\": \"" + large + "\"}");
 
     int ticks = 0;
@@ -185,6 +186,19 @@ TEST_F(NoteTidierTest, TheEventLoopKeepsRunningWhileTheToolWorksAndLargeRepliesC
     EXPECT_EQ(tidied.value().at(SectionNotes{pat.id, SectionID::intro}).size(),
               static_cast<std::size_t>(large.size()));
     EXPECT_GT(ticks, 20) << "the timer ticked all through the tool's half-second pause";
+}
+
+TEST_F(NoteTidierTest, AToolThatWritesWithoutEndIsStoppedAtTheCap) {
+    FakeClaude claude;
+    testing::writeExecutable(claude.home() / ".local/bin/claude",
+                             "#!/bin/sh\nmkdir -p \"$HOME/state\"\necho $$ > \"$HOME/state/pid\"\n"
+                             "sleep 30 &\nexec cat /dev/zero\n");
+    const Result<TidiedNotes> tidied = tidy(patWithNotes(), claude.setting(), 60s);
+    ASSERT_FALSE(tidied);
+    EXPECT_NE(tidied.error().find("wrote more than 8 MiB and was stopped"), std::string::npos)
+        << tidied.error().substr(0, 200);
+    EXPECT_TRUE(testing::runUntil([&] { return claude.isGone(); }))
+        << "what it started is stopped with it";
 }
 
 TEST_F(NoteTidierTest, AToolOutlastingTheLimitInThePreferencesIsKilledWithAllItStarted) {
