@@ -78,8 +78,10 @@ void BackgroundStateWriter::run() {
         lock.unlock();
 
         const auto started = m_now();
-        Result<void> written =
-            DataFolderStorage::writeStateFile(m_files.path(File::state), snapshot);
+        Result<void> written = m_files.stillInPlace();
+        if (written) {
+            written = DataFolderStorage::writeStateFile(m_files.path(File::state), snapshot);
+        }
         const auto finished = m_now();
         // The snapshot's shared records are released here, off the owner thread.
         snapshot = {};

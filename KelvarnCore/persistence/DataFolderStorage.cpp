@@ -8,6 +8,18 @@ namespace kelvarn {
 DataFolderStorage::DataFolderStorage(std::filesystem::path folder) : m_folder(std::move(folder)) {
     // A failure shows later, when the first save fails with its own reason.
     (void)createDataFolder(m_folder);
+    m_witness = std::make_unique<FolderWitness>(m_folder);
+}
+
+Result<void> DataFolderStorage::stillInPlace() const {
+    // A folder that could not be made at the start fails on its own when written.
+    if (m_witness->stillAt(m_folder)) {
+        return {};
+    }
+    return Error{m_folder.string() +
+                 " was moved, removed or replaced while Kelvarn ran, so nothing more is saved "
+                 "there: that would overwrite what it holds now. Export the grades (Ctrl+E) to "
+                 "keep this session's, then quit Kelvarn and start it again."};
 }
 
 std::filesystem::path DataFolderStorage::path(File file) const {
@@ -35,7 +47,11 @@ Result<void> DataFolderStorage::writeStateFile(const std::filesystem::path& path
 }
 
 void DataFolderStorage::writeState(SavedStateSnapshot snapshot) {
-    if (auto written = writeStateFile(path(File::state), snapshot); !written) {
+    auto written = stillInPlace();
+    if (written) {
+        written = writeStateFile(path(File::state), snapshot);
+    }
+    if (!written) {
         m_failures.push_back(Error{written.error()});
         m_failing = true;
         m_recovered = false;
@@ -45,11 +61,16 @@ void DataFolderStorage::writeState(SavedStateSnapshot snapshot) {
 }
 
 Result<void> DataFolderStorage::writeRules(std::string_view text) {
+    if (auto here = stillInPlace(); !here) {
+        return here;
+    }
     return writeFileAtomically(path(File::rules), text);
 }
 
 void DataFolderStorage::appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) {
-    (void)appendToFile(logPath(), activityLogLine(date, kind, text));
+    if (stillInPlace()) {
+        (void)appendToFile(logPath(), activityLogLine(date, kind, text));
+    }
 }
 
 std::vector<LoggedEntry> DataFolderStorage::recentLog(std::size_t count) {

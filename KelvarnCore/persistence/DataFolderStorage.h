@@ -1,8 +1,10 @@
 #pragma once
 
+#include "persistence/FolderWitness.h"
 #include "persistence/StoreStorage.h"
 
 #include <filesystem>
+#include <memory>
 
 namespace kelvarn {
 
@@ -29,9 +31,14 @@ public:
     // Writes one state now; what the background writer calls from its thread.
     static Result<void> writeStateFile(const std::filesystem::path& path,
                                        const SavedStateSnapshot& snapshot);
+    // Whether the folder is still the one this storage started on. One that was moved, removed
+    // or replaced (a backup put back, another program's new folder) is not written to: that
+    // would overwrite what is there now with this run's older view. Safe from any thread.
+    Result<void> stillInPlace() const;
 
 private:
     std::filesystem::path m_folder;
+    std::unique_ptr<FolderWitness> m_witness;
     std::vector<Error> m_failures;
     bool m_failing = false;
     bool m_recovered = false;

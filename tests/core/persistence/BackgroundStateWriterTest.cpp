@@ -221,14 +221,12 @@ TEST_F(BackgroundStateWriterTest, ARunOfFailuresIsSaidOnceAndSoIsSavingAgain) {
             return item.kind == FeedItem::Kind::warning;
         });
     };
+    // Renaming over a folder fails; the data folder itself stays the same one.
     const auto breakFolder = [&] {
-        fs::remove_all(folder());
-        std::ofstream(folder()) << "not a folder";
+        fs::remove(folder() / "session.json");
+        fs::create_directory(folder() / "session.json");
     };
-    const auto mendFolder = [&] {
-        fs::remove(folder());
-        fs::create_directory(folder());
-    };
+    const auto mendFolder = [&] { fs::remove(folder() / "session.json"); };
 
     breakFolder();
     for (int i = 0; i < 300; ++i) {
@@ -252,7 +250,42 @@ TEST_F(BackgroundStateWriterTest, ARunOfFailuresIsSaidOnceAndSoIsSavingAgain) {
     store.editNotes("lost again", target);
     store.flush();
     EXPECT_EQ(warnings(), 2) << "a new run of failures is said again";
-    fs::remove(folder());
+    mendFolder();
+}
+
+// Another program's folder in its place (kelvarnctl's new one, a backup put back) holds what is
+// there now; this run's older view of the class must not overwrite it, nor its log.
+TEST_F(BackgroundStateWriterTest, AFolderReplacedWhileRunningIsNeverWrittenOver) {
+    const std::vector<std::pair<std::string, std::function<void(const fs::path&)>>> replacements = {
+        {"moved aside and a backup put back",
+         [](const fs::path& folder) { fs::rename(folder, folder.string() + ".old"); }},
+        {"removed, then made again by another program",
+         [](const fs::path& folder) { fs::remove_all(folder); }},
+    };
+    for (const auto& [name, takeAway] : replacements) {
+        SCOPED_TRACE(name);
+        writeSession("");
+        GradingStore store(std::make_unique<BackgroundStateWriter>(folder()));
+        const NotesTarget target = OverallNotes{store.session().students[0].id};
+        store.editNotes("mine", target);
+        store.flush();
+        ASSERT_EQ(savedNotes(), "mine");
+
+        takeAway(folder());
+        writeSession("theirs");
+        store.editNotes("mine, later", target);
+        store.log(FeedItem::Kind::action, "a line");
+        store.flush();
+        EXPECT_EQ(savedNotes(), "theirs");
+        EXPECT_FALSE(fs::exists(folder() / "actions.log"));
+        ASSERT_EQ(store.feed().back().kind, FeedItem::Kind::warning);
+        EXPECT_NE(store.feed().back().text.find("was moved, removed or replaced while Kelvarn ran"),
+                  std::string::npos)
+            << store.feed().back().text;
+        EXPECT_EQ(store.notes(target), "mine, later") << "still there to export";
+        fs::remove_all(folder());
+        fs::remove_all(folder().string() + ".old");
+    }
 }
 
 // A child types into a notes editor, one edit every 3 ms, each text being the child's time; it is
