@@ -20,6 +20,7 @@ ColumnLayout {
         Layout.rightMargin: 6
 
         Label {
+            textFormat: Text.PlainText
             text: "Activity"
             font.pointSize: Application.font.pointSize * 0.85
             font.weight: Font.DemiBold
@@ -52,6 +53,7 @@ ColumnLayout {
                     color: undoButton.shade
                 }
                 Label {
+                    textFormat: Text.PlainText
                     Layout.fillWidth: true
                     text: undoButton.text
                     elide: Text.ElideRight
@@ -94,6 +96,7 @@ ColumnLayout {
                 color: Style.kindColor(line.kind, palette)
             }
             Label {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: line.shownText
                 color: Style.kindColor(line.kind, palette)

@@ -25,6 +25,7 @@ Rectangle {
         anchors.bottomMargin: 6
 
         Label {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: root.text
             wrapMode: Text.Wrap

@@ -47,6 +47,7 @@ RowLayout {
         color: palette.placeholderText
     }
     Label {
+        textFormat: Text.PlainText
         visible: root.section !== undefined
         text: root.section?.shortTitle ?? ""
         elide: Text.ElideRight

@@ -22,6 +22,7 @@ ColumnLayout {
 
         Label {
             objectName: "focusText"
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: root.store.focusText
             font.bold: true
@@ -29,6 +30,7 @@ ColumnLayout {
         }
         Label {
             objectName: "compactScore"
+            textFormat: Text.PlainText
             visible: root.store.hasFocusedStudent
             text: root.student.score ?? ""
         }
@@ -48,6 +50,7 @@ ColumnLayout {
             color: Style.kindColor(root.store.latestResultKind, palette)
         }
         Label {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: root.store.latestResult
             color: Style.kindColor(root.store.latestResultKind, palette)

@@ -17,6 +17,7 @@ ColumnLayout {
     spacing: 10
 
     Label {
+        textFormat: Text.PlainText
         Layout.fillWidth: true
         text: "Words the recognizer keeps mishearing. Each rule is applied to everything heard, "
               + "before commands and notes, and the recognizer is told to listen for the "
@@ -26,6 +27,7 @@ ColumnLayout {
     }
 
     Label {
+        textFormat: Text.PlainText
         Layout.fillWidth: true
         Layout.fillHeight: true
         visible: rules.count === 0
@@ -60,6 +62,7 @@ ColumnLayout {
                 spacing: 6
 
                 Label {
+                    textFormat: Text.PlainText
                     Layout.leftMargin: 8
                     text: "“" + rule.heard + "”"
                 }
@@ -70,6 +73,7 @@ ColumnLayout {
                     color: palette.placeholderText
                 }
                 Label {
+                    textFormat: Text.PlainText
                     Layout.fillWidth: true
                     text: rule.replacement
                     elide: Text.ElideRight

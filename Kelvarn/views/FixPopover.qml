@@ -63,11 +63,13 @@ Popup {
         Keys.onEnterPressed: root.apply()
 
         Label {
+            textFormat: Text.PlainText
             text: "Fix what was heard"
             font.weight: Font.DemiBold
             font.pointSize: Application.font.pointSize * 1.1
         }
         Label {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: "Heard: “" + root.original + "”"
             font.pointSize: Application.font.pointSize * 0.85
@@ -89,6 +91,7 @@ Popup {
             TextArea {
                 id: field
                 objectName: "fixText"
+                textFormat: TextEdit.PlainText
                 placeholderText: "What you said"
                 wrapMode: TextEdit.Wrap
                 selectByMouse: true
@@ -117,6 +120,7 @@ Popup {
                 checked = Qt.binding(() => root.remember)
             }
             contentItem: Label {
+                textFormat: Text.PlainText
                 text: rememberBox.text
                 leftPadding: rememberBox.indicator.width + rememberBox.spacing
                 verticalAlignment: Text.AlignVCenter
@@ -124,6 +128,7 @@ Popup {
             }
         }
         Label {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: "Its effects are undone and the corrected text runs as if you'd said it."
             font.pointSize: Application.font.pointSize * 0.85

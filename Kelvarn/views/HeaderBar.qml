@@ -58,6 +58,7 @@ RowLayout {
 
         Label {
             objectName: "listeningStatus"
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: root.speech?.statusText ?? "Not listening"
             font.weight: Font.Medium

@@ -75,11 +75,13 @@ Pane {
             wrapMode: Text.Wrap
         }
         Label {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: "Commands can be chained in one breath:"
             wrapMode: Text.Wrap
         }
         Label {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             Layout.topMargin: -8
             text: root.texts.example
@@ -97,6 +99,7 @@ Pane {
                 spacing: 4
 
                 Label {
+                    textFormat: Text.PlainText
                     text: group.modelData.title
                     font.weight: Font.DemiBold
                     font.pointSize: Application.font.pointSize * 1.1

@@ -22,6 +22,7 @@ AbstractButton {
     ToolTip.delay: 600
 
     contentItem: Label {
+        textFormat: Text.PlainText
         text: root.text
         font.pointSize: Application.font.pointSize * 0.85
         font.bold: root.selected

@@ -11,6 +11,7 @@ AbstractButton {
     hoverEnabled: true
 
     contentItem: Label {
+        textFormat: Text.PlainText
         text: root.text
         elide: Text.ElideRight
         color: root.enabled ? palette.link : palette.windowText

@@ -47,6 +47,7 @@ Rectangle {
             Label {
                 id: line
                 objectName: "liveText"
+                textFormat: Text.PlainText
                 anchors.bottom: parent.bottom
                 width: parent.width
                 wrapMode: Text.Wrap

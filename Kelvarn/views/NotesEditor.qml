@@ -33,6 +33,7 @@ ScrollView {
     TextArea {
         id: editor
         objectName: "notesEditor"
+        textFormat: TextEdit.PlainText
         text: root.notes
         padding: 4
         wrapMode: TextEdit.Wrap

@@ -18,6 +18,7 @@ CardFrame {
         spacing: 6
 
         Label {
+            textFormat: Text.PlainText
             text: "Overall comments"
             font.weight: Font.DemiBold
         }
@@ -34,6 +35,7 @@ CardFrame {
             }
         }
         Label {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             visible: !root.focused
             text: root.notes !== "" ? root.notes : "Unfocus a section to dictate overall comments."

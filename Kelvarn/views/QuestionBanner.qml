@@ -28,6 +28,7 @@ Rectangle {
             Layout.fillWidth: true
 
             Label {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: root.store.pendingQuestion
                 wrapMode: Text.Wrap
@@ -57,6 +58,16 @@ Rectangle {
                     text: choice.modelData.name
                     Accessible.name: "Choose " + choice.modelData.name
                     onClicked: root.store.focusStudent(choice.modelData.id) // qmllint disable unqualified
+                    // The style's own label would take a name that looks like markup for markup.
+                    contentItem: Label {
+                        textFormat: Text.PlainText
+                        text: choice.text
+                        font: choice.font
+                        color: choice.palette.buttonText
+                        horizontalAlignment: Text.AlignHCenter
+                        verticalAlignment: Text.AlignVCenter
+                        elide: Text.ElideRight
+                    }
                 }
             }
         }

@@ -20,17 +20,20 @@ CardFrame {
 
         RowLayout {
             Label {
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: root.section.title
                 font.weight: Font.DemiBold
                 elide: Text.ElideRight
             }
             Label {
+                textFormat: Text.PlainText
                 text: root.section.weight
                 font.pointSize: Application.font.pointSize * 0.85
                 color: palette.placeholderText
             }
             Label {
+                textFormat: Text.PlainText
                 text: root.grade.points
             }
         }

@@ -42,15 +42,18 @@ ColumnLayout {
         Item { Layout.fillWidth: true }
         Label {
             objectName: "totalPoints"
+            textFormat: Text.PlainText
             text: (root.student.total ?? "") + "  ·"
             color: palette.placeholderText
         }
         Label {
             objectName: "score"
+            textFormat: Text.PlainText
             text: root.student.score ?? ""
             font.bold: true
         }
         Label {
+            textFormat: Text.PlainText
             text: root.student.graded ?? ""
             color: palette.placeholderText
         }

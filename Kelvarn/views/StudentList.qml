@@ -16,12 +16,14 @@ Item {
         spacing: 6
 
         Label {
+            textFormat: Text.PlainText
             Layout.alignment: Qt.AlignHCenter
             text: "No roster loaded"
             font.bold: true
             font.pointSize: Application.font.pointSize * 1.1
         }
         Label {
+            textFormat: Text.PlainText
             Layout.alignment: Qt.AlignHCenter
             text: "A .txt file with one student per line."
             color: palette.placeholderText
@@ -45,6 +47,7 @@ Item {
         ScrollBar.vertical: ScrollBar {}
 
         header: Label {
+            textFormat: Text.PlainText
             width: list.width // qmllint disable unqualified
             leftPadding: 12
             topPadding: 6

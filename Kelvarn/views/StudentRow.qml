@@ -24,6 +24,7 @@ RowLayout {
              : root.status === "started" ? Style.orange : palette.placeholderText
     }
     Label {
+        textFormat: Text.PlainText
         Layout.fillWidth: true
         text: root.name
         elide: Text.ElideRight
@@ -46,6 +47,7 @@ RowLayout {
         }
     }
     Label {
+        textFormat: Text.PlainText
         Layout.preferredWidth: 64
         horizontalAlignment: Text.AlignRight
         text: root.score

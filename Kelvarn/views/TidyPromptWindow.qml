@@ -39,6 +39,7 @@ Window {
         spacing: 10
 
         Label {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: "Instructions Claude follows when tidying notes (Ctrl+T). Saved as you type."
             font.pointSize: Application.font.pointSize * 0.9
@@ -56,6 +57,7 @@ Window {
             TextArea.flickable: TextArea {
                 id: editor
                 objectName: "instructionsEditor"
+                textFormat: TextEdit.PlainText
                 text: root.prompt.text
                 onTextChanged: root.prompt.edit(text)
                 wrapMode: TextEdit.Wrap
@@ -71,6 +73,7 @@ Window {
         }
 
         Label {
+            textFormat: Text.PlainText
             Layout.fillWidth: true
             text: "Always added after your instructions, so the app can read the reply: keep "
                   + root.prompt.placeholder

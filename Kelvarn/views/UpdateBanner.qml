@@ -43,14 +43,17 @@ Rectangle {
                 visible: root.updateState === "available"
                 spacing: 0
                 Label {
+                    textFormat: Text.PlainText
                     text: "Update available: "
                 }
                 Label {
+                    textFormat: Text.PlainText
                     text: root.updater?.version ?? ""
                     font.weight: Font.DemiBold
                 }
             }
             Label {
+                textFormat: Text.PlainText
                 visible: root.updateState === "available" && text !== ""
                 Layout.fillWidth: true
                 text: root.updater?.notes ?? ""
@@ -58,6 +61,7 @@ Rectangle {
                 wrapMode: Text.Wrap
             }
             Label {
+                textFormat: Text.PlainText
                 visible: text !== ""
                 Layout.fillWidth: true
                 wrapMode: Text.Wrap

@@ -10,8 +10,11 @@
 #include <QAccessible>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QQmlComponent>
 #include <QQuickView>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 namespace kelvarn {
 namespace {
@@ -67,6 +70,54 @@ struct LiveFakes {
     }
     int tidiesEnded = 0;
 };
+
+// A local web server that has nothing to give and keeps what was asked of it.
+class RequestLog {
+public:
+    RequestLog() {
+        EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost));
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                ++m_connections;
+                QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                                 [this, socket, request = QByteArray()]() mutable {
+                                     request += socket->readAll();
+                                     if (!request.contains("\r\n\r\n")) {
+                                         return;
+                                     }
+                                     m_requests += request;
+                                     socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: "
+                                                   "0\r\nConnection: close\r\n\r\n");
+                                     socket->disconnectFromHost();
+                                 });
+            }
+        });
+    }
+    QString url(const QString& path) const {
+        return QStringLiteral("http://127.0.0.1:%1/%2").arg(m_server.serverPort()).arg(path);
+    }
+    int connections() const { return m_connections; }
+    bool asked(const QString& path) const { return m_requests.contains(("GET /" + path).toUtf8()); }
+
+private:
+    QTcpServer m_server;
+    int m_connections = 0;
+    QByteArray m_requests;
+};
+
+// The shown items below root whose text holds marker, as "format: text" lines; PlainText is 0.
+QStringList shownWith(QQuickItem* root, const QString& marker) {
+    QStringList found;
+    testing::findItem(root, [&](QQuickItem* item) {
+        const QVariant format = item->property("textFormat");
+        const QString text = item->property("text").toString();
+        if (format.isValid() && text.contains(marker)) {
+            found.push_back(QString::number(format.toInt()) + ": " + text);
+        }
+        return false;
+    });
+    return found;
+}
 
 class LivePartsTest : public LiveFakes, public testing::PanelTest {
 protected:
@@ -277,6 +328,70 @@ TEST_F(LivePartsTest, TheUpdateBannerShowsEachStateWithItsActions) {
         EXPECT_EQ(withText(banner(), action), nullptr) << action;
     }
     EXPECT_NE(withText(banner(), "Cancel"), nullptr);
+}
+
+TEST_F(LivePartsTest, TextFromOutsideIsShownAsItsOwnCharactersAndLoadsNothing) {
+    RequestLog web;
+    const QString markup = "<b>bold</b><img src=\"" + web.url(QStringLiteral("pixel.png")) +
+                           "\"> <a href=\"x\">link</a>";
+    // Every text item showing markup shows it as written: plain text.
+    const auto expectPlain = [&](const char* where, int atLeast) {
+        settle();
+        const QStringList shown = shownWith(m_panel.window().contentItem(), markup);
+        EXPECT_GE(shown.size(), atLeast) << where;
+        for (const QString& line : shown) {
+            EXPECT_TRUE(line.startsWith("0: ")) << where << ": " << line.toStdString();
+        }
+    };
+
+    updater->setState(update::state::Available{
+        update::Manifest{"9.9 " + markup, 5, "Kelvarn-9.9-5.zip", "Notes " + markup, {}}});
+    m_controller.flash("Exported 2 students → " + markup + ".csv");
+    const std::string name = markup.toStdString();
+    store().loadRoster(std::vector<RosterName>{"Nadia Ford " + name, "Nadia Park " + name});
+    m_controller.handleTranscript(QStringLiteral("Nadia"));
+    ASSERT_TRUE(store().pending().has_value());
+    QQuickItem* question = named(root(), "questionBanner");
+    ASSERT_NE(question, nullptr);
+    QQuickItem* park = withText(question, "Nadia Park " + markup);
+    ASSERT_NE(park, nullptr) << "a choice names the student as written";
+    EXPECT_NE(withText(banner(), "9.9 " + markup), nullptr);
+    EXPECT_NE(withText(banner(), "Notes " + markup), nullptr);
+    // The version, the notes, the banner, the question, its two choices, the two list rows.
+    expectPlain("asked which one", 8);
+
+    click(park);
+    ASSERT_TRUE(store().session().focusedStudent().has_value());
+    const Uuid student = store().session().focusedStudent()->id;
+    // Said (or sent with --say), and typed, as a note could hold anything.
+    m_controller.handleTranscript(markup);
+    key(Qt::Key_K, Qt::ControlModifier);
+    settle();
+    ASSERT_NE(named(m_panel.window().contentItem(), "fixText"), nullptr);
+    expectPlain("fixing the heard line", 3);
+    key(Qt::Key_Escape);
+    store().editNotes(name, OverallNotes{student});
+    store().editNotes(name, SectionNotes{student, SectionID::intro});
+    store().focusSection(SectionID::intro);
+    // The breadcrumb, the overall comments, the intro's notes, the heard line and the feed's.
+    expectPlain("a student with notes", 5);
+
+    m_controller.toggleCompact();
+    expectPlain("compact", 2);
+    updater->setState(update::state::Failed{markup});
+    expectPlain("a failed update", 1);
+
+    // The pictures load as a picture would: the sentinel's request follows any of theirs.
+    QQmlComponent image(&m_engine);
+    image.setData(
+        ("import QtQuick\nImage { source: \"" + web.url("sentinel.png") + "\" }").toUtf8(), QUrl());
+    const std::unique_ptr<QObject> sentinel(image.create());
+    ASSERT_NE(sentinel, nullptr) << image.errorString().toStdString();
+    ASSERT_TRUE(runUntil([&] { return sentinel->property("status").toInt() == 3; }))
+        << "the sentinel ends in an error";
+    EXPECT_TRUE(web.asked(QStringLiteral("sentinel.png")));
+    EXPECT_FALSE(web.asked(QStringLiteral("pixel.png")));
+    EXPECT_EQ(web.connections(), 1) << "only the sentinel's";
 }
 
 TEST_F(LivePartsTest, TheLiveStripShowsThePartialElseTheLastHeardLineAndKeepsTheEnd) {
