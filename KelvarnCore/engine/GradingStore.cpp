@@ -114,7 +114,47 @@ std::string GradingStore::label(const NotesTarget& target) const {
     return name + " · overall";
 }
 
+namespace {
+
+bool startsACharacter(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
+std::size_t characterCount(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), startsACharacter));
+}
+
+// Where the first count characters of UTF-8 text end.
+std::size_t byteLengthOf(std::string_view text, std::size_t count) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (startsACharacter(text[at]) && count-- == 0) {
+            return at;
+        }
+    }
+    return text.size();
+}
+
+} // namespace
+
+std::string GradingStore::withinNoteLimit(std::string text, const NotesTarget& target) {
+    // A longer note saved by an earlier version stays whole; it only cannot grow.
+    const std::size_t limit = std::max(maxNoteCharacters, characterCount(m_session.notes(target)));
+    const std::size_t kept = byteLengthOf(text, limit);
+    if (kept == text.size()) {
+        return text;
+    }
+    text.resize(kept);
+    const std::string warning = "A note keeps at most " + std::to_string(limit) +
+                                " characters: the end of the notes for " + label(target) +
+                                " was left out.";
+    if (m_feed.empty() || m_feed.back().text != warning) {
+        log(FeedItem::Kind::warning, warning);
+    }
+    return text;
+}
+
 void GradingStore::editNotes(std::string text, const NotesTarget& target) {
+    text = withinNoteLimit(std::move(text), target);
     commit("Edited notes for " + label(target),
            CommitOptions::typing("edit:" + textualForm(target)),
            [&](Session& session) { session.setNotes(std::move(text), target); });
@@ -122,8 +162,12 @@ void GradingStore::editNotes(std::string text, const NotesTarget& target) {
 
 void GradingStore::replaceNotes(const std::map<NotesTarget, std::string>& notes,
                                 const std::string& label) {
+    std::map<NotesTarget, std::string> kept;
+    for (const auto& [target, text] : notes) {
+        kept.emplace(target, withinNoteLimit(text, target));
+    }
     commit(label, CommitOptions{}, [&](Session& session) {
-        for (const auto& [target, text] : notes) {
+        for (const auto& [target, text] : kept) {
             session.setNotes(text, target);
         }
     });

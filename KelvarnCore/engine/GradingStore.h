@@ -49,6 +49,9 @@ public:
     // The saved state keeps only the newest entries; the stack in memory keeps them all.
     static constexpr std::size_t savedUndoEntries = 100;
     static constexpr double coalesceSeconds = 4.0;
+    // Pages of notes, far more than any essay needs: every undo step keeps a copy of the class,
+    // so an endless dictation or paste would weigh on every save a hundred times over.
+    static constexpr std::size_t maxNoteCharacters = 20000;
 
     using Observer = StoreObservers::Observer;
     using Subscription = StoreObservers::Subscription;
@@ -142,6 +145,10 @@ public:
     std::vector<std::string> recognizerVocabulary() const;
 
 private:
+    // The text cut to maxNoteCharacters (or the target's present length, if longer), saying so
+    // in the feed (once for a run of edits) when it was longer.
+    std::string withinNoteLimit(std::string text, const NotesTarget& target);
+
     using Change = std::function<void(Session&)>;
     using Batch = StoreObservers::Batch;
 

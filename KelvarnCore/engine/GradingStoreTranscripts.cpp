@@ -131,11 +131,15 @@ void GradingStore::addNote(const std::string& text) {
         return;
     }
     clearPending();
-    commit("Note → " + label(*target) + ": “" + text + "”",
-           CommitOptions::dictation(UndoEntry::Kind::note), [&](Session& session) {
-               const std::string old = session.notes(*target);
-               session.setNotes(old.empty() ? text : old + " " + text, *target);
-           });
+    const std::string old = m_session.notes(*target);
+    const std::string notes = old.empty() ? text : old + " " + text;
+    // What is said in the feed is what was kept.
+    const std::string kept = withinNoteLimit(notes, *target);
+    const std::string added =
+        kept.size() > old.size() ? kept.substr(notes.size() - text.size()) : std::string();
+    commit("Note → " + label(*target) + ": “" + added + "”",
+           CommitOptions::dictation(UndoEntry::Kind::note),
+           [&](Session& session) { session.setNotes(kept, *target); });
 }
 
 void GradingStore::replaceLastNote(const std::string& text) {
@@ -153,10 +157,13 @@ void GradingStore::replaceLastNote(const std::string& text) {
         --before;
     }
     const std::string base = m_undoStack[before].session.notes(*target);
-    commit(std::string(correctedNoteLabelPrefix) + label(*target) + ": “" + text + "”",
-           CommitOptions::dictation(UndoEntry::Kind::correction), [&](Session& session) {
-               session.setNotes(base.empty() ? text : base + " " + text, *target);
-           });
+    const std::string notes = base.empty() ? text : base + " " + text;
+    const std::string kept = withinNoteLimit(notes, *target);
+    const std::string added =
+        kept.size() > base.size() ? kept.substr(notes.size() - text.size()) : std::string();
+    commit(std::string(correctedNoteLabelPrefix) + label(*target) + ": “" + added + "”",
+           CommitOptions::dictation(UndoEntry::Kind::correction),
+           [&](Session& session) { session.setNotes(kept, *target); });
 }
 
 bool GradingStore::canFixLastUtterance() const {

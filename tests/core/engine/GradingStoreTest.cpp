@@ -45,6 +45,43 @@ TEST_F(GradingStoreTest, AnEqualChangeRecordsNothing) {
     EXPECT_EQ(store.undoStack().size(), 1u);
 }
 
+TEST_F(GradingStoreTest, ANoteKeepsItsFirstTwentyThousandCharactersAndSaysSoOnce) {
+    constexpr std::size_t limit = GradingStore::maxNoteCharacters;
+    const NotesTarget overall = OverallNotes{id(0)};
+    const std::string warning = "A note keeps at most 20000 characters: the end of the notes for "
+                                "Nadia Ford · overall was left out.";
+    // Two bytes a character: cut between characters, never inside one.
+    std::string accents;
+    for (std::size_t i = 0; i < limit + 10; ++i) {
+        accents += "é";
+    }
+    store.editNotes(accents, overall);
+    EXPECT_EQ(store.notes(overall), accents.substr(0, 2 * limit));
+    store.editNotes(accents + "more", overall);
+    EXPECT_EQ(store.notes(overall), accents.substr(0, 2 * limit));
+    EXPECT_EQ(feedTexts(), std::vector<std::string>{warning}) << "one line for a run of edits";
+
+    // Dictation adds what fits, and its line quotes what was kept.
+    store.handleTranscript("Ben Ode evidence");
+    const NotesTarget evidence = SectionNotes{id(1), SectionID::evidence};
+    store.editNotes(std::string(limit - 6, 'a'), evidence);
+    store.handleTranscript("Strong sources throughout.");
+    EXPECT_EQ(store.notes(evidence), std::string(limit - 6, 'a') + " Stron");
+    EXPECT_EQ(feedTexts().back(), "Note → Ben Ode · Evidence: “Stron”");
+}
+
+TEST_F(GradingStoreTest, ALongerNoteSavedBeforeStaysWholeButDoesNotGrow) {
+    Session session = testing::sessionWithStudents({"Nadia Ford"});
+    const std::string saved(GradingStore::maxNoteCharacters + 100, 'x');
+    session.setNotes(saved, OverallNotes{session.students[0].id});
+    GradingStore old(SavedState{session, {}}, clock.clock());
+    const NotesTarget overall = OverallNotes{session.students[0].id};
+    old.editNotes(saved + " and more", overall);
+    EXPECT_EQ(old.notes(overall), saved);
+    old.editNotes("short again", overall);
+    EXPECT_EQ(old.notes(overall), "short again");
+}
+
 TEST_F(GradingStoreTest, TypingCoalescesWhileGapsStayUnderFourSeconds) {
     const NotesTarget intro = SectionNotes{id(0), SectionID::intro};
     store.editNotes("G", intro);
