@@ -120,7 +120,7 @@ bool startsACharacter(char byte) {
     return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
 }
 
-std::size_t characterCount(std::string_view text) {
+std::size_t codePointCount(std::string_view text) {
     return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), startsACharacter));
 }
 
@@ -137,8 +137,12 @@ std::size_t byteLengthOf(std::string_view text, std::size_t count) {
 } // namespace
 
 std::string GradingStore::withinNoteLimit(std::string text, const NotesTarget& target) {
+    // Called on every keystroke: a text of no more bytes than the limit is within it.
+    if (text.size() <= maxNoteCharacters) {
+        return text;
+    }
     // A longer note saved by an earlier version stays whole; it only cannot grow.
-    const std::size_t limit = std::max(maxNoteCharacters, characterCount(m_session.notes(target)));
+    const std::size_t limit = std::max(maxNoteCharacters, codePointCount(m_session.notes(target)));
     const std::size_t kept = byteLengthOf(text, limit);
     if (kept == text.size()) {
         return text;

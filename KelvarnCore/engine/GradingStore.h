@@ -148,6 +148,13 @@ private:
     // The text cut to maxNoteCharacters (or the target's present length, if longer), saying so
     // in the feed (once for a run of edits) when it was longer.
     std::string withinNoteLimit(std::string text, const NotesTarget& target);
+    // Dictated text added to base, within the limit, and the part of it that was kept.
+    struct AppendedNote {
+        std::string notes;
+        std::string added;
+    };
+    AppendedNote appendedNote(const std::string& base, const std::string& text,
+                              const NotesTarget& target);
 
     using Change = std::function<void(Session&)>;
     using Batch = StoreObservers::Batch;

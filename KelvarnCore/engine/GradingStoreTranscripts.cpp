@@ -131,15 +131,21 @@ void GradingStore::addNote(const std::string& text) {
         return;
     }
     clearPending();
-    const std::string old = m_session.notes(*target);
-    const std::string notes = old.empty() ? text : old + " " + text;
-    // What is said in the feed is what was kept.
-    const std::string kept = withinNoteLimit(notes, *target);
-    const std::string added =
-        kept.size() > old.size() ? kept.substr(notes.size() - text.size()) : std::string();
-    commit("Note → " + label(*target) + ": “" + added + "”",
+    const AppendedNote note = appendedNote(m_session.notes(*target), text, *target);
+    commit("Note → " + label(*target) + ": “" + note.added + "”",
            CommitOptions::dictation(UndoEntry::Kind::note),
-           [&](Session& session) { session.setNotes(kept, *target); });
+           [&](Session& session) { session.setNotes(note.notes, *target); });
+}
+
+GradingStore::AppendedNote GradingStore::appendedNote(const std::string& base,
+                                                      const std::string& text,
+                                                      const NotesTarget& target) {
+    const std::string notes = base.empty() ? text : base + " " + text;
+    std::string kept = withinNoteLimit(notes, target);
+    // What the feed quotes is what was kept.
+    std::string added =
+        kept.size() > base.size() ? kept.substr(notes.size() - text.size()) : std::string();
+    return {std::move(kept), std::move(added)};
 }
 
 void GradingStore::replaceLastNote(const std::string& text) {
@@ -156,14 +162,11 @@ void GradingStore::replaceLastNote(const std::string& text) {
            m_undoStack[before - 1].isNote()) {
         --before;
     }
-    const std::string base = m_undoStack[before].session.notes(*target);
-    const std::string notes = base.empty() ? text : base + " " + text;
-    const std::string kept = withinNoteLimit(notes, *target);
-    const std::string added =
-        kept.size() > base.size() ? kept.substr(notes.size() - text.size()) : std::string();
-    commit(std::string(correctedNoteLabelPrefix) + label(*target) + ": “" + added + "”",
+    const AppendedNote note =
+        appendedNote(m_undoStack[before].session.notes(*target), text, *target);
+    commit(std::string(correctedNoteLabelPrefix) + label(*target) + ": “" + note.added + "”",
            CommitOptions::dictation(UndoEntry::Kind::correction),
-           [&](Session& session) { session.setNotes(kept, *target); });
+           [&](Session& session) { session.setNotes(note.notes, *target); });
 }
 
 bool GradingStore::canFixLastUtterance() const {
