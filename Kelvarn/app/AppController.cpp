@@ -353,7 +353,7 @@ void AppController::refreshVocabulary() {
 }
 
 void AppController::flush() {
-    m_store->flush();
+    m_store->compact();
 }
 
 std::optional<QString> AppController::saveNow() {

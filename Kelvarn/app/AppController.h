@@ -121,7 +121,8 @@ public:
     // panel is shown again (and for a desktop without a tray, where nothing else would).
     void notePanelHidden();
 
-    // Writes every pending change to disk; called when the application quits.
+    // Writes every pending change to disk and has session.json hold them all on its own; called
+    // when the application quits.
     void flush();
     // The same, for a caller that must know: why the changes are not on disk, if they are not.
     std::optional<QString> saveNow();

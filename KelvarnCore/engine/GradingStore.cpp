@@ -34,6 +34,7 @@ void GradingStore::start(SavedState state) {
 void GradingStore::loadFiles() {
     const Batch batch(m_observers);
     std::optional<std::string> warning;
+    JournalRecovery recovery;
     if (m_storage) {
         // The feed goes on where the last launch left it, from the log; these lines are not
         // logged again.
@@ -52,20 +53,29 @@ void GradingStore::loadFiles() {
                       "). They are left as they are and nothing will be saved over them: make "
                       "session.json readable or move it out of the data folder, then restart "
                       "Kelvarn.";
-        } else if (text.value()) {
-            auto state = decodeSavedState(*text.value());
-            if (state) {
-                start(std::move(state).value());
-            } else if (const auto aside =
-                           m_storage->setAside(StoreStorage::File::state, m_clock())) {
-                warning = "Couldn't read the saved grades, so they were set aside in " +
-                          aside.value() + ". Nothing was deleted.";
-            } else {
-                m_saveBlocked = aside.error();
-                warning = "Couldn't read the saved grades, and couldn't set them aside (" +
-                          aside.error() +
-                          "). They are left as they are and nothing will be saved over them: "
-                          "move session.json out of the data folder, then restart Kelvarn.";
+        } else {
+            SavedState state; // a first launch's, or what replaces a file set aside
+            if (text.value()) {
+                auto decoded = decodeSavedState(*text.value());
+                if (decoded) {
+                    state = std::move(decoded).value();
+                } else if (const auto aside =
+                               m_storage->setAside(StoreStorage::File::state, m_clock())) {
+                    warning = "Couldn't read the saved grades, so they were set aside in " +
+                              aside.value() + ". Nothing was deleted.";
+                } else {
+                    m_saveBlocked = aside.error();
+                    warning = "Couldn't read the saved grades, and couldn't set them aside (" +
+                              aside.error() +
+                              "). They are left as they are and nothing will be saved over them: "
+                              "move session.json out of the data folder, then restart Kelvarn.";
+                }
+            }
+            if (!m_saveBlocked) {
+                recovery = m_storage->recover(state, m_clock());
+                start(std::move(state));
+                m_storage->startFrom(
+                    SavedStateSnapshot{m_session, m_undoStack.newest(savedUndoEntries)});
             }
         }
     }
@@ -76,6 +86,26 @@ void GradingStore::loadFiles() {
     }
     if (rulesWarning) {
         log(FeedItem::Kind::warning, *rulesWarning);
+    }
+    logRecovery(recovery);
+    reportWriteFailures();
+}
+
+void GradingStore::logRecovery(const JournalRecovery& recovery) {
+    const std::string changes =
+        recovery.changes == 1 ? "1 change" : std::to_string(recovery.changes) + " changes";
+    if (recovery.problem) {
+        const std::string kept =
+            recovery.setAside ? "; it was kept as " + *recovery.setAside : std::string();
+        log(FeedItem::Kind::warning,
+            "Part of session.journal, the record of the latest changes, could not be read (" +
+                *recovery.problem + ")" + kept + ". " +
+                (recovery.changes > 0 ? "The " + changes + " before it were recovered."
+                                      : "No change was recovered from it."));
+    } else if (recovery.changes > 0) {
+        log(FeedItem::Kind::action, "Recovered " + changes +
+                                        " from session.journal that the last run had not yet "
+                                        "written into session.json.");
     }
 }
 
@@ -302,6 +332,14 @@ void GradingStore::flush() {
     m_thread.check();
     if (m_storage) {
         m_storage->flush();
+        reportWriteFailures();
+    }
+}
+
+void GradingStore::compact() {
+    m_thread.check();
+    if (m_storage && !m_saveBlocked) {
+        m_storage->compact();
         reportWriteFailures();
     }
 }

@@ -81,6 +81,9 @@ public:
 
     // Waits until every change is on disk, then reports any failed save in the feed.
     void flush();
+    // The same, and has session.json hold everything on its own (the journal of changes beside
+    // it is then empty), as when quitting.
+    void compact();
     // Puts save failures that happened elsewhere into the feed (the application calls this when
     // its background writer says one happened).
     void reportWriteFailures();
@@ -183,6 +186,7 @@ private:
 
     void start(SavedState state);
     void loadFiles();
+    void logRecovery(const JournalRecovery& recovery);
 
     // The gate: records and applies a change; one that leaves the session equal records nothing.
     void commit(std::string label, const CommitOptions& options, const Change& change);

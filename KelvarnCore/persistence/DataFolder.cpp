@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -75,15 +76,20 @@ Result<void> createDataFolder(const std::filesystem::path& folder) {
     return {};
 }
 
-Result<std::string> setAsideUnreadable(const std::filesystem::path& file, TimePoint now) {
+namespace {
+
+// Tries names until one is free: move says whether the file reached that name, and sets errno.
+Result<std::string> underUnreadableName(const std::filesystem::path& file, std::string_view stem,
+                                        std::string_view extension, TimePoint now,
+                                        const std::function<bool(const char* target)>& move) {
     std::string stamp = iso8601(now);
     std::replace(stamp.begin(), stamp.end(), ':', '-');
-    const std::string stem = file.stem().string() + "-unreadable-" + stamp;
+    const std::string base = std::string(stem) + "-unreadable-" + stamp;
     for (int attempt = 1; attempt <= 100; ++attempt) {
         const std::string name =
-            stem + (attempt > 1 ? "-" + std::to_string(attempt) : "") + file.extension().string();
+            base + (attempt > 1 ? "-" + std::to_string(attempt) : "") + std::string(extension);
         const std::filesystem::path target = file.parent_path() / name;
-        if (::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        if (move(target.c_str())) {
             makePrivate(target);
             return name;
         }
@@ -92,6 +98,26 @@ Result<std::string> setAsideUnreadable(const std::filesystem::path& file, TimePo
         }
     }
     return Error{std::strerror(EEXIST)};
+}
+
+} // namespace
+
+Result<std::string> setAsideUnreadable(const std::filesystem::path& file, TimePoint now) {
+    return setAsideUnreadableAs(file, file.stem().string(), file.extension().string(), now);
+}
+
+Result<std::string> setAsideUnreadableAs(const std::filesystem::path& file, std::string_view stem,
+                                         std::string_view extension, TimePoint now) {
+    return underUnreadableName(file, stem, extension, now, [&](const char* target) {
+        return ::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, target, RENAME_NOREPLACE) == 0;
+    });
+}
+
+Result<std::string> keepUnreadableCopy(const std::filesystem::path& file, std::string_view stem,
+                                       std::string_view extension, TimePoint now) {
+    return underUnreadableName(file, stem, extension, now, [&](const char* target) {
+        return ::linkat(AT_FDCWD, file.c_str(), AT_FDCWD, target, 0) == 0;
+    });
 }
 
 Result<DataFolderLock> DataFolderLock::acquire(const std::filesystem::path& folder) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kelvarn {
 
@@ -22,6 +23,13 @@ Result<void> createDataFolder(const std::filesystem::path& folder);
 // second gets "-2" and so on), never replacing an earlier one, and makes it private. Returns the
 // new file name.
 Result<std::string> setAsideUnreadable(const std::filesystem::path& file, TimePoint now);
+// The same under a stem and extension of the caller's ("session-journal", "").
+Result<std::string> setAsideUnreadableAs(const std::filesystem::path& file, std::string_view stem,
+                                         std::string_view extension, TimePoint now);
+// Keeps what the file holds now under the name setAsideUnreadableAs would give it, as a second
+// link to the same content, and leaves the file in place to be replaced.
+Result<std::string> keepUnreadableCopy(const std::filesystem::path& file, std::string_view stem,
+                                       std::string_view extension, TimePoint now);
 
 // One process at a time owns a data folder: an exclusive advisory lock on a file in it,
 // held for the life of this object.

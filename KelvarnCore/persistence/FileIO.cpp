@@ -2,6 +2,7 @@
 
 #include "support/Uuid.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -122,7 +123,7 @@ void syncFolder(const std::filesystem::path& folder) {
 // permissions and, where allowed, owner carry over; a new file is private.
 Result<void> replaceAtomically(const std::filesystem::path& path,
                                std::span<const std::string_view> pieces,
-                               const struct stat* replaced) {
+                               const struct stat* replaced, const ReplacementSteps& steps = {}) {
     const std::filesystem::path temporary = temporaryPathBeside(path);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, privateFile);
     if (fd < 0) {
@@ -144,12 +145,23 @@ Result<void> replaceAtomically(const std::filesystem::path& path,
     if (::close(fd) != 0 && error == 0) {
         error = errno;
     }
-    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = errno;
-    }
     if (error != 0) {
         ::unlink(temporary.c_str());
         return systemError(error);
+    }
+    if (steps.beforeRename) {
+        if (auto ready = steps.beforeRename(temporary); !ready) {
+            ::unlink(temporary.c_str());
+            return ready;
+        }
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = errno;
+        ::unlink(temporary.c_str());
+        return systemError(error);
+    }
+    if (steps.afterRename) {
+        steps.afterRename();
     }
     syncFolder(path.parent_path());
     return {};
@@ -244,6 +256,12 @@ Result<void> writeFileAtomically(const std::filesystem::path& path,
     return replaceAtomically(path, pieces, nullptr);
 }
 
+Result<void> writeFileAtomically(const std::filesystem::path& path,
+                                 std::span<const std::string_view> pieces,
+                                 const ReplacementSteps& steps) {
+    return replaceAtomically(path, pieces, nullptr, steps);
+}
+
 Result<void> writeUserFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     const auto target = resolveLinks(path);
     if (!target) {
@@ -264,8 +282,12 @@ Result<void> writeUserFileAtomically(const std::filesystem::path& path, std::str
     return replaceAtomically(target.value(), std::span<const std::string_view>(&bytes, 1), &info);
 }
 
-Result<std::optional<std::string>> readFileTail(const std::filesystem::path& path,
-                                                std::size_t maxBytes) {
+namespace {
+
+// A regular file, never through a link: its last maxBytes with tail, else all of it if it is no
+// larger than that.
+Result<std::optional<std::string>> readNotFollowingLinks(const std::filesystem::path& path,
+                                                         std::size_t maxBytes, bool tail) {
     const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)};
     if (file.fd < 0) {
         if (errno == ENOENT) {
@@ -284,11 +306,15 @@ Result<std::optional<std::string>> readFileTail(const std::filesystem::path& pat
         return Error{notARegularFile(info.st_mode)};
     }
     const auto size = static_cast<std::uintmax_t>(info.st_size);
+    if (!tail && size > maxBytes) {
+        return Error{largerThan(maxBytes)};
+    }
     const auto from = static_cast<off_t>(size > maxBytes ? size - maxBytes : 0);
-    std::string content(maxBytes, '\0');
+    // What is appended after the size was taken is left for a later read.
+    std::string content(std::min<std::uintmax_t>(size, maxBytes), '\0');
     std::size_t filled = 0;
-    while (filled < maxBytes) {
-        const ssize_t count = ::pread(file.fd, content.data() + filled, maxBytes - filled,
+    while (filled < content.size()) {
+        const ssize_t count = ::pread(file.fd, content.data() + filled, content.size() - filled,
                                       from + static_cast<off_t>(filled));
         if (count > 0) {
             filled += static_cast<std::size_t>(count);
@@ -300,6 +326,18 @@ Result<std::optional<std::string>> readFileTail(const std::filesystem::path& pat
     }
     content.resize(filled);
     return std::optional<std::string>(std::move(content));
+}
+
+} // namespace
+
+Result<std::optional<std::string>> readFileTail(const std::filesystem::path& path,
+                                                std::size_t maxBytes) {
+    return readNotFollowingLinks(path, maxBytes, true);
+}
+
+Result<std::optional<std::string>> readFileNotFollowingLinks(const std::filesystem::path& path,
+                                                             std::size_t maxBytes) {
+    return readNotFollowingLinks(path, maxBytes, false);
 }
 
 Result<void> appendToFile(const std::filesystem::path& path, std::string_view bytes) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -39,6 +40,18 @@ Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_
 Result<void> writeFileAtomically(const std::filesystem::path& path,
                                  std::span<const std::string_view> pieces);
 
+// What an atomic replacement does around its rename, for a caller that must order its other
+// writes with it.
+struct ReplacementSteps {
+    // Once the temporary file is complete and on disk; an error leaves the old file as it was.
+    std::function<Result<void>(const std::filesystem::path& temporary)> beforeRename;
+    // Right after the rename, before the folder is synced; only when the rename succeeded.
+    std::function<void()> afterRename;
+};
+Result<void> writeFileAtomically(const std::filesystem::path& path,
+                                 std::span<const std::string_view> pieces,
+                                 const ReplacementSteps& steps);
+
 // Replaces a file the user named, such as an export, atomically as above. A symbolic link is
 // written through: its target is replaced and the link stays. Anything but a regular file at the
 // target (a folder, device, pipe or socket) is refused and left alone. A replaced file keeps its
@@ -50,6 +63,11 @@ Result<void> writeUserFileAtomically(const std::filesystem::path& path, std::str
 // file does not exist. For a log that only grows, of which only the newest part is wanted.
 Result<std::optional<std::string>> readFileTail(const std::filesystem::path& path,
                                                 std::size_t maxBytes);
+
+// The content of a regular file, never through a symbolic link; nothing when it does not exist.
+// A file above maxBytes is an error, as are links and anything but a regular file.
+Result<std::optional<std::string>> readFileNotFollowingLinks(const std::filesystem::path& path,
+                                                             std::size_t maxBytes);
 
 // Appends to the end of the file, creating it when missing. A symbolic link is not followed and
 // anything but a regular file is refused, without blocking on a pipe. Nothing on success.

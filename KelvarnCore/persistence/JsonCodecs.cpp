@@ -19,6 +19,15 @@ constexpr std::int64_t largestSerial = std::int64_t{1} << 53;
 nlohmann::ordered_json toJson(const UndoEntry& entry) {
     nlohmann::ordered_json out = nlohmann::ordered_json::object();
     out["session"] = toJson(entry.session);
+    nlohmann::ordered_json step = undoStepToJson(entry);
+    for (auto& [name, value] : step.items()) {
+        out[name] = std::move(value);
+    }
+    return out;
+}
+
+nlohmann::ordered_json undoStepToJson(const UndoEntry& entry) {
+    nlohmann::ordered_json out = nlohmann::ordered_json::object();
     out["label"] = entry.label;
     if (entry.coalesceKey) {
         out["coalesceKey"] = *entry.coalesceKey;
@@ -34,8 +43,13 @@ nlohmann::ordered_json toJson(const UndoEntry& entry) {
 }
 
 UndoEntry undoEntryFromJson(const nlohmann::json& value) {
-    UndoEntry entry;
+    UndoEntry entry = undoStepFromJson(value);
     entry.session = sessionFromJson(json::member(value, "session"));
+    return entry;
+}
+
+UndoEntry undoStepFromJson(const nlohmann::json& value) {
+    UndoEntry entry;
     entry.label = json::string(json::member(value, "label"), "label");
     if (const auto* key = json::optionalMember(value, "coalesceKey")) {
         entry.coalesceKey = json::string(*key, "coalesceKey");

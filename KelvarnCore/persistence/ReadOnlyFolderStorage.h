@@ -17,6 +17,12 @@ public:
 
     Result<std::optional<std::string>> read(File file) override { return m_files.read(file); }
     Result<std::string> setAside(File file, TimePoint now) override;
+    // The owner's journal applied as far as it reads, so the state is its newest on disk; what
+    // was recovered is the owner's to say.
+    JournalRecovery recover(SavedState& state, TimePoint) override {
+        m_files.replayOnly(state);
+        return {};
+    }
     void writeState(SavedStateSnapshot snapshot) override;
     Result<void> writeRules(std::string_view text) override;
     // The log is the owner's to keep.

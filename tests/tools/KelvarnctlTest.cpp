@@ -207,6 +207,7 @@ TEST_F(KelvarnctlTest, WhileTheFolderIsInUseWhatOnlyReadsRunsOnTheLastSave) {
     const auto temporary = data() / ".session.json.0F0E0D0C-0B0A-4908-8706-050403020100.tmp";
     std::ofstream(temporary) << "{\"sess";
     const auto session = readWholeFile(data() / "session.json").value();
+    const auto journal = readWholeFile(data() / "session.journal").value();
     const auto log = readWholeFile(data() / "actions.log").value();
 
     auto held = DataFolderLock::acquire(data());
@@ -240,6 +241,7 @@ TEST_F(KelvarnctlTest, WhileTheFolderIsInUseWhatOnlyReadsRunsOnTheLastSave) {
         EXPECT_NE(refused.err.find("kelvarn --roster FILE"), std::string::npos) << refused.err;
     }
     EXPECT_EQ(readWholeFile(data() / "session.json").value(), session);
+    EXPECT_EQ(readWholeFile(data() / "session.journal").value(), journal);
     EXPECT_EQ(readWholeFile(data() / "actions.log").value(), log);
     EXPECT_TRUE(std::filesystem::exists(temporary)) << "only the owner clears leftovers";
 
@@ -250,8 +252,8 @@ TEST_F(KelvarnctlTest, WhileTheFolderIsInUseWhatOnlyReadsRunsOnTheLastSave) {
     EXPECT_NE(damaged.out.find("warning\tCouldn't read the saved grades"), std::string::npos)
         << damaged.out;
     EXPECT_EQ(readWholeFile(data() / "session.json").value(), "damaged");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data()), {}), 5)
-        << "session, corrections, log, lock and the leftover: nothing set aside";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data()), {}), 6)
+        << "session, journal, corrections, log, lock and the leftover: nothing set aside";
 }
 
 TEST_F(KelvarnctlTest, ExportsToAFileOrCleanlyToStandardOutput) {

@@ -22,6 +22,12 @@ std::string contentOf(const fs::path& path) {
     return std::string((std::istreambuf_iterator<char>(in)), {});
 }
 
+// What the folder holds of the class: session.json and the changes journalled since it was
+// written, as text to search.
+std::string savedText(const fs::path& folder) {
+    return contentOf(folder / "session.json") + contentOf(folder / "session.journal");
+}
+
 // Each line of an activity log without its time stamp.
 std::vector<std::string> logEntries(const fs::path& log) {
     std::vector<std::string> entries;
@@ -62,8 +68,7 @@ TEST_F(KelvarnLaunchTest, SayAtLaunchAndFromASecondLaunchThenAnOrderlyEnd) {
     QProcess first;
     start(first, KELVARN_BINARY, {"--roster", roster(), "--say", "Nadia Ford intro complete"});
     ASSERT_TRUE(testing::runUntil(
-        [&] { return contentOf(data() / "session.json").find("complete") != std::string::npos; },
-        20s))
+        [&] { return savedText(data()).find("complete") != std::string::npos; }, 20s))
         << first.readAllStandardError().toStdString();
 
     QProcess second;
@@ -80,7 +85,7 @@ TEST_F(KelvarnLaunchTest, SayAtLaunchAndFromASecondLaunchThenAnOrderlyEnd) {
     ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
     ASSERT_TRUE(first.waitForFinished(10000));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
-    EXPECT_NE(contentOf(data() / "session.json").find("Strong ending."), std::string::npos)
+    EXPECT_NE(savedText(data()).find("Strong ending."), std::string::npos)
         << "the last change is saved";
 
     // The same words through kelvarnctl give the same feed.
@@ -156,8 +161,7 @@ TEST_F(KelvarnLaunchTest, RosterPathsFollowTheLaunchThatNamedThemAndFailuresAreS
     };
     EXPECT_EQ(launchInTemp({"--roster", "class.txt"}).first, 0);
     ASSERT_TRUE(testing::runUntil(
-        [&] { return contentOf(data() / "session.json").find("Omar Haddad") != std::string::npos; },
-        10s));
+        [&] { return savedText(data()).find("Omar Haddad") != std::string::npos; }, 10s));
     // What the running Kelvarn could not do, the second launch says too.
     const auto unread = launchInTemp({"--roster=gone.txt"});
     const std::string gone =
@@ -222,7 +226,7 @@ TEST_F(KelvarnLaunchTest, AStoppedKelvarnIsNotReplacedAndAHandedOverChangeIsAlre
     start(third, KELVARN_BINARY, {"--say", "Nadia Ford. Strong ending."});
     ASSERT_TRUE(third.waitForFinished(30000));
     EXPECT_EQ(third.exitCode(), 0) << third.readAllStandardError().toStdString();
-    EXPECT_NE(contentOf(data() / "session.json").find("Strong ending."), std::string::npos)
+    EXPECT_NE(savedText(data()).find("Strong ending."), std::string::npos)
         << "on disk by the time the launch says it is done";
 
     ::kill(static_cast<pid_t>(first.processId()), SIGTERM);

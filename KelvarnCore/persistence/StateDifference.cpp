@@ -1,0 +1,276 @@
+#include "persistence/StateDifference.h"
+
+#include "persistence/JsonCodecs.h"
+#include "support/JsonDecodeError.h"
+#include "support/JsonDecoding.h"
+
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <set>
+
+namespace kelvarn {
+
+namespace {
+
+using nlohmann::ordered_json;
+using SnapshotUndo = std::vector<SavedStateSnapshot::Undo>;
+
+bool sameRoster(const StudentList& a, const StudentList& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (!a.sharesRecord(b, i) && a[i].id != b[i].id) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool changed(const StudentList& a, const StudentList& b, std::size_t i) {
+    return !a.sharesRecord(b, i) && !(a[i] == b[i]);
+}
+
+// Null when no record changed.
+ordered_json studentsDifference(const StudentList& before, const StudentList& after) {
+    ordered_json records = ordered_json::array();
+    if (sameRoster(before, after)) {
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            if (changed(before, after, i)) {
+                records.push_back(ordered_json{{"at", i}, {"record", toJson(after[i])}});
+            }
+        }
+        return records.empty() ? ordered_json() : ordered_json{{"records", std::move(records)}};
+    }
+    std::map<Uuid, const StudentRecord*> earlier;
+    for (const StudentRecord& record : before) {
+        earlier.emplace(record.id, &record);
+    }
+    ordered_json roster = ordered_json::array();
+    for (const StudentRecord& record : after) {
+        roster.push_back(record.id.toString());
+        const auto found = earlier.find(record.id);
+        if (found == earlier.end() || !(*found->second == record)) {
+            records.push_back(ordered_json{{"record", toJson(record)}});
+        }
+    }
+    return ordered_json{{"roster", std::move(roster)}, {"records", std::move(records)}};
+}
+
+// Null when the history is unchanged.
+ordered_json undoDifference(const SnapshotUndo& before, const SnapshotUndo& after,
+                            const Session& sessionBefore, bool& changesSteps) {
+    // The entries both share are a run that starts where `after` starts, after any of the
+    // oldest that were dropped to keep the history at its size.
+    std::size_t dropped = before.size();
+    if (!after.empty()) {
+        const auto first = std::find_if(before.begin(), before.end(), [&](const auto& undo) {
+            return undo.entry == after.front().entry;
+        });
+        dropped = static_cast<std::size_t>(first - before.begin());
+    }
+    std::size_t common = 0;
+    while (dropped + common < before.size() && common < after.size() &&
+           before[dropped + common].entry == after[common].entry) {
+        ++common;
+    }
+    const std::size_t undone = before.size() - dropped - common;
+
+    ordered_json dates = ordered_json::array();
+    for (std::size_t i = 0; i < common; ++i) {
+        if (before[dropped + i].date != after[i].date) {
+            dates.push_back(
+                ordered_json{{"at", i}, {"date", secondsSinceReferenceDate(after[i].date)}});
+        }
+    }
+    ordered_json added = ordered_json::array();
+    for (std::size_t i = common; i < after.size(); ++i) {
+        UndoEntry step = after[i].entry->entry();
+        step.date = after[i].date;
+        ordered_json json = undoStepToJson(step);
+        // A step made by this change restores the state before it; any other carries its own.
+        if (i > common || !(step.session == sessionBefore)) {
+            json["session"] = toJson(step.session);
+        }
+        added.push_back(std::move(json));
+    }
+    changesSteps = dropped > 0 || undone > 0 || !added.empty();
+    if (!changesSteps && dates.empty()) {
+        return ordered_json();
+    }
+    ordered_json out = ordered_json::object();
+    out["dropped"] = dropped;
+    out["undone"] = undone;
+    out["dates"] = std::move(dates);
+    out["added"] = std::move(added);
+    out["size"] = after.size();
+    return out;
+}
+
+std::size_t index(const nlohmann::json& value, const char* what) {
+    const std::int64_t number = json::integer(value, what);
+    if (number < 0) {
+        throw JsonDecodeError(std::string("\"") + what + "\" is negative");
+    }
+    return static_cast<std::size_t>(number);
+}
+
+// A difference read and checked against the state, ready to apply without failing.
+struct Prepared {
+    std::size_t dropped = 0;
+    std::size_t common = 0;
+    std::vector<std::pair<std::size_t, TimePoint>> dates;
+    std::vector<UndoEntry> added;
+    std::optional<StudentList> students;
+    Focus focus;
+};
+
+void prepareUndo(const nlohmann::json& undo, const SavedState& state, Prepared& prepared) {
+    const std::size_t size = state.undo.size();
+    prepared.dropped = index(json::member(undo, "dropped"), "dropped");
+    const std::size_t undone = index(json::member(undo, "undone"), "undone");
+    if (prepared.dropped > size || undone > size - prepared.dropped) {
+        throw JsonDecodeError("the history is shorter than the change says");
+    }
+    prepared.common = size - prepared.dropped - undone;
+    const auto& datesJson = json::member(undo, "dates");
+    const auto& addedJson = json::member(undo, "added");
+    if (!datesJson.is_array() || !addedJson.is_array()) {
+        throw JsonDecodeError("\"dates\" and \"added\" must be arrays");
+    }
+    for (const auto& date : datesJson) {
+        prepared.dates.emplace_back(index(json::member(date, "at"), "at"),
+                                    json::date(json::member(date, "date"), "date"));
+        if (prepared.dates.back().first >= prepared.common) {
+            throw JsonDecodeError("a refreshed date is past the history");
+        }
+    }
+    for (const auto& step : addedJson) {
+        prepared.added.push_back(undoStepFromJson(step));
+        const auto* session = json::optionalMember(step, "session");
+        prepared.added.back().session = session ? sessionFromJson(*session) : state.session;
+    }
+    if (index(json::member(undo, "size"), "size") != prepared.common + prepared.added.size()) {
+        throw JsonDecodeError("the history does not come out at the size the change says");
+    }
+}
+
+StudentList changedInPlace(const nlohmann::json& recordsJson, const StudentList& current) {
+    StudentList list = current;
+    for (const auto& change : recordsJson) {
+        const std::size_t at = index(json::member(change, "at"), "at");
+        StudentRecord record = studentRecordFromJson(json::member(change, "record"));
+        if (at >= list.size() || list[at].id != record.id) {
+            throw JsonDecodeError("a changed student is not where the change says");
+        }
+        list.edit(at) = std::move(record);
+    }
+    return list;
+}
+
+StudentList reordered(const nlohmann::json& rosterJson, const nlohmann::json& recordsJson,
+                      const StudentList& current) {
+    if (!rosterJson.is_array()) {
+        throw JsonDecodeError("\"roster\" is not an array");
+    }
+    std::map<Uuid, StudentRecord> records;
+    for (const auto& change : recordsJson) {
+        StudentRecord record = studentRecordFromJson(json::member(change, "record"));
+        const Uuid id = record.id;
+        records.emplace(id, std::move(record));
+    }
+    std::map<Uuid, std::size_t> earlier;
+    for (std::size_t i = 0; i < current.size(); ++i) {
+        earlier.emplace(current[i].id, i);
+    }
+    std::set<Uuid> seen;
+    StudentList list;
+    for (const auto& idJson : rosterJson) {
+        const Uuid id = json::uuid(idJson, "roster");
+        if (!seen.insert(id).second) {
+            throw JsonDecodeError("two students have the id " + id.toString());
+        }
+        if (const auto found = records.find(id); found != records.end()) {
+            list.push_back(found->second);
+        } else if (const auto kept = earlier.find(id); kept != earlier.end()) {
+            list.push_back(current[kept->second]);
+        } else {
+            throw JsonDecodeError("the roster names a student the change does not hold");
+        }
+    }
+    return list;
+}
+
+StudentList prepareStudents(const nlohmann::json& students, const StudentList& current) {
+    const auto& recordsJson = json::member(students, "records");
+    if (!recordsJson.is_array()) {
+        throw JsonDecodeError("\"records\" is not an array");
+    }
+    const auto* rosterJson = json::optionalMember(students, "roster");
+    return rosterJson ? reordered(*rosterJson, recordsJson, current)
+                      : changedInPlace(recordsJson, current);
+}
+
+Prepared prepare(const nlohmann::json& document, const SavedState& state) {
+    if (!document.is_object()) {
+        throw JsonDecodeError("a change is not an object");
+    }
+    Prepared prepared;
+    prepared.common = state.undo.size();
+    if (const auto* undo = json::optionalMember(document, "undo")) {
+        prepareUndo(*undo, state, prepared);
+    }
+    if (const auto* students = json::optionalMember(document, "students")) {
+        prepared.students = prepareStudents(*students, state.session.students);
+    }
+    prepared.focus = focusFromJson(json::member(document, "focus"));
+    return prepared;
+}
+
+} // namespace
+
+StateDifference encodeStateDifference(const SavedStateSnapshot& before,
+                                      const SavedStateSnapshot& after) {
+    StateDifference difference;
+    ordered_json undo =
+        undoDifference(before.undo, after.undo, before.session, difference.changesSteps);
+    ordered_json students = studentsDifference(before.session.students, after.session.students);
+    const bool sameFocus = before.session.focus == after.session.focus;
+    if (undo.is_null() && students.is_null() && sameFocus) {
+        return difference;
+    }
+    ordered_json out = ordered_json::object();
+    if (!undo.is_null()) {
+        out["undo"] = std::move(undo);
+    }
+    if (!students.is_null()) {
+        out["students"] = std::move(students);
+    }
+    out["focus"] = toJson(after.session.focus);
+    difference.text = json::dump(out);
+    return difference;
+}
+
+Result<void> applyStateDifference(std::string_view text, SavedState& state) {
+    Prepared prepared;
+    try {
+        prepared = prepare(nlohmann::json::parse(text.begin(), text.end()), state);
+    } catch (const std::exception& e) {
+        return Error{e.what()};
+    }
+    std::vector<UndoEntry>& history = state.undo;
+    history.erase(history.begin(), history.begin() + static_cast<std::ptrdiff_t>(prepared.dropped));
+    history.resize(prepared.common);
+    for (const auto& [at, date] : prepared.dates) {
+        history[at].date = date;
+    }
+    std::move(prepared.added.begin(), prepared.added.end(), std::back_inserter(history));
+    if (prepared.students) {
+        state.session.students = std::move(*prepared.students);
+    }
+    state.session.focus = prepared.focus;
+    return {};
+}
+
+} // namespace kelvarn
