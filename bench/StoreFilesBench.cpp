@@ -1,6 +1,8 @@
 #include "LargeClass.h"
 #include "engine/GradingStore.h"
 #include "persistence/BackgroundStateWriter.h"
+#include "persistence/FileIO.h"
+#include "persistence/ReadOnlyFolderStorage.h"
 #include "persistence/SavedStateJson.h"
 
 #include <benchmark/benchmark.h>
@@ -164,6 +166,97 @@ void BM_TypingTenCharactersASecondBackgroundSave(benchmark::State& state) {
 BENCHMARK(BM_TypingTenCharactersASecondBackgroundSave)
     ->Iterations(150)
     ->Unit(benchmark::kMillisecond);
+
+// A copy of a prepared folder, for a run that changes it.
+fs::path copyOf(const fs::path& folder) {
+    std::string pattern = (fs::temp_directory_path() / "kelvarn-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        std::abort();
+    }
+    fs::copy(folder, pattern, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    return pattern;
+}
+
+// 60 students with notes: a session.json of about 10 MB with its full history.
+const fs::path& sixtyStudentFolder() {
+    static const fs::path folder = bench::preparedFolderFor(bench::gradedClass(60, 200, 400));
+    return folder;
+}
+
+// Everything written per change over a long grading session, the rewrites of session.json
+// included: a change every 5 s of the store's clock, each followed by a pause the writer sees as
+// idle (its clock moved by hand), so that every rewrite the policy allows happens; then the
+// quit's. Argument: 0 is the 60-student class, 1 the large one.
+void BM_BytesWrittenPerChange(benchmark::State& state) {
+    constexpr std::size_t changes = 1000;
+    const fs::path source = state.range(0) == 0 ? sixtyStudentFolder() : bench::preparedFolder();
+    double bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const fs::path folder = copyOf(source);
+        state.ResumeTiming();
+        const ProcessWrites before = ProcessWrites::now();
+        {
+            auto steady = std::chrono::steady_clock::now();
+            TimePoint now = std::chrono::system_clock::now();
+            auto owned =
+                std::make_unique<BackgroundStateWriter>(folder, nullptr, [&] { return steady; });
+            BackgroundStateWriter& writer = *owned;
+            GradingStore store(std::move(owned), [&] { return now; });
+            for (std::size_t i = 0; i < changes; ++i) {
+                const StudentRecord& student =
+                    store.session().students[i % store.session().students.size()];
+                const SectionID section = sections::allCases[i % 6];
+                if (i % 2 == 0) {
+                    store.setLevel(levels::allCases[i % 4], student.id, section);
+                } else {
+                    const NotesTarget target = SectionNotes{student.id, section};
+                    store.editNotes(store.notes(target) + " More.", target);
+                }
+                now += std::chrono::seconds(5);
+                steady += std::chrono::seconds(3);
+                writer.catchUp();
+            }
+        }
+        bytes = ProcessWrites::now().handed - before.handed;
+        state.PauseTiming();
+        fs::remove_all(folder);
+        state.ResumeTiming();
+    }
+    state.counters["fileBytes"] = static_cast<double>(fs::file_size(source / "session.json"));
+    state.counters["bytesPerChange"] = bytes / changes;
+}
+BENCHMARK(BM_BytesWrittenPerChange)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Start-up after a crash: session.json and a journal of one-note changes (each a step of its
+// own) to read and replay. Argument: the changes in the journal; 1200 comes close to its size
+// limit.
+void BM_LoadWithJournal(benchmark::State& state) {
+    const fs::path folder = copyOf(bench::preparedFolder());
+    const std::string file = readWholeFile(folder / "session.json").value();
+    std::string journal;
+    {
+        TimePoint now = std::chrono::system_clock::now();
+        GradingStore store(folder, [&] { return now; });
+        bench::makeOneNoteChanges(store, static_cast<std::size_t>(state.range(0)), now);
+        journal = readWholeFile(folder / "session.journal").value();
+    }
+    // As a kill leaves it: the store's end rewrote session.json.
+    (void)writeFileAtomically(folder / "session.json", file);
+    (void)writeFileAtomically(folder / "session.journal", journal);
+    for (auto _ : state) {
+        GradingStore store(std::make_unique<ReadOnlyFolderStorage>(folder));
+        benchmark::DoNotOptimize(store.undoStack().size());
+    }
+    state.counters["journalBytes"] = static_cast<double>(journal.size());
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_LoadWithJournal)
+    ->Arg(64)
+    ->Arg(1200)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // Start-up: reading and decoding that file.
 void BM_LoadSavedState(benchmark::State& state) {

@@ -11,7 +11,7 @@ namespace kelvarn::compaction {
 // written per change near a change's own size however large the class; a journal that has grown
 // large is folded in at once, so that loading it stays quick.
 inline constexpr std::uint64_t journalBytesLimit = 4 * 1024 * 1024;
-inline constexpr std::uint64_t allowancePerStep = 48 * 1024;
+inline constexpr std::uint64_t allowancePerStep = 40 * 1024;
 inline constexpr std::chrono::milliseconds idleTime{2000};
 // Appends reach the disk at most this long after they were written, and no more often while
 // typing goes on.
