@@ -45,39 +45,7 @@ void GradingStore::loadFiles() {
         if (!m_feed.empty()) {
             changed(StoreField::feed);
         }
-        auto text = m_storage->read(StoreStorage::File::state);
-        if (!text) {
-            // Only a missing file means a first launch; anything else may hide the grades.
-            m_saveBlocked = text.error();
-            warning = "Couldn't read the saved grades (" + text.error() +
-                      "). They are left as they are and nothing will be saved over them: make "
-                      "session.json readable or move it out of the data folder, then restart "
-                      "Kelvarn.";
-        } else {
-            SavedState state; // a first launch's, or what replaces a file set aside
-            if (text.value()) {
-                auto decoded = decodeSavedState(*text.value());
-                if (decoded) {
-                    state = std::move(decoded).value();
-                } else if (const auto aside =
-                               m_storage->setAside(StoreStorage::File::state, m_clock())) {
-                    warning = "Couldn't read the saved grades, so they were set aside in " +
-                              aside.value() + ". Nothing was deleted.";
-                } else {
-                    m_saveBlocked = aside.error();
-                    warning = "Couldn't read the saved grades, and couldn't set them aside (" +
-                              aside.error() +
-                              "). They are left as they are and nothing will be saved over them: "
-                              "move session.json out of the data folder, then restart Kelvarn.";
-                }
-            }
-            if (!m_saveBlocked) {
-                recovery = m_storage->recover(state, m_clock());
-                start(std::move(state));
-                m_storage->startFrom(
-                    SavedStateSnapshot{m_session, m_undoStack.newest(savedUndoEntries)});
-            }
-        }
+        warning = loadState(recovery);
     }
     const auto rulesWarning = m_corrections.load(m_clock());
     rebuildParser();
@@ -91,6 +59,37 @@ void GradingStore::loadFiles() {
     reportWriteFailures();
 }
 
+std::optional<std::string> GradingStore::loadState(JournalRecovery& recovery) {
+    auto text = m_storage->read(StoreStorage::File::state);
+    if (!text) {
+        // Only a missing file means a first launch; anything else may hide the grades.
+        m_saveBlocked = text.error();
+        return "Couldn't read the saved grades (" + text.error() +
+               "). They are left as they are and nothing will be saved over them: make "
+               "session.json readable or move it out of the data folder, then restart Kelvarn.";
+    }
+    std::optional<std::string> warning;
+    SavedState state; // a first launch's, or what replaces a file set aside
+    if (text.value()) {
+        auto decoded = decodeSavedState(*text.value());
+        if (decoded) {
+            state = std::move(decoded).value();
+        } else if (const auto aside = m_storage->setAside(StoreStorage::File::state, m_clock())) {
+            warning = "Couldn't read the saved grades, so they were set aside in " + aside.value() +
+                      ". Nothing was deleted.";
+        } else {
+            m_saveBlocked = aside.error();
+            return "Couldn't read the saved grades, and couldn't set them aside (" + aside.error() +
+                   "). They are left as they are and nothing will be saved over them: move "
+                   "session.json out of the data folder, then restart Kelvarn.";
+        }
+    }
+    recovery = m_storage->recover(state, m_clock());
+    start(std::move(state));
+    m_storage->startFrom(SavedStateSnapshot{m_session, m_undoStack.newest(savedUndoEntries)});
+    return warning;
+}
+
 void GradingStore::logRecovery(const JournalRecovery& recovery) {
     const std::string changes =
         recovery.changes == 1 ? "1 change" : std::to_string(recovery.changes) + " changes";
@@ -100,8 +99,9 @@ void GradingStore::logRecovery(const JournalRecovery& recovery) {
         log(FeedItem::Kind::warning,
             "Part of session.journal, the record of the latest changes, could not be read (" +
                 *recovery.problem + ")" + kept + ". " +
-                (recovery.changes > 0 ? "The " + changes + " before it were recovered."
-                                      : "No change was recovered from it."));
+                (recovery.changes == 0   ? "No change was recovered from it."
+                 : recovery.changes == 1 ? "The change before it was recovered."
+                                         : "The " + changes + " before it were recovered."));
     } else if (recovery.changes > 0) {
         log(FeedItem::Kind::action, "Recovered " + changes +
                                         " from session.journal that the last run had not yet "

@@ -186,6 +186,9 @@ private:
 
     void start(SavedState state);
     void loadFiles();
+    // The saved state and the journal's changes on top of it; a warning for the feed when the
+    // file could not be used.
+    std::optional<std::string> loadState(JournalRecovery& recovery);
     void logRecovery(const JournalRecovery& recovery);
 
     // The gate: records and applies a change; one that leaves the session equal records nothing.

@@ -57,8 +57,6 @@ void BackgroundStateWriter::writeState(SavedStateSnapshot snapshot) {
         if (serial == m_latestSerial) {
             return; // nothing changed
         }
-        // The snapshot it replaces is released on the writing thread's next rewrite instead,
-        // but the shared records make that cheap either way.
         m_latest = std::move(snapshot);
         m_latestSerial = serial;
         m_steps += recorded.value() ? 1 : 0;
@@ -122,8 +120,13 @@ BackgroundStateWriter::nextWake(SteadyClock::time_point now) const {
     if (m_unsynced) {
         wake = std::min(wake, m_lastSync + compaction::syncSpacing);
     }
+    // Only for a rewrite that will be due then: anything else waits for the next change.
     if (m_latestSerial > m_compactedSerial) {
-        wake = std::min(wake, std::max(m_nextCompaction, m_lastChange + compaction::idleTime));
+        if (compaction::dueForSize(m_files.journalBytesSinceCompaction())) {
+            wake = std::min(wake, m_nextCompaction);
+        } else if (compaction::dueWhenIdle(m_steps, m_files.stateFileBytes())) {
+            wake = std::min(wake, std::max(m_nextCompaction, m_lastChange + compaction::idleTime));
+        }
     }
     if (m_started && m_files.journalRestartDue()) {
         wake = std::min(wake, std::max(now + compaction::syncSpacing, m_nextRestart));
@@ -159,11 +162,12 @@ void BackgroundStateWriter::run() {
             if (m_stopping && !m_unsynced) {
                 return;
             }
+            // Waited for as a duration: the injected clock need not be the one the wait uses.
             const auto wake = nextWake(now);
             if (wake == SteadyClock::time_point::max()) {
                 m_changed.wait(lock);
             } else {
-                m_changed.wait_until(lock, wake);
+                m_changed.wait_for(lock, wake - now);
             }
             continue;
         }

@@ -61,8 +61,6 @@ public:
     std::vector<Error> takeWriteFailures() override;
     bool takeRecovery() override;
 
-    const DataFolderStorage& files() const { return m_files; }
-
     // For a clock moved by hand, which does not wake the writing thread: has it read the clock
     // again and returns once it has done what is due by then, or gone back to waiting.
     void catchUp();

@@ -32,7 +32,7 @@ public:
     };
 
     // A journal continuing the session.json with the fingerprint base (none: no file yet), whose
-    // next change gets nextSerial. Nothing is written until startOver.
+    // next change gets nextSerial. Nothing is written until startOver or the first append.
     StateJournal(std::filesystem::path path, std::optional<StateFingerprint> base,
                  std::int64_t nextSerial);
     ~StateJournal();

@@ -1,5 +1,6 @@
 #include "FeedPrinter.h"
 #include "engine/GradingStore.h"
+#include "persistence/BackgroundStateWriter.h"
 #include "persistence/DataFolder.h"
 #include "persistence/FileIO.h"
 #include "support/KelvarnctlRun.h"
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace kelvarn {
 namespace {
@@ -198,6 +200,50 @@ TEST_F(KelvarnctlTest, ASecondProcessIsRefusedAndTouchesNothing) {
     }
     EXPECT_EQ(run({"status"}).status, 0);
     EXPECT_FALSE(std::filesystem::exists(temporary)) << "the owner clears leftovers";
+}
+
+// The application appends each change to the journal and rewrites session.json only now and
+// then: what kelvarnctl reads while it runs has its newest change all the same, and after it is
+// killed kelvarnctl takes the folder up where it left off.
+TEST_F(KelvarnctlTest, AFolderIsTheSameWhicheverProgramLastTouchedIt) {
+    run({"roster", file("class.txt", "Nadia Ford\nOmar Haddad\n")});
+    const auto before = readWholeFile(data() / "session.json").value();
+    int changed[2];
+    int killed[2];
+    ASSERT_EQ(::pipe(changed), 0);
+    ASSERT_EQ(::pipe(killed), 0);
+    const pid_t application = ::fork();
+    ASSERT_GE(application, 0);
+    if (application == 0) {
+        auto held = DataFolderLock::acquire(data());
+        GradingStore running(std::make_unique<BackgroundStateWriter>(data()));
+        running.handleTranscript("Omar Haddad claims mostly");
+        running.flush();
+        [[maybe_unused]] const auto told = ::write(changed[1], "x", 1);
+        char wait = 0;
+        [[maybe_unused]] const auto heard = ::read(killed[0], &wait, 1);
+        ::_exit(0); // as if killed: nothing more is written
+    }
+    char signal = 0;
+    ASSERT_EQ(::read(changed[0], &signal, 1), 1);
+    EXPECT_EQ(readWholeFile(data() / "session.json").value(), before)
+        << "a change alone does not rewrite session.json";
+    const auto reading = run({"status"});
+    EXPECT_NE(reading.out.find("Omar Haddad\t1/6\t"), std::string::npos) << reading.out;
+    EXPECT_NE(reading.err.find("Kelvarn is already using"), std::string::npos) << reading.err;
+    ASSERT_EQ(::write(killed[1], "x", 1), 1);
+    int status = 0;
+    ::waitpid(application, &status, 0);
+    for (const int fd : {changed[0], changed[1], killed[0], killed[1]}) {
+        ::close(fd);
+    }
+
+    const auto after = run({"status"});
+    EXPECT_EQ(after.err, "");
+    EXPECT_NE(after.out.find("Omar Haddad\t1/6\t"), std::string::npos) << after.out;
+    EXPECT_NE(readWholeFile(data() / "session.json").value().find("\"claims\":{\"level\""),
+              std::string::npos)
+        << "kelvarnctl's end rewrote session.json with what it recovered";
 }
 
 TEST_F(KelvarnctlTest, WhileTheFolderIsInUseWhatOnlyReadsRunsOnTheLastSave) {

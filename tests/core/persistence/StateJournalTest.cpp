@@ -59,8 +59,8 @@ protected:
 };
 
 // Every kind of change, made at random, comes back from session.json and the journal exactly as
-// the store holds it: grading, typing (coalesced), dictation, undo, roster loads, focus moves,
-// and rewrites of session.json in between.
+// the store holds it: grading, typing (coalesced), dictation and its fixing, undo, roster loads,
+// focus moves, and rewrites of session.json in between.
 TEST_F(StateJournalTest, EveryKindOfChangeReplaysToTheStateTheStoreHeld) {
     std::mt19937 random(20261208);
     GradingStore store(folder(), clock.clock());
@@ -85,6 +85,9 @@ TEST_F(StateJournalTest, EveryKindOfChangeReplaysToTheStateTheStoreHeld) {
         case 5:
             store.focusStudent(id);
             store.handleTranscript("note " + std::to_string(i));
+            if (random() % 2 == 0 && store.canFixLastUtterance()) {
+                store.fixLastUtterance("complete", false); // rewinds the note, grades instead
+            }
             break;
         case 6:
             if (random() % 8 == 0) {
