@@ -32,13 +32,57 @@ bool changed(const StudentList& a, const StudentList& b, std::size_t i) {
     return !a.sharesRecord(b, i) && !(a[i] == b[i]);
 }
 
+// The one note in which the records differ, when nothing else does: typing changes a note at a
+// time, and a keystroke then writes that note instead of the student's every note.
+std::optional<std::pair<std::optional<SectionID>, std::string>>
+noteDifference(const StudentRecord& before, const StudentRecord& after) {
+    if (before.id != after.id || before.name != after.name || before.surname != after.surname ||
+        before.sections.size() != after.sections.size()) {
+        return std::nullopt;
+    }
+    std::optional<SectionID> changedSection;
+    for (auto a = before.sections.begin(), b = after.sections.begin(); a != before.sections.end();
+         ++a, ++b) {
+        if (a->first != b->first || a->second.level != b->second.level) {
+            return std::nullopt;
+        }
+        if (a->second.notes != b->second.notes) {
+            if (changedSection) {
+                return std::nullopt;
+            }
+            changedSection = a->first;
+        }
+    }
+    if (changedSection) {
+        if (before.overallNotes != after.overallNotes) {
+            return std::nullopt;
+        }
+        return std::pair(changedSection, after.sections.at(*changedSection).notes);
+    }
+    return std::pair(std::optional<SectionID>(), after.overallNotes);
+}
+
+ordered_json recordChange(std::size_t at, const StudentRecord& before, const StudentRecord& after) {
+    ordered_json change{{"at", at}};
+    if (const auto note = noteDifference(before, after)) {
+        change["id"] = after.id.toString();
+        if (note->first) {
+            change["section"] = std::string(sections::rawValue(*note->first));
+        }
+        change["notes"] = note->second;
+    } else {
+        change["record"] = toJson(after);
+    }
+    return change;
+}
+
 // Null when no record changed.
 ordered_json studentsDifference(const StudentList& before, const StudentList& after) {
     ordered_json records = ordered_json::array();
     if (sameRoster(before, after)) {
         for (std::size_t i = 0; i < after.size(); ++i) {
             if (changed(before, after, i)) {
-                records.push_back(ordered_json{{"at", i}, {"record", toJson(after[i])}});
+                records.push_back(recordChange(i, before[i], after[i]));
             }
         }
         return records.empty() ? ordered_json() : ordered_json{{"records", std::move(records)}};
@@ -160,11 +204,30 @@ StudentList changedInPlace(const nlohmann::json& recordsJson, const StudentList&
     StudentList list = current;
     for (const auto& change : recordsJson) {
         const std::size_t at = index(json::member(change, "at"), "at");
-        StudentRecord record = studentRecordFromJson(json::member(change, "record"));
-        if (at >= list.size() || list[at].id != record.id) {
+        const auto* recordJson = json::optionalMember(change, "record");
+        std::optional<StudentRecord> record;
+        if (recordJson) {
+            record = studentRecordFromJson(*recordJson);
+        }
+        const Uuid id = record ? record->id : json::uuid(json::member(change, "id"), "id");
+        if (at >= list.size() || list[at].id != id) {
             throw JsonDecodeError("a changed student is not where the change says");
         }
-        list.edit(at) = std::move(record);
+        if (record) {
+            list.edit(at) = std::move(*record);
+            continue;
+        }
+        std::string notes = json::string(json::member(change, "notes"), "notes");
+        const auto* sectionJson = json::optionalMember(change, "section");
+        if (!sectionJson) {
+            list.edit(at).overallNotes = std::move(notes);
+            continue;
+        }
+        const auto section = sections::fromRawValue(json::string(*sectionJson, "section"));
+        if (!section || !list[at].sections.contains(*section)) {
+            throw JsonDecodeError("a changed note is in no section the student has");
+        }
+        list.edit(at).sections.at(*section).notes = std::move(notes);
     }
     return list;
 }

@@ -3,6 +3,7 @@
 #include "engine/GradingStore.h"
 #include "persistence/CompactionPolicy.h"
 #include "persistence/FileIO.h"
+#include "persistence/JournalReplay.h"
 #include "persistence/ReadOnlyFolderStorage.h"
 #include "persistence/SavedStateJson.h"
 #include "support/Fixtures.h"
@@ -291,18 +292,20 @@ TEST_F(BackgroundStateWriterTest, AFolderReplacedWhileRunningIsNeverWrittenOver)
     }
 }
 
-// A child types into a notes editor as fast as it can, every edit a longer note than the last
-// (large, so that the journal keeps passing its size limit and session.json is rewritten while
-// the typing goes on), now and then grading a section (a new undo step); after each edit returns,
-// which is when the editor shows it, it tells the parent the edit's number. It is killed at
-// random moments: the folder must load every time, holding at least the last edit it told of.
+// A child types into a notes editor as fast as it can, now and then grading a section (a new
+// undo step); after each edit returns, which is when the editor shows it, it tells the parent the
+// edit's number. In odd rounds it also has session.json rewritten every few edits; in even ones
+// the journal is left to grow from round to round (the parent only reads the folder) until it
+// passes its size limit and the writing thread rewrites session.json while the typing goes on.
+// It is killed at random moments: the folder must load every time, holding at least the last
+// edit it told of.
 TEST_F(BackgroundStateWriterTest, KilledAtAnyMomentLosesNothingItHadShown) {
     writeSession("0");
     std::mt19937 random(20261208);
-    std::uniform_int_distribution<int> delayMillis(0, 600);
+    std::uniform_int_distribution<int> delayMillis(0, 400);
     int killsAfterARewrite = 0;
     long long previous = 0;
-    const std::string padding(12000, 'x');
+    const std::string padding(3000, 'x');
     for (int round = 0; round < 200; ++round) {
         const auto fileBefore = readWholeFile(folder() / "session.json");
         int shown[2];
@@ -320,6 +323,9 @@ TEST_F(BackgroundStateWriterTest, KilledAtAnyMomentLosesNothingItHadShown) {
                 store.editNotes(std::to_string(edit) + " " + padding, OverallNotes{nadia});
                 if (edit % 16 == 0) {
                     store.setLevel(levels::allCases[(edit / 16) % 4], nadia, SectionID::claims);
+                }
+                if (round % 2 == 1 && edit % 8 == 0) {
+                    store.compact();
                 }
                 [[maybe_unused]] const auto told = ::write(shown[1], &edit, sizeof edit);
                 ::usleep(500);
@@ -341,8 +347,18 @@ TEST_F(BackgroundStateWriterTest, KilledAtAnyMomentLosesNothingItHadShown) {
 
         const auto fileAfter = readWholeFile(folder() / "session.json");
         killsAfterARewrite += fileAfter && fileBefore && fileAfter.value() != fileBefore.value();
-        // Loaded as the next launch would, which also folds what it recovers into session.json.
-        GradingStore store(folder());
+        // The journal continues this session.json and ends whole, or torn by the kill.
+        const std::string file = readWholeFile(folder() / "session.json").value();
+        SavedState replayed = decodeSavedState(file).value();
+        const JournalReplay replay =
+            replayJournal(readWholeFile(folder() / "session.journal").value(),
+                          StateFingerprint::of(file), replayed);
+        ASSERT_TRUE(replay.outcome == JournalReplay::Outcome::complete ||
+                    replay.outcome == JournalReplay::Outcome::tornTail)
+            << "round " << round << ": " << replay.problem;
+        // Read without writing, so the journal goes on growing; the next child loads it as a
+        // launch does.
+        GradingStore store(std::make_unique<ReadOnlyFolderStorage>(folder()));
         for (const FeedItem& item : store.feed()) {
             ASSERT_NE(item.kind, FeedItem::Kind::warning) << "round " << round << ": " << item.text;
         }
