@@ -42,6 +42,7 @@ void BackgroundStateWriter::writeState(SavedStateSnapshot snapshot) {
     // Appended here, so that a crash of the process right after cannot lose it.
     const Result<bool> recorded = m_files.recordChange(snapshot);
     const std::int64_t serial = m_files.lastChange();
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
         if (!recorded) {
@@ -57,13 +58,17 @@ void BackgroundStateWriter::writeState(SavedStateSnapshot snapshot) {
         if (serial == m_latestSerial) {
             return; // nothing changed
         }
-        m_latest = std::move(snapshot);
+        std::swap(m_latest, snapshot); // the older one is let go after the lock
         m_latestSerial = serial;
         m_steps += recorded.value() ? 1 : 0;
-        m_unsynced = true;
         m_lastChange = m_now();
+        // With a sync already due the writing thread wakes by itself and looks at everything
+        // again then: a keystroke need not wake it.
+        wake = !std::exchange(m_unsynced, true);
     }
-    m_changed.notify_all();
+    if (wake) {
+        m_changed.notify_all();
+    }
 }
 
 void BackgroundStateWriter::flush() {

@@ -33,9 +33,15 @@ bool changed(const StudentList& a, const StudentList& b, std::size_t i) {
 }
 
 // The one note in which the records differ, when nothing else does: typing changes a note at a
-// time, and a keystroke then writes that note instead of the student's every note.
-std::optional<std::pair<std::optional<SectionID>, std::string>>
-noteDifference(const StudentRecord& before, const StudentRecord& after) {
+// time, and a keystroke then writes what it typed instead of the student's every note.
+struct NoteDifference {
+    std::optional<SectionID> section; // none: the overall notes
+    const std::string& before;
+    const std::string& after;
+};
+
+std::optional<NoteDifference> noteDifference(const StudentRecord& before,
+                                             const StudentRecord& after) {
     if (before.id != after.id || before.name != after.name || before.surname != after.surname ||
         before.sections.size() != after.sections.size()) {
         return std::nullopt;
@@ -53,23 +59,53 @@ noteDifference(const StudentRecord& before, const StudentRecord& after) {
             changedSection = a->first;
         }
     }
-    if (changedSection) {
-        if (before.overallNotes != after.overallNotes) {
-            return std::nullopt;
-        }
-        return std::pair(changedSection, after.sections.at(*changedSection).notes);
+    if (!changedSection) {
+        return NoteDifference{std::nullopt, before.overallNotes, after.overallNotes};
     }
-    return std::pair(std::optional<SectionID>(), after.overallNotes);
+    if (before.overallNotes != after.overallNotes) {
+        return std::nullopt;
+    }
+    return NoteDifference{changedSection, before.sections.at(*changedSection).notes,
+                          after.sections.at(*changedSection).notes};
+}
+
+bool continuesACharacter(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// The note as the text both share at its start and end, and what replaces the rest, cut at
+// character boundaries so that each part is text of its own.
+ordered_json noteSplice(const std::string& before, const std::string& after) {
+    const std::size_t shorter = std::min(before.size(), after.size());
+    std::size_t start = static_cast<std::size_t>(
+        std::mismatch(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(shorter),
+                      after.begin())
+            .first -
+        before.begin());
+    while (start > 0 && start < after.size() && continuesACharacter(after[start])) {
+        --start;
+    }
+    std::size_t end = 0; // bytes both share at the end, after start
+    while (end < shorter - start &&
+           before[before.size() - 1 - end] == after[after.size() - 1 - end]) {
+        ++end;
+    }
+    while (end > 0 && continuesACharacter(after[after.size() - end])) {
+        --end;
+    }
+    return ordered_json{{"from", start},
+                        {"cut", before.size() - start - end},
+                        {"insert", after.substr(start, after.size() - start - end)}};
 }
 
 ordered_json recordChange(std::size_t at, const StudentRecord& before, const StudentRecord& after) {
     ordered_json change{{"at", at}};
     if (const auto note = noteDifference(before, after)) {
         change["id"] = after.id.toString();
-        if (note->first) {
-            change["section"] = std::string(sections::rawValue(*note->first));
+        if (note->section) {
+            change["section"] = std::string(sections::rawValue(*note->section));
         }
-        change["notes"] = note->second;
+        change["note"] = noteSplice(note->before, note->after);
     } else {
         change["record"] = toJson(after);
     }
@@ -217,17 +253,27 @@ StudentList changedInPlace(const nlohmann::json& recordsJson, const StudentList&
             list.edit(at) = std::move(*record);
             continue;
         }
-        std::string notes = json::string(json::member(change, "notes"), "notes");
         const auto* sectionJson = json::optionalMember(change, "section");
-        if (!sectionJson) {
-            list.edit(at).overallNotes = std::move(notes);
-            continue;
+        std::optional<SectionID> section;
+        if (sectionJson) {
+            section = sections::fromRawValue(json::string(*sectionJson, "section"));
+            if (!section || !list[at].sections.contains(*section)) {
+                throw JsonDecodeError("a changed note is in no section the student has");
+            }
         }
-        const auto section = sections::fromRawValue(json::string(*sectionJson, "section"));
-        if (!section || !list[at].sections.contains(*section)) {
-            throw JsonDecodeError("a changed note is in no section the student has");
+        const auto& splice = json::member(change, "note");
+        const std::size_t from = index(json::member(splice, "from"), "from");
+        const std::size_t cut = index(json::member(splice, "cut"), "cut");
+        const std::string insert = json::string(json::member(splice, "insert"), "insert");
+        const std::string& note =
+            section ? list[at].sections.at(*section).notes : list[at].overallNotes;
+        if (from > note.size() || cut > note.size() - from) {
+            throw JsonDecodeError("a changed note is shorter than the change says");
         }
-        list.edit(at).sections.at(*section).notes = std::move(notes);
+        std::string changedNote = note.substr(0, from) + insert + note.substr(from + cut);
+        StudentRecord& edited = list.edit(at);
+        (section ? edited.sections.at(*section).notes : edited.overallNotes) =
+            std::move(changedNote);
     }
     return list;
 }

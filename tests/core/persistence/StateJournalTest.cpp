@@ -116,6 +116,35 @@ TEST_F(StateJournalTest, EveryKindOfChangeReplaysToTheStateTheStoreHeld) {
         << "the history must have passed what the file keeps";
 }
 
+// A keystroke in a long note journals what it typed, wherever in the note and whatever the
+// characters around it, and the note comes back exactly.
+TEST_F(StateJournalTest, TypingIntoALongNoteJournalsWhatWasTyped) {
+    GradingStore store(folder(), clock.clock());
+    store.loadRoster({RosterName{"Zoë Park"}});
+    const NotesTarget target = SectionNotes{store.session().students[0].id, SectionID::evidence};
+    const std::string long_(5000, 'x');
+    store.editNotes(long_ + "é", target);
+    store.compact();
+    const std::vector<std::string> edits = {
+        long_ + "ék",          // typed at the end
+        "Zoë " + long_ + "ék", // at the start
+        "Zoë " + long_ + "èk", // one character for another that shares its first byte
+        "Zoë " + long_.substr(0, 10) + "ß" + long_.substr(2000) + "èk", // a middle replaced
+        "Zoë",                                                          // most of it deleted
+        "ü",
+    };
+    for (const std::string& text : edits) {
+        const std::size_t before = read("session.journal").size();
+        store.editNotes(text, target);
+        clock.advance(1);
+        const std::size_t grown = read("session.journal").size() - before;
+        EXPECT_LT(grown, 400u) << text.size() << " bytes of notes";
+        const SavedState saved = loaded();
+        EXPECT_EQ(saved.session.notes(target), text);
+        EXPECT_EQ(saved, stateOf(store));
+    }
+}
+
 TEST_F(StateJournalTest, AClassFromAnOlderVersionWithoutAJournalLoadsUnchanged) {
     SavedState saved{testing::sessionWithStudents({"Nadia Ford", "Omar Haddad"}), {}};
     saved.session.students.edit(0).overallNotes = "kept";
