@@ -24,7 +24,7 @@ JournalRecovery BackgroundStateWriter::recover(SavedState& state, TimePoint now)
     for (Error& failure : m_files.takeWriteFailures()) {
         std::lock_guard lock(m_mutex);
         m_failures.push_back(std::move(failure));
-        m_failing = true;
+        m_appendFailing = true;
     }
     return report;
 }
@@ -47,12 +47,12 @@ void BackgroundStateWriter::writeState(SavedStateSnapshot snapshot) {
         std::lock_guard lock(m_mutex);
         if (!recorded) {
             m_failures.push_back(Error{recorded.error()});
-            m_failing = true;
+            m_appendFailing = true;
             m_recovered = false;
             return;
         }
         m_started = true;
-        if (std::exchange(m_failing, false)) {
+        if (std::exchange(m_appendFailing, false) && !m_diskFailing) {
             m_recovered = true;
         }
         if (serial == m_latestSerial) {
@@ -246,10 +246,11 @@ void BackgroundStateWriter::compactNow(std::unique_lock<std::mutex>& lock,
 
 void BackgroundStateWriter::note(std::unique_lock<std::mutex>& lock, const Result<void>& result) {
     const bool failed = !result;
-    const bool recovered = !failed && std::exchange(m_failing, false);
+    // While a change could not even be appended, nothing done here puts it on the disk.
+    const bool recovered = !failed && std::exchange(m_diskFailing, false) && !m_appendFailing;
     if (failed) {
         m_failures.push_back(Error{result.error()});
-        m_failing = true;
+        m_diskFailing = true;
         m_recovered = false;
     } else if (recovered) {
         m_recovered = true;

@@ -108,7 +108,10 @@ private:
     int m_catchUps = 0;
     int m_catchUpsSeen = 0;
     std::vector<Error> m_failures;
-    bool m_failing = false;
+    // Failing to append on the owner thread, and to sync or rewrite on the writing one: saving
+    // works again once neither fails.
+    bool m_appendFailing = false;
+    bool m_diskFailing = false;
     bool m_recovered = false;
     std::thread m_thread; // last: started once everything above exists
 };

@@ -210,7 +210,10 @@ void DataFolderStorage::writeState(SavedStateSnapshot snapshot) {
 
 void DataFolderStorage::compact() {
     if (m_journal && (lastChange() > m_compactedUpTo || m_journal->restartDue())) {
-        noteResult(compactTo(m_previous, lastChange()));
+        // Holds only what the journal has: a change that failed to go in is still not saved.
+        if (auto written = compactTo(m_previous, lastChange()); !written) {
+            noteResult(written);
+        }
     }
 }
 

@@ -230,6 +230,9 @@ TEST_F(BackgroundStateWriterTest, ARunOfFailuresIsSaidOnceAndSoIsSavingAgain) {
     };
     const auto mendFolder = [&] { fs::remove(folder() / "session.journal"); };
 
+    // Not yet on the disk when the journal breaks: its sync succeeding later saves none of the
+    // changes that could not be appended, and must not be taken for saving working again.
+    store.editNotes("before the break", target);
     breakFolder();
     for (int i = 0; i < 300; ++i) {
         store.editNotes("typed " + std::to_string(i), target);
@@ -237,6 +240,7 @@ TEST_F(BackgroundStateWriterTest, ARunOfFailuresIsSaidOnceAndSoIsSavingAgain) {
     }
     EXPECT_EQ(warnings(), 1) << "one burst of typing, one line";
     EXPECT_EQ(store.writeFailures().size(), 1u);
+    EXPECT_NE(store.feed().back().text, "Saved again: every change is on disk.");
 
     mendFolder();
     store.editNotes("after the fix", target);
