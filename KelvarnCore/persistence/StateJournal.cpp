@@ -102,6 +102,18 @@ bool StateJournal::stillInPlace() const {
            open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
+// Under the lock. Half a frame followed by whole ones would read as damage, so a failed write
+// is taken back; when even that fails, nothing more goes into this file.
+Result<void> StateJournal::writeFrame(std::string_view frame) {
+    if (!writeWhole(m_fd, frame)) {
+        const int error = errno;
+        m_broken = ::ftruncate(m_fd, static_cast<off_t>(m_bytes)) != 0;
+        return Error{m_path.string() + ": " + std::strerror(error)};
+    }
+    m_bytes += frame.size();
+    return {};
+}
+
 Result<void> StateJournal::startOver(std::vector<Change> carried) {
     std::unique_lock lock(m_mutex);
     m_carried.clear();
@@ -129,13 +141,9 @@ Result<void> StateJournal::append(std::string_view difference) {
     }
     const std::int64_t serial = m_nextSerial;
     std::string frame = journalFrame(journalPayload(JournalChange{serial, difference}));
-    if (!writeWhole(m_fd, frame)) {
-        const int error = errno;
-        // Half a frame followed by whole ones would read as damage: take it back.
-        m_broken = ::ftruncate(m_fd, static_cast<off_t>(m_bytes)) != 0;
-        return Error{m_path.string() + ": " + std::strerror(error)};
+    if (auto written = writeFrame(frame); !written) {
+        return written;
     }
-    m_bytes += frame.size();
     m_carriedBytes += frame.size();
     m_carried.emplace_back(serial, std::move(frame));
     ++m_nextSerial;
@@ -176,13 +184,11 @@ Result<void> StateJournal::checkpoint(std::int64_t upTo,
     {
         std::lock_guard lock(m_mutex);
         if (m_fd >= 0 && !m_broken) {
-            const std::string frame = journalFrame(journalPayload(JournalCheckpoint{upTo, base}));
-            if (!writeWhole(m_fd, frame)) {
-                const int error = errno;
-                m_broken = ::ftruncate(m_fd, static_cast<off_t>(m_bytes)) != 0;
-                return Error{m_path.string() + ": " + std::strerror(error)};
+            if (auto written =
+                    writeFrame(journalFrame(journalPayload(JournalCheckpoint{upTo, base})));
+                !written) {
+                return written;
             }
-            m_bytes += frame.size();
         }
         m_base = base;
         while (!m_carried.empty() && m_carried.front().first <= upTo) {

@@ -66,6 +66,7 @@ private:
     };
     Frames freshFile() const; // under the lock
     bool stillInPlace() const;
+    Result<void> writeFrame(std::string_view frame);
     Result<void> replaceFile(std::unique_lock<std::mutex>& lock, bool& busy);
 
     const std::filesystem::path m_path;
