@@ -3,6 +3,7 @@
 #include <QCoroSignal>
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 namespace kelvarn::speech {
@@ -14,6 +15,20 @@ constexpr auto pollInterval = 100ms;
 const QString brokenMessage = QStringLiteral("Speech recognition stopped working.");
 // Audio kept from before speech was detected, so a decoding again starts where the first did.
 constexpr std::size_t keptBeforeSpeech = 16000;
+// Commands are short and said in one breath: once what is heard reads entirely as commands, the
+// detector's short silence ends them. Anything else waits for the whole silence, and for the
+// detector to hear speech again after its short one, so a note's pauses end it no sooner
+// than before.
+std::size_t noteWaitSamples(const SphinxSettings& settings) {
+    if (settings.commandEndFrames <= 0 || settings.commandEndFrames >= settings.postSpeechFrames) {
+        return 0;
+    }
+    const int frames =
+        settings.postSpeechFrames - settings.commandEndFrames + SphinxSettings::restartFrames;
+    return static_cast<std::size_t>(frames) * 160;
+}
+// 30 ms: how finely the end of an utterance of commands is looked for.
+constexpr std::size_t pieceSamples = 480;
 // The longest utterance that can be decoded again: 30 s, about 1 MB.
 constexpr std::size_t keptAtMost = 30 * 16000;
 
@@ -22,7 +37,7 @@ constexpr std::size_t keptAtMost = 30 * 16000;
 // the very names the new one brings.
 class UtteranceAudio {
 public:
-    void add(const std::vector<std::int16_t>& samples, bool heard) {
+    void add(std::span<const std::int16_t> samples, bool heard) {
         if (!m_complete) {
             return;
         }
@@ -219,6 +234,11 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
     bool heard = false;
     bool speaking = false;
     std::string partial;
+    // Since the detector heard the short silence that ends commands, in an utterance that is
+    // not: it waits on so that a note is not cut at a pause for thought.
+    bool waiting = false;
+    std::size_t waited = 0;
+    const std::size_t noteWait = noteWaitSamples(m_settings);
     UtteranceAudio audio;
     while (!quitting()) {
         // The search may only change outside an utterance: the open one, which has heard
@@ -246,39 +266,56 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
         if (samples == nullptr || buffer->format != speechFormat) {
             continue;
         }
-        if (!decoder.process(*samples)) {
-            breakDown();
-            return;
-        }
-        const bool wasSpeaking = std::exchange(speaking, decoder.inSpeech());
-        if (speaking) {
-            heard = true;
-        }
-        audio.add(*samples, heard);
-        if (speaking) {
-            if (std::string hypothesis = decoder.hypothesis(); hypothesis != partial) {
-                partial = hypothesis;
-                emitResult(std::move(hypothesis), false);
+        // Heard in short pieces, so an utterance of commands ends as soon as it may.
+        for (std::size_t at = 0; at < samples->size(); at += pieceSamples) {
+            const std::span<const std::int16_t> piece(samples->data() + at,
+                                                      std::min(pieceSamples, samples->size() - at));
+            if (!decoder.process(piece)) {
+                breakDown();
+                return;
             }
-            continue;
-        }
-        // A stretch of noise the detector took for speech, with no words in it, does not end
-        // the utterance: ending it would teach the recogniser's normalisation that noise, and
-        // the next real words would be heard worse.
-        if (!wasSpeaking || decoder.hypothesis().empty()) {
-            continue;
-        }
-        if (!endUtterance(audio)) {
-            breakDown();
-            return;
-        }
-        emitResult(finalReading(decoder), true);
-        heard = false;
-        partial.clear();
-        audio.clear();
-        if (!decoder.startUtterance()) {
-            breakDown();
-            return;
+            const bool wasSpeaking = std::exchange(speaking, decoder.inSpeech());
+            if (speaking) {
+                heard = true;
+            }
+            audio.add(piece, heard);
+            if (speaking) {
+                waiting = false;
+                if (std::string hypothesis = decoder.hypothesis(); hypothesis != partial) {
+                    partial = hypothesis;
+                    emitResult(std::move(hypothesis), false);
+                }
+                continue;
+            }
+            if (wasSpeaking) {
+                // A stretch of noise the detector took for speech, with no words in it, does
+                // not end the utterance: ending it would teach the recogniser's normalisation
+                // that noise, and the next real words would be heard worse.
+                const std::string hypothesis = decoder.hypothesis();
+                if (hypothesis.empty()) {
+                    continue;
+                }
+                if (noteWait > 0 && !readsAsExpected(hypothesis)) {
+                    waiting = true;
+                    waited = 0;
+                    continue;
+                }
+            } else if (!waiting || (waited += piece.size()) < noteWait) {
+                continue;
+            }
+            if (!endUtterance(audio)) {
+                breakDown();
+                return;
+            }
+            emitResult(finalReading(decoder), true);
+            heard = false;
+            waiting = false;
+            partial.clear();
+            audio.clear();
+            if (!decoder.startUtterance()) {
+                breakDown();
+                return;
+            }
         }
     }
     const bool ended = endUtterance(audio);
@@ -295,10 +332,7 @@ std::string PocketSphinxTranscriber::finalReading(const SphinxDecoder& decoder) 
     static constexpr std::size_t maxWords = 10;
     static constexpr std::size_t maxReadings = 20;
     static constexpr int scoreMargin = 1000;
-    const std::shared_ptr<const ReadingTest> test = [this] {
-        const std::lock_guard lock(m_mutex);
-        return m_expected;
-    }();
+    const std::shared_ptr<const ReadingTest> test = expectedReadings();
     const ReadingTest* expected = test && *test ? test.get() : nullptr;
     std::string best = decoder.hypothesis();
     if (expected == nullptr || (*expected)(best) ||
@@ -311,6 +345,16 @@ std::string PocketSphinxTranscriber::finalReading(const SphinxDecoder& decoder) 
         }
     }
     return best;
+}
+
+bool PocketSphinxTranscriber::readsAsExpected(const std::string& reading) {
+    const std::shared_ptr<const ReadingTest> test = expectedReadings();
+    return test && *test && (*test)(reading);
+}
+
+std::shared_ptr<const Transcriber::ReadingTest> PocketSphinxTranscriber::expectedReadings() {
+    const std::lock_guard lock(m_mutex);
+    return m_expected;
 }
 
 bool PocketSphinxTranscriber::vocabularyPending() {

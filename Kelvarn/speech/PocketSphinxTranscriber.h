@@ -44,6 +44,8 @@ private:
     bool vocabularyPending();
     void applyVocabulary(SphinxDecoder& decoder);
     std::string finalReading(const SphinxDecoder& decoder);
+    bool readsAsExpected(const std::string& reading);
+    std::shared_ptr<const ReadingTest> expectedReadings();
     bool quitting();
     void post(std::function<void()> work);
 

@@ -21,6 +21,11 @@ struct SphinxSettings {
     std::filesystem::path modelFolder = "/usr/share/pocketsphinx/model/en-us";
     // Frames of silence (10 ms each) that end an utterance.
     int postSpeechFrames = 30;
+    // Frames of silence that end an utterance of commands, which need not wait as long as
+    // dictation does; 0 for the same wait.
+    int commandEndFrames = 12;
+    // Frames of speech the voice detector needs to hear again after silence.
+    static constexpr int restartFrames = 10;
 
     bool modelIsInstalled() const;
 };

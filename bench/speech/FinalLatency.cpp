@@ -1,7 +1,12 @@
 // Measures end of speech → final transcript on the main thread, with the real recogniser and
-// each WAV played at the pace of live audio in 4096-frame buffers, as a capture device would.
-//   FinalLatency WAV...   (each one utterance followed by at least a second of silence)
+// each WAV played at the pace of live audio in 4096-frame buffers, as a capture device would,
+// heard as the application hears it: the class's vocabulary and its command language (the
+// class of bench/speech/roster.txt unless another roster is given).
+//   FinalLatency [--roster FILE] [--command-end-ms N] WAV...   (each one utterance, then a
+//   second of silence)
 #include "EndOfSpeech.h"
+#include "engine/GradingStore.h"
+#include "persistence/Roster.h"
 #include "speech/PocketSphinxTranscriber.h"
 #include "speech/SpeechEngine.h"
 #include "speech/WavFile.h"
@@ -47,7 +52,16 @@ private:
     std::atomic<Clock::rep>* m_started;
 };
 
-QCoro::Task<int> measure(const std::vector<std::string>& files) {
+QCoro::Task<int> measure(const std::vector<std::string>& files, const std::string& rosterFile,
+                         SphinxSettings settings) {
+    const auto roster = kelvarn::roster::readFile(rosterFile);
+    if (!roster) {
+        std::cerr << roster.error() << '\n';
+        co_return 1;
+    }
+    kelvarn::GradingStore store(kelvarn::SavedState{});
+    store.loadRoster(roster.value());
+    const std::vector<std::string> vocabulary = store.recognizerVocabulary();
     std::vector<double> latencies;
     for (const std::string& file : files) {
         const auto audio = wavFile::read(file);
@@ -65,13 +79,16 @@ QCoro::Task<int> measure(const std::vector<std::string>& files) {
                                                     [&] { ended = true; }),
                     &started);
             },
-            [] { return PocketSphinxTranscriber::create(); });
+            [&] { return PocketSphinxTranscriber::create(settings); });
+        engine.preferReadings([parser = store.parser()](const std::string& text) {
+            return parser.readsAsCommands(text);
+        });
         engine.setOnFinal([&](const QString&) {
             if (!heard) {
                 heard = Clock::now();
             }
         });
-        co_await engine.start({});
+        co_await engine.start(vocabulary);
         while (!ended && engine.isRunning()) {
             co_await QCoro::sleepFor(5ms);
         }
@@ -101,9 +118,19 @@ QCoro::Task<int> measure(const std::vector<std::string>& files) {
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    const std::vector<std::string> files(argv + 1, argv + argc);
+    std::vector<std::string> files(argv + 1, argv + argc);
+    SphinxSettings settings;
+    std::string roster = KELVARN_BENCH_ROSTER;
+    while (files.size() >= 2 && files.front().starts_with("--")) {
+        if (files.front() == "--command-end-ms") {
+            settings.commandEndFrames = std::stoi(files[1]) / 10;
+        } else {
+            roster = files[1];
+        }
+        files.erase(files.begin(), files.begin() + 2);
+    }
     int status = 0;
-    auto done = measure(files).then([&](int result) {
+    auto done = measure(files, roster, settings).then([&](int result) {
         status = result;
         QCoreApplication::quit();
     });

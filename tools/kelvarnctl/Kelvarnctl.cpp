@@ -48,6 +48,7 @@ struct Options {
     std::vector<std::string> listenFiles;
     bool realTime = false;
     bool partials = false;
+    std::optional<int> commandEndMs;
 };
 
 struct Subcommands {
@@ -100,6 +101,11 @@ Subcommands describe(CLI::App& app, Options& options) {
                               "Play files at the pace of live audio");
     commands.listen->add_flag("--partials", options.partials,
                               "Print unfinished transcripts to standard error as partial<TAB>TEXT");
+    commands.listen
+        ->add_option("--command-end-ms", options.commandEndMs,
+                     "Silence after an utterance of commands that ends it, in milliseconds "
+                     "(0: wait as long as for a note; to measure what that is worth)")
+        ->check(CLI::Range(0, 2000));
     commands.corrections =
         app.add_subcommand("corrections", "List, add or remove correction rules");
     commands.corrections->require_subcommand(1);
@@ -273,7 +279,8 @@ int runCommand(GradingStore& store, const Options& options, const Subcommands& c
         return listen(store,
                       {{options.listenFiles.begin(), options.listenFiles.end()},
                        options.realTime,
-                       options.partials},
+                       options.partials,
+                       options.commandEndMs},
                       err);
     }
     return 0;

@@ -59,7 +59,13 @@ public:
     Listener(GradingStore& store, const ListenOptions& options, std::ostream& err)
         : m_store(store), m_options(options), m_err(err),
           m_engine([this] { return source(); },
-                   [] { return speech::PocketSphinxTranscriber::create(); }) {
+                   [&options] {
+                       speech::SphinxSettings settings;
+                       if (options.commandEndMs) {
+                           settings.commandEndFrames = *options.commandEndMs / 10;
+                       }
+                       return speech::PocketSphinxTranscriber::create(settings);
+                   }) {
         m_engine.setOnFinal(
             [this](const QString& text) { m_store.handleTranscript(text.toStdString()); });
         m_engine.preferReadings(commandReadings(m_store.parser()));

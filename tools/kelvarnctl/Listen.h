@@ -3,6 +3,7 @@
 #include "engine/GradingStore.h"
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -15,6 +16,8 @@ struct ListenOptions {
     bool realTime = false;
     // Print each unfinished transcript to err as partial<TAB>TEXT.
     bool partials = false;
+    // Silence after commands that ends them, in ms; nothing for the recogniser's own choice.
+    std::optional<int> commandEndMs;
 };
 
 // Runs the speech engine over the store as the application does: each finished utterance is

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <random>
@@ -112,23 +114,54 @@ protected:
     // The same file after `seconds` of noise a single step of 16-bit samples loud, as from a
     // quiet microphone.
     std::filesystem::path afterFaintNoise(const std::filesystem::path& wav, double seconds) {
-        const auto speech = wavFile::read(wav);
-        EXPECT_TRUE(speech);
-        const AudioFormat format = speech.value().format;
         std::mt19937 random(7);
         std::uniform_int_distribution<int> step(-1, 1);
-        std::vector<std::int16_t> samples;
-        for (std::size_t i = 0; i < static_cast<std::size_t>(seconds * format.sampleRate); ++i) {
-            samples.push_back(static_cast<std::int16_t>(step(random)));
+        std::vector<std::int16_t> samples(static_cast<std::size_t>(seconds * rate));
+        std::ranges::generate(samples, [&] { return static_cast<std::int16_t>(step(random)); });
+        const std::vector<std::int16_t> speech = samplesOf(wav, false);
+        samples.insert(samples.end(), speech.begin(), speech.end());
+        return written("noisy-" + wav.filename().string(), samples);
+    }
+
+    // The words of each file, without the synthesiser's own silence around them, one after
+    // the other with `pause` seconds of silence between them and half a second around.
+    std::filesystem::path saidWithPauses(const std::vector<std::filesystem::path>& wavs,
+                                         double pause) {
+        std::vector<std::int16_t> samples(rate / 2);
+        for (const auto& wav : wavs) {
+            const std::vector<std::int16_t> words = samplesOf(wav, true);
+            samples.insert(samples.end(), words.begin(), words.end());
+            samples.insert(samples.end(), static_cast<std::size_t>(pause * rate), 0);
         }
-        for (const float sample : *speech.value().floats()) {
+        samples.insert(samples.end(), rate / 2, 0);
+        return written("paused" + std::to_string(++m_count) + ".wav", samples);
+    }
+
+    // A synthesiser's 16 kHz output as samples, trimmed of quiet ends when asked.
+    std::vector<std::int16_t> samplesOf(const std::filesystem::path& wav, bool trimmed) {
+        const auto audio = wavFile::read(wav);
+        EXPECT_TRUE(audio);
+        EXPECT_EQ(audio.value().format.sampleRate, rate);
+        std::vector<std::int16_t> samples;
+        for (const float sample : *audio.value().floats()) {
             samples.push_back(static_cast<std::int16_t>(sample * 32767.0f));
         }
-        const auto path = wav.parent_path() / ("noisy-" + wav.filename().string());
+        if (trimmed) {
+            const auto loud = [](std::int16_t s) { return std::abs(s) > 300; };
+            const auto first = std::ranges::find_if(samples, loud);
+            const auto last = std::ranges::find_if(samples.rbegin(), samples.rend(), loud).base();
+            samples =
+                first < last ? std::vector<std::int16_t>(first, last) : std::vector<std::int16_t>{};
+        }
+        return samples;
+    }
+
+    std::filesystem::path written(const std::string& name,
+                                  const std::vector<std::int16_t>& samples) {
+        const auto path = temp.path() / name;
         const auto u32 = [](std::uint32_t v) {
             return std::string(reinterpret_cast<char*>(&v), 4);
         };
-        const auto rate = static_cast<std::uint32_t>(format.sampleRate);
         const auto bytes = static_cast<std::uint32_t>(samples.size() * 2);
         std::ofstream out(path, std::ios::binary);
         out << "RIFF" << u32(36 + bytes) << "WAVEfmt " << u32(16) << u32(0x00010001) << u32(rate)
@@ -178,6 +211,7 @@ protected:
         [] { return PocketSphinxTranscriber::create(); }};
 
 private:
+    static constexpr std::uint32_t rate = 16000;
     std::shared_ptr<PlaybackHold> m_hold = std::make_shared<PlaybackHold>();
     int m_count = 0;
     std::filesystem::path m_file;
@@ -191,7 +225,7 @@ TEST_F(SpeechEndToEndTest, SpokenCommandsAndANoteReachTheStore) {
     listenTo(speak("omar haddad intro complete next student"));
     listenTo(speak("the thesis is clear"));
 
-    ASSERT_EQ(heard.size(), 2u);
+    ASSERT_EQ(heard.size(), 2u) << ::testing::PrintToString(heard);
     EXPECT_EQ(heard[0], "omar haddad intro complete next student");
     EXPECT_EQ(harness.record(1).grade(SectionID::intro).level, Level::complete);
     EXPECT_EQ(harness.store.session().focus.studentID, harness.id(2)) << "next student";
@@ -227,6 +261,20 @@ TEST_F(SpeechEndToEndTest, AVocabularyGivenWhileWordsAreHeardIsUsedForThem) {
     listenTo(speak("zoe park intro complete"), harness.store.recognizerVocabulary(), true);
     EXPECT_EQ(heard, std::vector<std::string>{"zoe park intro complete"});
     EXPECT_EQ(harness.record(2).grade(SectionID::intro).level, Level::complete);
+}
+
+// Commands end at a pause too short to end a note: two commands a fifth of a second apart are
+// two utterances, and a note with the same pause in it stays one.
+TEST_F(SpeechEndToEndTest, CommandsEndAtAShortPauseAndANoteWaitsForALongerOne) {
+    listenTo(saidWithPauses({speak("next student"), speak("omar haddad")}, 0.2));
+    listenTo(saidWithPauses({speak("the thesis is clear"), speak("but the roadmap is thin")}, 0.2));
+
+    ASSERT_EQ(heard.size(), 3u) << ::testing::PrintToString(heard);
+    EXPECT_EQ(heard[0], "next student");
+    EXPECT_EQ(heard[1], "omar haddad");
+    EXPECT_TRUE(heard[2].starts_with("the thesis is clear") &&
+                std::ranges::count(heard[2], ' ') >= 6)
+        << "both halves of the note are one utterance: " << heard[2];
 }
 
 } // namespace
