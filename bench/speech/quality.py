@@ -9,7 +9,7 @@ than one utterance is counted as split.
 
   bench/speech/quality.py [--ctl KELVARNCTL] [--voices slt,en-gb] [--noises pink,babble,fan]
                           [--snr 20,15,10] [--kinds command,name] [--jobs N]
-                          [--listen-arg=--command-end-ms=0]
+                          [--listen-arg=--command-end-ms=120]
                           [--verbose] [--tsv FILE]
 
 The signal-to-noise ratio is the speech's active level (the mean power of its 20 ms frames within

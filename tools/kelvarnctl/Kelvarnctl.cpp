@@ -104,7 +104,7 @@ Subcommands describe(CLI::App& app, Options& options) {
     commands.listen
         ->add_option("--command-end-ms", options.commandEndMs,
                      "Silence after an utterance of commands that ends it, in milliseconds "
-                     "(0: wait as long as for a note; to measure what that is worth)")
+                     "(default 0: as long as for a note; to measure what ending sooner is worth)")
         ->check(CLI::Range(0, 2000));
     commands.corrections =
         app.add_subcommand("corrections", "List, add or remove correction rules");

@@ -208,7 +208,8 @@ protected:
                 std::make_unique<WavFileSource>(m_file, m_pace, [this] { m_ended = true; }),
                 m_hold);
         },
-        [] { return PocketSphinxTranscriber::create(); }};
+        [this] { return PocketSphinxTranscriber::create(settings); }};
+    SphinxSettings settings;
 
 private:
     static constexpr std::uint32_t rate = 16000;
@@ -266,6 +267,7 @@ TEST_F(SpeechEndToEndTest, AVocabularyGivenWhileWordsAreHeardIsUsedForThem) {
 // Commands end at a pause too short to end a note: two commands a fifth of a second apart are
 // two utterances, and a note with the same pause in it stays one.
 TEST_F(SpeechEndToEndTest, CommandsEndAtAShortPauseAndANoteWaitsForALongerOne) {
+    settings.commandEndFrames = 12;
     listenTo(saidWithPauses({speak("next student"), speak("omar haddad")}, 0.2));
     listenTo(saidWithPauses({speak("the thesis is clear"), speak("but the roadmap is thin")}, 0.2));
 
