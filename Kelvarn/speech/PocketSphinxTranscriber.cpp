@@ -27,7 +27,8 @@ std::size_t noteWaitSamples(const SphinxSettings& settings) {
         settings.postSpeechFrames - settings.commandEndFrames + SphinxSettings::restartFrames;
     return static_cast<std::size_t>(frames) * 160;
 }
-// 30 ms: how finely the end of an utterance of commands is looked for.
+// 30 ms: how finely the end of an utterance of commands is looked for, when commands end
+// sooner; otherwise the detector is asked once per captured buffer.
 constexpr std::size_t pieceSamples = 480;
 // The longest utterance that can be decoded again: 30 s, about 1 MB.
 constexpr std::size_t keptAtMost = 30 * 16000;
@@ -267,9 +268,10 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
             continue;
         }
         // Heard in short pieces, so an utterance of commands ends as soon as it may.
-        for (std::size_t at = 0; at < samples->size(); at += pieceSamples) {
+        const std::size_t step = noteWait > 0 ? pieceSamples : samples->size();
+        for (std::size_t at = 0; at < samples->size(); at += step) {
             const std::span<const std::int16_t> piece(samples->data() + at,
-                                                      std::min(pieceSamples, samples->size() - at));
+                                                      std::min(step, samples->size() - at));
             if (!decoder.process(piece)) {
                 breakDown();
                 return;
