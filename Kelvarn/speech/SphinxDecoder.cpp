@@ -28,14 +28,6 @@ std::filesystem::path generalModel(const SphinxSettings& s) {
     return s.modelFolder / "en-us.lm.bin";
 }
 
-// A faint low rumble, such as any microphone in a room picks up: about -50 dBFS, mostly below
-// 300 Hz (random steps through a one-pole low-pass). Synthetic and digitally clean speech has
-// none, and the recogniser, which learnt from recordings, hears such speech far worse without
-// it; real recordings have a floor of their own near that level.
-constexpr int rumbleStep = 256;
-constexpr double rumbleGain = 0.3;
-constexpr double rumblePole = 0.9;
-
 // The library logs every setting and every utterance to standard error.
 void silenceLibraryLog() {
     static std::once_flag once;
@@ -213,13 +205,8 @@ bool SphinxDecoder::startUtterance() {
 }
 
 bool SphinxDecoder::process(std::span<const std::int16_t> samples) {
-    std::uniform_int_distribution<int> step(-rumbleStep, rumbleStep);
     m_heard.assign(samples.begin(), samples.end());
-    for (std::int16_t& sample : m_heard) {
-        m_rumble = rumblePole * m_rumble + rumbleGain * step(m_random);
-        sample = static_cast<std::int16_t>(
-            std::clamp(sample + static_cast<int>(m_rumble), -32768, 32767));
-    }
+    m_rumble.addTo(m_heard);
     return ps_process_raw(m_decoder, m_heard.data(), m_heard.size(), FALSE, FALSE) >= 0;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "speech/RoomRumble.h"
 #include "support/Result.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <random>
 #include <span>
 #include <string>
 #include <vector>
@@ -71,8 +71,7 @@ private:
     // espeak-ng's readings by word, so a rebuild asks only about new words.
     std::map<std::string, std::vector<std::string>> m_spoken;
     // What the recogniser hears: the audio with a rumble under it.
-    std::minstd_rand m_random;
-    double m_rumble = 0;
+    RoomRumble m_rumble;
     std::vector<std::int16_t> m_heard;
 };
 
