@@ -8,6 +8,7 @@
 #include "settings/Preferences.h"
 #include "speech/PocketSphinxTranscriber.h"
 #include "speech/PulseAudioSource.h"
+#include "speech/VoiceProfile.h"
 #include "tidy/NoteTidier.h"
 #include "update/RunningBundle.h"
 #include "update/ShellRelauncher.h"
@@ -113,7 +114,18 @@ int main(int argc, char** argv) {
                                            relauncher),
          std::make_unique<speech::SpeechEngine>(
              [] { return std::make_unique<speech::PulseAudioSource>(); },
-             [] { return speech::PocketSphinxTranscriber::create(); })});
+             [] {
+                 speech::SphinxSettings settings;
+                 settings.voiceProfile = speech::voiceProfile::trained(defaultDataFolder());
+                 auto transcriber = speech::PocketSphinxTranscriber::create(settings);
+                 if (transcriber != nullptr) {
+                     QObject::connect(transcriber.get(), &speech::Transcriber::notice,
+                                      [](const QString& message) {
+                                          std::cerr << "kelvarn: " << message.toStdString() << '\n';
+                                      });
+                 }
+                 return transcriber;
+             })});
     // A Kelvarn that cannot save must not be the one second launches hand their changes to.
     if (const auto& problem = controller.dataFolderProblem()) {
         std::cerr << "kelvarn: " << *problem

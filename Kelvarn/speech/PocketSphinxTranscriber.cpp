@@ -179,8 +179,13 @@ void PocketSphinxTranscriber::run() {
         applyVocabulary(*decoder.value());
     }
     Result<void> loaded = decoder ? Result<void>{} : Result<void>{Error{decoder.error()}};
-    post([this, loaded] {
+    const QString profileFailure =
+        decoder ? QString::fromStdString(decoder.value()->profileFailure()) : QString();
+    post([this, loaded, profileFailure] {
         m_loaded = loaded;
+        if (!profileFailure.isEmpty()) {
+            Q_EMIT notice(profileFailure);
+        }
         Q_EMIT decoderLoaded();
     });
     if (!decoder) {

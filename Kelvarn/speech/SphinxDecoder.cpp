@@ -2,6 +2,7 @@
 
 #include "speech/Pronunciation.h"
 #include "speech/VocabularyModel.h"
+#include "speech/VoiceProfile.h"
 
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
@@ -18,12 +19,6 @@ namespace kelvarn::speech {
 
 namespace {
 
-std::filesystem::path acousticModel(const SphinxSettings& s) {
-    return s.modelFolder / "en-us";
-}
-std::filesystem::path dictionary(const SphinxSettings& s) {
-    return s.modelFolder / "cmudict-en-us.dict";
-}
 std::filesystem::path generalModel(const SphinxSettings& s) {
     return s.modelFolder / "en-us.lm.bin";
 }
@@ -34,21 +29,11 @@ void silenceLibraryLog() {
     std::call_once(once, [] { err_set_logfp(nullptr); });
 }
 
-} // namespace
-
-bool SphinxSettings::modelIsInstalled() const {
-    std::error_code error;
-    return std::filesystem::is_directory(acousticModel(*this), error) &&
-           std::filesystem::is_regular_file(dictionary(*this), error) &&
-           std::filesystem::is_regular_file(generalModel(*this), error);
-}
-
-Result<std::unique_ptr<SphinxDecoder>> SphinxDecoder::create(const SphinxSettings& settings) {
-    silenceLibraryLog();
-    const std::string hmm = acousticModel(settings).string();
-    const std::string dict = dictionary(settings).string();
-    const std::string lm = generalModel(settings).string();
-    // The general model is loaded separately so vocabulary models can be mixed with it.
+// A decoder over the acoustic model in `hmm`, with the system's phone definitions.
+ps_decoder_t* initDecoder(const SphinxSettings& settings, const std::filesystem::path& hmm) {
+    const std::string model = hmm.string();
+    const std::string mdef = (settings.acousticModel() / "mdef").string();
+    const std::string dict = settings.dictionary().string();
     // The detector ends every utterance at the shorter silence; the transcriber waits on for
     // what is not commands.
     const std::string restart = std::to_string(SphinxSettings::restartFrames);
@@ -58,33 +43,67 @@ Result<std::unique_ptr<SphinxDecoder>> SphinxDecoder::create(const SphinxSetting
                            : settings.postSpeechFrames);
     // Without the flat pass the end of an utterance costs a fifth of the time, with no loss.
     cmd_ln_t* config =
-        cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.c_str(), "-dict", dict.c_str(),
-                    "-fwdflat", "no", "-vad_postspeech", postSpeech.c_str(), "-vad_startspeech",
-                    restart.c_str(), "-logfn", "/dev/null", nullptr);
+        cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", model.c_str(), "-mdef", mdef.c_str(), "-dict",
+                    dict.c_str(), "-fwdflat", "no", "-vad_postspeech", postSpeech.c_str(),
+                    "-vad_startspeech", restart.c_str(), "-logfn", "/dev/null", nullptr);
     if (config == nullptr) {
-        return Error{"The speech recogniser's settings were refused."};
+        return nullptr;
     }
     ps_decoder_t* decoder = ps_init(config);
     cmd_ln_free_r(config);
+    return decoder;
+}
+
+} // namespace
+
+bool SphinxSettings::modelIsInstalled() const {
+    std::error_code error;
+    return std::filesystem::is_directory(acousticModel(), error) &&
+           std::filesystem::is_regular_file(dictionary(), error) &&
+           std::filesystem::is_regular_file(generalModel(*this), error);
+}
+
+Result<std::unique_ptr<SphinxDecoder>> SphinxDecoder::create(const SphinxSettings& settings) {
+    silenceLibraryLog();
+    // A profile that does not load costs the speaker accuracy, not listening.
+    std::string profileFailure;
+    ps_decoder_t* decoder = nullptr;
+    if (settings.voiceProfile) {
+        const auto usable = voiceProfile::check(*settings.voiceProfile, settings.acousticModel());
+        decoder = usable ? initDecoder(settings, *settings.voiceProfile) : nullptr;
+        if (decoder == nullptr) {
+            profileFailure = (usable ? "The voice profile in " + settings.voiceProfile->string() +
+                                           " could not be loaded."
+                                     : usable.error()) +
+                             " Listening with the general model; train again to mend it.";
+        }
+    }
+    if (decoder == nullptr) {
+        decoder = initDecoder(settings, settings.acousticModel());
+    }
     if (decoder == nullptr) {
         return Error{"The speech model in " + settings.modelFolder.string() +
                      " could not be loaded."};
     }
+    // The general model is loaded separately so vocabulary models can be mixed with it.
+    const std::string lm = generalModel(settings).string();
     ngram_model_t* general =
         ngram_model_read(ps_get_config(decoder), lm.c_str(), NGRAM_AUTO, ps_get_logmath(decoder));
     if (general == nullptr) {
         ps_free(decoder);
         return Error{"The general language model " + lm + " could not be loaded."};
     }
-    auto result = std::unique_ptr<SphinxDecoder>(new SphinxDecoder(decoder, general));
+    auto result = std::unique_ptr<SphinxDecoder>(
+        new SphinxDecoder(decoder, general, std::move(profileFailure)));
     if (auto searching = result->search(ngram_model_retain(general)); !searching) {
         return Error{searching.error()};
     }
     return result;
 }
 
-SphinxDecoder::SphinxDecoder(ps_decoder_s* decoder, ngram_model_s* general)
-    : m_decoder(decoder), m_general(general) {}
+SphinxDecoder::SphinxDecoder(ps_decoder_s* decoder, ngram_model_s* general,
+                             std::string profileFailure)
+    : m_decoder(decoder), m_general(general), m_profileFailure(std::move(profileFailure)) {}
 
 SphinxDecoder::~SphinxDecoder() {
     ps_free(m_decoder);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -25,10 +26,15 @@ struct SphinxSettings {
     // dictation does; 0 for the same wait. Off until it no longer splits chains of commands
     // at the pauses between them: at 12, 6 of 36 synthetic chains came apart.
     int commandEndFrames = 0;
+    // The speaker's adapted acoustic model (see VoiceProfile.h), used instead of the system's
+    // when it loads.
+    std::optional<std::filesystem::path> voiceProfile;
     // Frames of speech the voice detector needs to hear again after silence.
     static constexpr int restartFrames = 10;
 
     bool modelIsInstalled() const;
+    std::filesystem::path acousticModel() const { return modelFolder / "en-us"; }
+    std::filesystem::path dictionary() const { return modelFolder / "cmudict-en-us.dict"; }
 };
 
 // One PocketSphinx decoder. Not thread-safe: one thread owns it for its whole life.
@@ -49,6 +55,10 @@ public:
     // first, at most `count` of them.
     std::vector<std::string> alternatives(std::size_t count, int margin) const;
 
+    // Why the voice profile asked for was not used and the system model was instead; empty
+    // when it was used or none was asked for.
+    const std::string& profileFailure() const { return m_profileFailure; }
+
     // Leans the recogniser towards these phrases: a small model of them, interpolated with the
     // general one. Only between utterances. No phrases means the general model alone.
     Result<void> useVocabulary(const std::vector<std::string>& hints);
@@ -59,7 +69,7 @@ private:
         std::string phones;
     };
 
-    SphinxDecoder(ps_decoder_s* decoder, ngram_model_s* general);
+    SphinxDecoder(ps_decoder_s* decoder, ngram_model_s* general, std::string profileFailure);
     ngram_model_s* mixedModel(const std::vector<std::vector<std::string>>& sentences);
     std::vector<Entry> newEntries(const std::vector<std::vector<std::string>>& sentences);
     std::vector<std::string> knownPronunciations(const std::string& word) const;
@@ -67,6 +77,7 @@ private:
 
     ps_decoder_s* m_decoder;
     ngram_model_s* m_general;
+    std::string m_profileFailure;
     bool m_searching = false;
     // espeak-ng's readings by word, so a rebuild asks only about new words.
     std::map<std::string, std::vector<std::string>> m_spoken;

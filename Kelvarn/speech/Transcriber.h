@@ -50,6 +50,9 @@ Q_SIGNALS:
     void result(const QString& text, bool isFinal);
     // Recognition broke down; no more results come.
     void failed(const QString& message);
+    // Something the user should know that does not stop recognition, such as a voice profile
+    // that could not be used.
+    void notice(const QString& message);
 };
 
 } // namespace kelvarn::speech

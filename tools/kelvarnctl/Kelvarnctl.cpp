@@ -3,6 +3,7 @@
 #include "FeedPrinter.h"
 #include "Listen.h"
 #include "StatusReport.h"
+#include "Train.h"
 #include "engine/GradingStore.h"
 #include "persistence/CSVExporter.h"
 #include "persistence/DataFolder.h"
@@ -49,6 +50,9 @@ struct Options {
     bool realTime = false;
     bool partials = false;
     std::optional<int> commandEndMs;
+    std::vector<std::string> trainFiles;
+    std::vector<std::string> trainTexts;
+    bool forgetVoice = false;
 };
 
 struct Subcommands {
@@ -63,6 +67,7 @@ struct Subcommands {
     CLI::App* undo;
     CLI::App* exportGrades;
     CLI::App* listen;
+    CLI::App* train;
 };
 
 Subcommands describe(CLI::App& app, Options& options) {
@@ -106,6 +111,18 @@ Subcommands describe(CLI::App& app, Options& options) {
                      "Silence after an utterance of commands that ends it, in milliseconds "
                      "(default 0: as long as for a note; to measure what ending sooner is worth)")
         ->check(CLI::Range(0, 2000));
+    commands.train = app.add_subcommand(
+        "train", "Train the recogniser on your voice: each --file is a WAV recording of you "
+                 "reading the --text in the same position; or remove what it learnt");
+    auto* trainFile =
+        commands.train->add_option("--file", options.trainFiles, "A recording (WAV, repeatable)");
+    auto* trainText = commands.train->add_option(
+        "--text", options.trainTexts, "What the recording in the same position says (repeatable)");
+    commands.train
+        ->add_flag("--forget", options.forgetVoice,
+                   "Remove the voice profile: listen with the general model again")
+        ->excludes(trainFile)
+        ->excludes(trainText);
     commands.corrections =
         app.add_subcommand("corrections", "List, add or remove correction rules");
     commands.corrections->require_subcommand(1);
@@ -262,7 +279,8 @@ bool onlyReads(const Subcommands& commands) {
 }
 
 int runCommand(GradingStore& store, const Options& options, const Subcommands& commands,
-               std::int64_t undoSteps, std::ostream& out, std::ostream& err) {
+               const std::filesystem::path& folder, std::int64_t undoSteps, std::ostream& out,
+               std::ostream& err) {
     if (commands.status->parsed()) {
         out << statusReport(store.session());
     } else if (commands.roster->parsed()) {
@@ -280,7 +298,8 @@ int runCommand(GradingStore& store, const Options& options, const Subcommands& c
                       {{options.listenFiles.begin(), options.listenFiles.end()},
                        options.realTime,
                        options.partials,
-                       options.commandEndMs},
+                       options.commandEndMs,
+                       folder},
                       err);
     }
     return 0;
@@ -299,6 +318,10 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         return 0;
     } catch (const CLI::ParseError& e) {
         return usageError(err, e.what());
+    }
+    if (commands.train->parsed() && !options.forgetVoice &&
+        (options.trainFiles.empty() || options.trainFiles.size() != options.trainTexts.size())) {
+        return usageError(err, "train needs one --text for each --file, or --forget");
     }
     const auto undoSteps = undoStepCount(options.undoSteps);
     if (!undoSteps) {
@@ -337,12 +360,20 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         return exitFailure;
     }
 
+    if (commands.train->parsed()) {
+        return train(folder,
+                     {{options.trainFiles.begin(), options.trainFiles.end()},
+                      options.trainTexts,
+                      options.forgetVoice},
+                     out, err);
+    }
+
     GradingStore store(std::move(storage));
     // An export on standard output must stay clean, so feed lines go to the error stream then.
     const bool exportToOut = commands.exportGrades->parsed() && options.exportFile.empty();
     FeedPrinter printer(store, exportToOut ? err : out);
 
-    const int status = runCommand(store, options, commands, undoSteps.value(), out, err);
+    const int status = runCommand(store, options, commands, folder, undoSteps.value(), out, err);
     store.flush();
     // A change that did not reach the disk is lost when this process ends: that is a failure,
     // whatever the command itself did.

@@ -4,6 +4,7 @@
 #include "speech/PocketSphinxTranscriber.h"
 #include "speech/PulseAudioSource.h"
 #include "speech/SpeechEngine.h"
+#include "speech/VoiceProfile.h"
 #include "speech/WavFileSource.h"
 #include "support/ControlCharacters.h"
 
@@ -58,14 +59,7 @@ class Listener final {
 public:
     Listener(GradingStore& store, const ListenOptions& options, std::ostream& err)
         : m_store(store), m_options(options), m_err(err),
-          m_engine([this] { return source(); },
-                   [&options] {
-                       speech::SphinxSettings settings;
-                       if (options.commandEndMs) {
-                           settings.commandEndFrames = *options.commandEndMs / 10;
-                       }
-                       return speech::PocketSphinxTranscriber::create(settings);
-                   }) {
+          m_engine([this] { return source(); }, [this] { return transcriber(); }) {
         m_engine.setOnFinal(
             [this](const QString& text) { m_store.handleTranscript(text.toStdString()); });
         m_engine.preferReadings(commandReadings(m_store.parser()));
@@ -107,6 +101,21 @@ private:
             co_return exitFailure;
         }
         co_return 0;
+    }
+
+    std::unique_ptr<speech::Transcriber> transcriber() {
+        speech::SphinxSettings settings;
+        if (m_options.commandEndMs) {
+            settings.commandEndFrames = *m_options.commandEndMs / 10;
+        }
+        settings.voiceProfile = speech::voiceProfile::trained(m_options.dataFolder);
+        auto created = speech::PocketSphinxTranscriber::create(settings);
+        if (created != nullptr) {
+            QObject::connect(
+                created.get(), &speech::Transcriber::notice,
+                [this](const QString& message) { m_err << message.toStdString() << '\n'; });
+        }
+        return created;
     }
 
     std::unique_ptr<speech::AudioSource> source() {

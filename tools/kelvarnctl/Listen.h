@@ -18,6 +18,8 @@ struct ListenOptions {
     bool partials = false;
     // Silence after commands that ends them, in ms; nothing for the recogniser's own choice.
     std::optional<int> commandEndMs;
+    // Where the speaker's voice profile is looked for.
+    std::filesystem::path dataFolder;
 };
 
 // Runs the speech engine over the store as the application does: each finished utterance is
