@@ -219,6 +219,14 @@ TEST_F(VoiceTrainingTest, LearnsTheVoiceAndAsksForTheMisreadPromptAgain) {
     EXPECT_GT(wordsOfHeldBackSentence(after), wordsOfHeldBackSentence(before))
         << "before: " << before << "\nafter: " << after;
 
+    // Training again replaces the profile whole, and leaves nothing else behind.
+    const auto meansBefore = contents(*profile / "means");
+    training.erase(training.begin() + 3);
+    ASSERT_TRUE(voiceTraining::train(training, {}, data.path(), {}).trained());
+    EXPECT_NE(contents(*profile / "means"), meansBefore);
+    EXPECT_TRUE(voiceProfile::check(*profile, SphinxSettings{}.acousticModel()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(data.path()), fs::directory_iterator()), 1);
+
     ASSERT_TRUE(voiceProfile::forget(data.path()));
     EXPECT_FALSE(voiceProfile::trained(data.path()));
     EXPECT_TRUE(voiceProfile::forget(data.path()));
