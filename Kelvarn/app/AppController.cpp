@@ -80,10 +80,17 @@ AppController::AppController(Services services, QObject* parent)
     }
     if (m_speech) {
         m_speechObject = std::make_unique<SpeechObject>(*m_speech, *m_storeObject);
+        m_replayObject = std::make_unique<ReplayObject>(*m_speech, *m_storeObject);
+        connect(m_replayObject.get(), &ReplayObject::failed, this, [this](const QString& message) {
+            m_store->log(FeedItem::Kind::warning, message.toStdString());
+        });
         // The text exactly as heard; nothing once the controller is gone.
-        m_speech->setOnFinal([guard = QPointer<AppController>(this)](const QString& text) {
+        m_speech->setOnFinal([guard = QPointer<AppController>(this)](
+                                 const QString& text, const speech::Recording& recording) {
             if (guard) {
-                guard->m_store->handleTranscript(text.toStdString());
+                guard->m_replayObject->hear(recording, [&guard, &text] {
+                    guard->m_store->handleTranscript(text.toStdString());
+                });
             }
         });
         preferCommandReadings();
@@ -149,6 +156,7 @@ AppController::~AppController() {
     }
     // What feeds the store goes before it; the store goes before the lock, so that its writer
     // finishes what is pending while the folder is still ours.
+    m_replayObject.reset();
     m_speechObject.reset();
     m_updaterObject.reset();
     m_speech.reset();

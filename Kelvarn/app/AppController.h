@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/FileDialogs.h"
+#include "app/ReplayObject.h"
 #include "app/Scheduler.h"
 #include "app/SpeechObject.h"
 #include "app/StoreObject.h"
@@ -43,6 +44,7 @@ class AppController final : public QObject {
     Q_PROPERTY(kelvarn::app::StoreObject* store READ storeObject CONSTANT)
     // Null when the controller has no speech engine or no updater.
     Q_PROPERTY(kelvarn::app::SpeechObject* speech READ speechObject CONSTANT)
+    Q_PROPERTY(kelvarn::app::ReplayObject* replay READ replayObject CONSTANT)
     Q_PROPERTY(kelvarn::app::UpdaterObject* updater READ updaterObject CONSTANT)
 
 public:
@@ -74,6 +76,7 @@ public:
     update::Updater* updater() { return m_updater.get(); }
     speech::SpeechEngine* speech() { return m_speech.get(); }
     SpeechObject* speechObject() { return m_speechObject.get(); }
+    ReplayObject* replayObject() { return m_replayObject.get(); }
     UpdaterObject* updaterObject() { return m_updaterObject.get(); }
 
     bool compact() const { return m_compact; }
@@ -165,6 +168,7 @@ private:
     std::unique_ptr<update::Updater> m_updater;
     std::unique_ptr<speech::SpeechEngine> m_speech;
     std::unique_ptr<SpeechObject> m_speechObject;
+    std::unique_ptr<ReplayObject> m_replayObject;
     std::unique_ptr<UpdaterObject> m_updaterObject;
     GradingStore::Subscription m_storeWatch;
     std::vector<std::string> m_vocabulary;

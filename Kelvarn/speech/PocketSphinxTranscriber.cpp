@@ -30,6 +30,8 @@ std::size_t noteWaitSamples(const SphinxSettings& settings) {
 // 30 ms: how finely the end of an utterance of commands is looked for, when commands end
 // sooner; otherwise the detector is asked once per captured buffer.
 constexpr std::size_t pieceSamples = 480;
+// Played back from 0.3 s before the detector heard speech: its start is a little late.
+constexpr std::size_t keptForReplay = 4800;
 // The longest utterance that can be decoded again: 30 s, about 1 MB.
 constexpr std::size_t keptAtMost = 30 * 16000;
 
@@ -53,14 +55,35 @@ public:
     }
     // Nothing when the utterance ran too long to be kept whole.
     const std::vector<std::int16_t>* samples() const { return m_complete ? &m_samples : nullptr; }
+    // Where the detector hears speech in the samples added last, unless it already has.
+    void markSpeech(std::size_t lastAdded) {
+        if (m_complete && m_heardFrom == notHeard) {
+            m_heardFrom = m_samples.size() - std::min(lastAdded, m_samples.size());
+        }
+    }
+    // What it heard was noise without words.
+    void unmarkSpeech() { m_heardFrom = notHeard; }
+    // What the user said, from a moment before the detector heard it, for playing back.
+    Recording recording() const {
+        if (!m_complete || m_heardFrom == notHeard) {
+            return nullptr;
+        }
+        const std::size_t from = m_heardFrom > keptForReplay ? m_heardFrom - keptForReplay : 0;
+        return std::make_shared<const std::vector<std::int16_t>>(
+            m_samples.begin() + static_cast<std::ptrdiff_t>(from), m_samples.end());
+    }
     void clear() {
         m_samples.clear();
         m_complete = true;
+        m_heardFrom = notHeard;
     }
 
 private:
+    static constexpr std::size_t notHeard = static_cast<std::size_t>(-1);
     std::vector<std::int16_t> m_samples;
     bool m_complete = true;
+    // Where the detector first heard speech.
+    std::size_t m_heardFrom = notHeard;
 };
 
 } // namespace
@@ -218,6 +241,11 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
         post(
             [this, text = QString::fromStdString(text), isFinal] { Q_EMIT result(text, isFinal); });
     };
+    const auto emitRecording = [this](const UtteranceAudio& audio) {
+        if (Recording recording = audio.recording()) {
+            post([this, recording = std::move(recording)] { Q_EMIT recorded(recording); });
+        }
+    };
     const auto breakDown = [this] { post([this] { Q_EMIT failed(brokenMessage); }); };
     // Ends the utterance; one heard while a new vocabulary came is decoded again with it.
     const auto endUtterance = [&](const UtteranceAudio& audio) {
@@ -287,6 +315,7 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
             }
             audio.add(piece, heard);
             if (speaking) {
+                audio.markSpeech(piece.size());
                 waiting = false;
                 if (std::string hypothesis = decoder.hypothesis(); hypothesis != partial) {
                     partial = hypothesis;
@@ -300,6 +329,7 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
                 // that noise, and the next real words would be heard worse.
                 const std::string hypothesis = decoder.hypothesis();
                 if (hypothesis.empty()) {
+                    audio.unmarkSpeech();
                     continue;
                 }
                 if (noteWait > 0 && !readsAsExpected(hypothesis)) {
@@ -314,6 +344,7 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
                 breakDown();
                 return;
             }
+            emitRecording(audio);
             emitResult(finalReading(decoder), true);
             heard = false;
             waiting = false;
@@ -327,6 +358,7 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
     }
     const bool ended = endUtterance(audio);
     if (heard && ended && !quitting()) {
+        emitRecording(audio);
         emitResult(finalReading(decoder), true);
     }
 }

@@ -169,9 +169,9 @@ QCoro::Task<Result<void>> SpeechEngine::setUp(std::vector<std::string> vocabular
         co_return analysing;
     }
 
-    auto tap = std::make_shared<AudioTap>(captureFormat, *format, input, [post, engine](float l) {
-        post([engine, l] { engine->setLevel(l); });
-    });
+    auto tap = std::make_shared<AudioTap>(
+        captureFormat, *format, input,
+        [post, engine](float l) { post([engine, l] { engine->setLevel(l); }); }, m_muted);
     const auto lost = [post, engine, run] {
         post([engine, run] { QCoro::connect(engine->loseMicrophone(run), engine, [] {}); });
     };
@@ -285,6 +285,8 @@ QCoro::Task<void> SpeechEngine::lookForMicrophone() {
 void SpeechEngine::subscribe(Transcriber& transcriber) {
     unsubscribe();
     m_results.push_back(connect(&transcriber, &Transcriber::result, this, &SpeechEngine::onResult));
+    m_results.push_back(connect(&transcriber, &Transcriber::recorded, this,
+                                [this](const Recording& recording) { m_recording = recording; }));
     m_results.push_back(
         connect(&transcriber, &Transcriber::failed, this, [this](const QString& message) {
             setState(SpeechState::failed(message.toStdString()));
@@ -305,8 +307,9 @@ void SpeechEngine::onResult(const QString& text, bool isFinal) {
         return;
     }
     setPartial({});
+    const Recording recording = std::exchange(m_recording, {});
     if (m_onFinal) {
-        m_onFinal(text);
+        m_onFinal(text, recording);
     }
 }
 

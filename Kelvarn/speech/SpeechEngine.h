@@ -2,6 +2,7 @@
 
 #include "speech/AudioInputQueue.h"
 #include "speech/AudioSource.h"
+#include "speech/Recording.h"
 #include "speech/SpeechState.h"
 #include "speech/Transcriber.h"
 
@@ -10,6 +11,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -32,7 +34,8 @@ public:
     using SourceFactory = std::function<std::unique_ptr<AudioSource>()>;
     // Nothing when this computer has no recogniser.
     using TranscriberFactory = std::function<std::unique_ptr<Transcriber>()>;
-    using FinalHandler = std::function<void(const QString&)>;
+    // The text exactly as heard, and its audio when the recogniser kept it.
+    using FinalHandler = std::function<void(const QString&, const Recording&)>;
 
     SpeechEngine(SourceFactory sources, TranscriberFactory transcribers, QObject* parent = nullptr);
     ~SpeechEngine() override;
@@ -52,6 +55,9 @@ public:
     QCoro::Task<void> stop();
     // Only while listening; a failure leaves the previous vocabulary in effect.
     QCoro::Task<void> updateVocabulary(std::vector<std::string> vocabulary);
+    // While muted the recogniser hears silence, so that what the computer itself plays is
+    // not taken for the user's voice.
+    void setMuted(bool muted) { m_muted->store(muted); }
     // How often a lost microphone is looked for again.
     void setMicrophoneRetryInterval(std::chrono::milliseconds interval);
 
@@ -88,6 +94,9 @@ private:
     SpeechState m_state;
     QString m_partial;
     float m_level = 0;
+    // The audio of the utterance whose final transcript comes next.
+    Recording m_recording;
+    std::shared_ptr<std::atomic<bool>> m_muted = std::make_shared<std::atomic<bool>>(false);
 
     // Present only while capture runs.
     std::unique_ptr<AudioSource> m_source;

@@ -2,6 +2,7 @@
 
 #include "speech/AudioFormat.h"
 #include "speech/AudioInputQueue.h"
+#include "speech/Recording.h"
 #include "support/Result.h"
 
 #include <QCoroTask>
@@ -48,6 +49,9 @@ public:
 Q_SIGNALS:
     // A volatile hypothesis of the current utterance, or (final) the utterance's transcript.
     void result(const QString& text, bool isFinal);
+    // The audio of the utterance whose final transcript comes next; not sent for one too long
+    // to keep.
+    void recorded(const kelvarn::speech::Recording& recording);
     // Recognition broke down; no more results come.
     void failed(const QString& message);
     // Something the user should know that does not stop recognition, such as a voice profile

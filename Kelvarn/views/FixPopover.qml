@@ -9,6 +9,7 @@ Popup {
 
     required property AppController controller
     readonly property StoreObject store: root.controller.store
+    readonly property ReplayObject replay: root.controller.replay
     // The heard text, taken when the popover opens.
     property string original
     property bool remember: false
@@ -36,6 +37,10 @@ Popup {
         userToggled = false
     }
     onOpened: field.forceActiveFocus()
+    onClosed: {
+        if (replay !== null)
+            replay.stop()
+    }
 
     // A fixed name is likely misheard again: offer to remember it, and nothing else, until the
     // user decides.
@@ -68,13 +73,30 @@ Popup {
             font.weight: Font.DemiBold
             font.pointSize: Application.font.pointSize * 1.1
         }
-        Label {
-            textFormat: Text.PlainText
+        RowLayout {
             Layout.fillWidth: true
-            text: "Heard: “" + root.original + "”"
-            font.pointSize: Application.font.pointSize * 0.85
-            color: palette.placeholderText
-            wrapMode: Text.Wrap
+
+            Label {
+                textFormat: Text.PlainText
+                Layout.fillWidth: true
+                text: "Heard: “" + root.original + "”"
+                font.pointSize: Application.font.pointSize * 0.85
+                color: palette.placeholderText
+                wrapMode: Text.Wrap
+            }
+            // Hearing it again tells whether the words or the recogniser went wrong.
+            ToolButton {
+                objectName: "playButton"
+                visible: root.replay !== null && root.replay.available
+                readonly property bool playing: root.replay !== null && root.replay.playing
+                text: playing ? "Stop" : "Play"
+                icon.source: playing ? "icons/pause.fill.svg" : "icons/play.fill.svg"
+                icon.color: palette.buttonText
+                icon.width: 12
+                icon.height: 12
+                Accessible.name: playing ? "Stop playing what was heard" : "Play what was heard"
+                onClicked: playing ? root.replay.stop() : root.replay.play()
+            }
         }
         ScrollView {
             id: scroller

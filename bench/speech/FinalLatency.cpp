@@ -83,7 +83,7 @@ QCoro::Task<int> measure(const std::vector<std::string>& files, const std::strin
         engine.preferReadings([parser = store.parser()](const std::string& text) {
             return parser.readsAsCommands(text);
         });
-        engine.setOnFinal([&](const QString&) {
+        engine.setOnFinal([&](const QString&, const Recording&) {
             if (!heard) {
                 heard = Clock::now();
             }

@@ -136,7 +136,7 @@ int measureLatency(const std::vector<AudioBuffer>& utterances,
     SpeechEngine engine([] { return std::make_unique<PulseAudioSource>(); },
                         [] { return PocketSphinxTranscriber::create(); });
     std::optional<Clock::time_point> heard;
-    engine.setOnFinal([&](const QString&) { heard = Clock::now(); });
+    engine.setOnFinal([&](const QString&, const speech::Recording&) { heard = Clock::now(); });
     if (!await(engine.start(vocabulary), 30s) || engine.state() != SpeechState::listening()) {
         std::cerr << "listening did not start: " << engine.state().message << '\n';
         return 1;

@@ -60,8 +60,9 @@ public:
     Listener(GradingStore& store, const ListenOptions& options, std::ostream& err)
         : m_store(store), m_options(options), m_err(err),
           m_engine([this] { return source(); }, [this] { return transcriber(); }) {
-        m_engine.setOnFinal(
-            [this](const QString& text) { m_store.handleTranscript(text.toStdString()); });
+        m_engine.setOnFinal([this](const QString& text, const speech::Recording&) {
+            m_store.handleTranscript(text.toStdString());
+        });
         m_engine.preferReadings(commandReadings(m_store.parser()));
         if (m_options.partials) {
             QObject::connect(&m_engine, &SpeechEngine::partialChanged, [this] {

@@ -86,7 +86,7 @@ protected:
         engine.preferReadings([parser = harness.store.parser()](const std::string& text) {
             return parser.readsAsCommands(text);
         });
-        engine.setOnFinal([this](const QString& text) {
+        engine.setOnFinal([this](const QString& text, const speech::Recording&) {
             heard.push_back(text.toStdString());
             harness.store.handleTranscript(text.toStdString());
         });

@@ -32,7 +32,7 @@ protected:
                          [this] { partials.push_back(engine.partial()); });
         QObject::connect(&engine, &SpeechEngine::levelChanged,
                          [this] { levels.push_back(engine.level()); });
-        engine.setOnFinal([this](const QString& text) {
+        engine.setOnFinal([this](const QString& text, const speech::Recording&) {
             finals.push_back(text);
             partialAtFinal.push_back(engine.partial());
         });
