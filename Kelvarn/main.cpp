@@ -117,14 +117,7 @@ int main(int argc, char** argv) {
              [] {
                  speech::SphinxSettings settings;
                  settings.voiceProfile = speech::voiceProfile::trained(defaultDataFolder());
-                 auto transcriber = speech::PocketSphinxTranscriber::create(settings);
-                 if (transcriber != nullptr) {
-                     QObject::connect(transcriber.get(), &speech::Transcriber::notice,
-                                      [](const QString& message) {
-                                          std::cerr << "kelvarn: " << message.toStdString() << '\n';
-                                      });
-                 }
-                 return transcriber;
+                 return speech::PocketSphinxTranscriber::create(settings);
              })});
     // A Kelvarn that cannot save must not be the one second launches hand their changes to.
     if (const auto& problem = controller.dataFolderProblem()) {

@@ -99,6 +99,10 @@ AppController::AppController(Services services, QObject* parent)
                          "Speech recognition fell behind: a few seconds of what was said were "
                          "dropped. Say it again if something is missing.");
         });
+        connect(m_speech.get(), &speech::SpeechEngine::notice, this,
+                [this](const QString& message) {
+                    m_store->log(FeedItem::Kind::warning, message.toStdString());
+                });
         connect(m_speech.get(), &speech::SpeechEngine::microphoneReturned, this, [this] {
             m_store->log(FeedItem::Kind::action, "Microphone back — listening again.");
         });

@@ -105,6 +105,8 @@ QCoro::Task<Result<void>> SpeechEngine::setUp(std::vector<std::string> vocabular
     if (!transcriber) {
         co_return Error{messages::transcriptionUnavailable};
     }
+    // From now: a recogniser may speak up while it loads.
+    connect(transcriber.get(), &Transcriber::notice, this, &SpeechEngine::notice);
     const Result<bool> needsModel = co_await transcriber->needsModelInstall();
     if (superseded()) {
         co_return abandoned;

@@ -69,6 +69,9 @@ Q_SIGNALS:
     void audioDropped();
     // Listening started again by itself after the microphone went away.
     void microphoneReturned();
+    // The recogniser's word on something that does not stop it, such as a voice profile it
+    // could not use.
+    void notice(const QString& message);
 
 private:
     QCoro::Task<Result<void>> setUp(std::vector<std::string> vocabulary, std::uint64_t run);

@@ -139,5 +139,42 @@ TEST_F(ControllerListeningTest, TheFeedSaysWhenAudioWasDroppedAndWhenTheMicropho
     EXPECT_EQ(said("Speech recognition fell behind"), 1);
 }
 
+// Play in Fix plays what was said in the line it fixes: a line heard without a recording offers
+// none, and a fix keeps the recording of the words it corrects. What the recogniser says while
+// it loads, such as a voice profile it could not use, is a warning in the feed.
+TEST_F(ControllerListeningTest, TheLastHeardLinesRecordingIsTheOneOffered) {
+    GradingStore& store = controller.store();
+    store.loadRoster({"Nadia Ford", "Omar Haddad"});
+    recogniser->notice = "The voice profile could not be used.";
+    controller.toggleListening();
+    ASSERT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::listening(); }));
+    EXPECT_EQ(store.feed().back().text, "The voice profile could not be used.")
+        << "what the recogniser says while loading reaches the feed";
+    EXPECT_EQ(store.feed().back().kind, FeedItem::Kind::warning);
+
+    auto* transcriber = qobject_cast<testing::FakeTranscriber*>(recogniser->current.data());
+    ASSERT_NE(transcriber, nullptr);
+    app::ReplayObject& replay = *controller.replayObject();
+    EXPECT_FALSE(replay.available());
+    const auto said = std::make_shared<const std::vector<std::int16_t>>(16000, 100);
+    transcriber->record(said);
+    transcriber->say("nadia ford intro complete", true);
+    ASSERT_TRUE(testing::runUntil([&] { return store.lastUtterance().has_value(); }));
+    EXPECT_TRUE(replay.available());
+
+    controller.fixLastUtterance("nadia ford intro complete", "omar haddad intro complete", false);
+    ASSERT_TRUE(testing::runUntil([&] {
+        return store.lastUtterance() && store.lastUtterance()->text == "omar haddad intro complete";
+    }));
+    EXPECT_TRUE(replay.available()) << "the fixed words were said in the same recording";
+
+    transcriber->say("next student", true);
+    ASSERT_TRUE(testing::runUntil(
+        [&] { return store.lastUtterance() && store.lastUtterance()->text == "next student"; }));
+    EXPECT_FALSE(replay.available()) << "the earlier recording is not this line's";
+    controller.toggleListening();
+    EXPECT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::off(); }));
+}
+
 } // namespace
 } // namespace kelvarn

@@ -38,6 +38,9 @@ std::optional<speech::AudioFormat> FakeTranscriber::bestFormat(const speech::Aud
 
 QCoro::Task<Result<void>> FakeTranscriber::prepare(const speech::AudioFormat&) {
     log("prepare");
+    if (m_script->notice) {
+        Q_EMIT notice(*m_script->notice);
+    }
     co_return m_script->prepare;
 }
 

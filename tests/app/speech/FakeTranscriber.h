@@ -21,6 +21,8 @@ struct FakeTranscriberScript {
     Result<void> vocabulary;
     std::optional<speech::AudioFormat> format = speech::speechFormat;
     Result<void> prepare;
+    // Said by the recogniser while it prepares.
+    std::optional<QString> notice;
     Result<void> start;
     // Said by the recogniser while it finishes the stream.
     std::optional<QString> lastWords;
@@ -49,6 +51,7 @@ public:
     QCoro::Task<void> finish() override;
 
     void say(const QString& text, bool isFinal) { Q_EMIT result(text, isFinal); }
+    void record(const speech::Recording& recording) { Q_EMIT recorded(recording); }
     void breakDown(const QString& message) { Q_EMIT failed(message); }
 
 private:
