@@ -52,8 +52,7 @@ public:
     ~WorkFolder() {
         if (!m_path.empty()) {
             std::error_code ignored;
-            if (!getenv("KEEPX"))
-                fs::remove_all(m_path, ignored);
+            fs::remove_all(m_path, ignored);
         }
     }
     WorkFolder(const WorkFolder&) = delete;
