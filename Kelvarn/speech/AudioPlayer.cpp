@@ -44,15 +44,15 @@ void AudioPlayer::stop() {
 
 // The player thread.
 void AudioPlayer::run(Recording recording, std::uint64_t playback) {
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(speechFormat.sampleRate),
-                              1};
+    const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE,
+                                      static_cast<std::uint32_t>(speechFormat.sampleRate), 1};
     const auto bytes = static_cast<std::uint32_t>(aheadSamples * sizeof(std::int16_t));
     const pa_buffer_attr buffering{static_cast<std::uint32_t>(-1), bytes,
                                    static_cast<std::uint32_t>(-1), static_cast<std::uint32_t>(-1),
                                    static_cast<std::uint32_t>(-1)};
     int code = 0;
     pa_simple* stream = pa_simple_new(nullptr, "Kelvarn", PA_STREAM_PLAYBACK, nullptr,
-                                      "What was heard", &spec, nullptr, &buffering, &code);
+                                      "What was heard", &sampleFormat, nullptr, &buffering, &code);
     bool played = stream != nullptr;
     const std::vector<std::int16_t>& samples = *recording;
     for (std::size_t at = 0; played && at < samples.size() && !m_stopping; at += aheadSamples) {
