@@ -136,14 +136,17 @@ int main(int argc, char** argv) {
     views::HelpWindow helpWindow(engine);
     process::Application shell(
         {controller, engine, preferences, tidyWindow, correctionsWindow, helpWindow});
-    for (const QString& failure : shell.launch(launchArguments)) {
-        std::cerr << "kelvarn: " << failure.toStdString() << '\n';
-    }
+    // Listen before this launch's own words change anything: a second launch that sees them saved
+    // must find someone to hand over to, not a data folder taken by nobody it can reach. What it
+    // sends waits for the event loop, after this launch's own.
     if (channel && !channel->listen([&](const QStringList& forwarded) {
             return shell.handle(process::LaunchArguments::parse(forwarded));
         })) {
         std::cerr << "kelvarn: " << channel->error().toStdString()
                   << " (a second launch cannot reach this one)\n";
+    }
+    for (const QString& failure : shell.launch(launchArguments)) {
+        std::cerr << "kelvarn: " << failure.toStdString() << '\n';
     }
     return QApplication::exec();
 }
