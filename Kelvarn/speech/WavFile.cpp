@@ -130,4 +130,30 @@ Result<AudioBuffer> read(const std::filesystem::path& path) {
     return audio;
 }
 
+std::string encode(const std::vector<std::int16_t>& samples, int sampleRate) {
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * sizeof(std::int16_t));
+    std::string bytes;
+    const auto put32 = [&bytes](std::uint32_t value) {
+        bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    const auto put16 = [&bytes](std::uint16_t value) {
+        bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    const auto rate = static_cast<std::uint32_t>(sampleRate);
+    bytes += "RIFF";
+    put32(36 + dataBytes);
+    bytes += "WAVEfmt ";
+    put32(16);
+    put16(formatPCM);
+    put16(1);
+    put32(rate);
+    put32(rate * 2);
+    put16(2);
+    put16(16);
+    bytes += "data";
+    put32(dataBytes);
+    bytes.append(reinterpret_cast<const char*>(samples.data()), dataBytes);
+    return bytes;
+}
+
 } // namespace kelvarn::speech::wavFile

@@ -4,8 +4,11 @@
 #include "support/Result.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvarn::speech {
 
@@ -17,6 +20,8 @@ inline constexpr std::size_t maxBytes = std::size_t{1} << 30;
 
 Result<AudioBuffer> parse(std::string_view bytes);
 Result<AudioBuffer> read(const std::filesystem::path& path);
+// A 16-bit mono PCM file of the samples.
+std::string encode(const std::vector<std::int16_t>& samples, int sampleRate);
 
 } // namespace wavFile
 

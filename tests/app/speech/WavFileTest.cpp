@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 namespace kelvarn::speech {
@@ -42,6 +43,20 @@ TEST(WavFileTest, ReadsIntegerAndFloatSamplesAsFloats) {
     const auto streamed = wavFile::parse(wav(1, 1, 16000, 16, intData, 0xFFFFFFFF));
     ASSERT_TRUE(streamed);
     EXPECT_EQ(streamed.value().frameCount(), 4u);
+}
+
+// What training writes of a take is read back as it was recorded, by this reader and the tools.
+TEST(WavFileTest, AnEncodedTakeReadsBackSampleForSample) {
+    const std::vector<std::int16_t> take{0, 16384, -32768, 32767, -1};
+    const auto read = wavFile::parse(wavFile::encode(take, 16000));
+    ASSERT_TRUE(read) << read.error();
+    EXPECT_EQ(read.value().format, (AudioFormat{16000, 1, SampleType::float32}));
+    std::vector<std::int16_t> back;
+    for (const float sample : *read.value().floats()) {
+        back.push_back(static_cast<std::int16_t>(std::lround(sample * 32768.0f)));
+    }
+    EXPECT_EQ(back, take);
+    EXPECT_EQ(wavFile::encode({}, 16000).size(), 44u) << "a header and no samples";
 }
 
 TEST(WavFileTest, RefusesWhatItCannotReadWithoutReadingPastTheEnd) {
