@@ -139,6 +139,17 @@ void AppController::toggleListening() {
     }
 }
 
+void AppController::restartListening() {
+    if (!m_speech || !m_speech->isRunning() || m_shuttingDown) {
+        return;
+    }
+    QCoro::connect(m_speech->stop(), this, [this] {
+        if (!m_shuttingDown) {
+            QCoro::connect(m_speech->start(m_store->recognizerVocabulary()), this, [] {});
+        }
+    });
+}
+
 void AppController::shutDown(std::chrono::milliseconds listeningLimit) {
     m_shuttingDown = true;
     stopTidy();

@@ -114,6 +114,9 @@ public:
 
     // Starts listening with the store's vocabulary, or stops.
     Q_INVOKABLE void toggleListening();
+    // While listening: stops and starts again, so that the recogniser is made anew (a voice
+    // profile trained or forgotten).
+    void restartListening();
 
     // What a launch or a second launch asks for. A roster file that cannot be read, or names no
     // one, changes nothing; the feed says why, and so does what is returned, for a terminal.

@@ -1,0 +1,257 @@
+#include "app/VoiceTrainingObject.h"
+
+#include "speech/AudioFormat.h"
+#include "speech/TakeCheck.h"
+#include "speech/TrainingPrompts.h"
+#include "speech/VoiceProfile.h"
+#include "speech/WavFile.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+
+namespace kelvarn::app {
+
+VoiceTrainingObject::VoiceTrainingObject(Services services, QObject* parent)
+    : QObject(parent), m_services(std::move(services)) {
+    connect(&m_recorder, &speech::AudioRecorder::levelChanged, this, [this](double level) {
+        m_level = level;
+        emit levelChanged();
+    });
+    connect(&m_recorder, &speech::AudioRecorder::finished, this,
+            &VoiceTrainingObject::takeFinished);
+    prepare();
+}
+
+VoiceTrainingObject::~VoiceTrainingObject() {
+    // The trainer's tools have time limits of their own; its results are dropped.
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+    if (m_recorder.isRecording() && m_services.mute) {
+        m_services.mute(false);
+    }
+}
+
+QString VoiceTrainingObject::prompt() const {
+    return m_prompts.empty() ? QString() : QString::fromStdString(m_prompts[m_index]);
+}
+
+bool VoiceTrainingObject::recorded() const {
+    return !m_takes.empty() && m_takes[m_index] != nullptr;
+}
+
+int VoiceTrainingObject::recordedCount() const {
+    return static_cast<int>(std::count_if(m_takes.begin(), m_takes.end(),
+                                          [](const speech::Recording& take) { return take; }));
+}
+
+bool VoiceTrainingObject::trained() const {
+    return speech::voiceProfile::trained(m_services.dataFolder).has_value();
+}
+
+void VoiceTrainingObject::prepare() {
+    if (m_recorder.isRecording() || m_training) {
+        return;
+    }
+    std::map<std::string, speech::Recording> kept;
+    for (std::size_t i = 0; i < m_prompts.size(); ++i) {
+        kept[m_prompts[i]] = m_takes[i];
+    }
+    m_prompts =
+        speech::trainingPrompts(m_services.names ? m_services.names() : std::vector<std::string>{});
+    m_takes.assign(m_prompts.size(), nullptr);
+    for (std::size_t i = 0; i < m_prompts.size(); ++i) {
+        if (const auto take = kept.find(m_prompts[i]); take != kept.end()) {
+            m_takes[i] = take->second;
+        }
+    }
+    emit promptsChanged();
+    emit takesChanged();
+    // The first prompt still to read.
+    const auto unread = std::find(m_takes.begin(), m_takes.end(), nullptr);
+    m_index = -1;
+    show(unread == m_takes.end() ? 0 : static_cast<int>(unread - m_takes.begin()));
+}
+
+void VoiceTrainingObject::show(int index) {
+    if (m_prompts.empty() || index < 0 || index >= count() || index == m_index ||
+        m_recorder.isRecording()) {
+        return;
+    }
+    m_index = index;
+    emit indexChanged();
+    emit takesChanged();
+}
+
+void VoiceTrainingObject::setMessage(const QString& message) {
+    if (message != m_message) {
+        m_message = message;
+        emit messageChanged();
+    }
+}
+
+void VoiceTrainingObject::record() {
+    if (m_prompts.empty() || m_recorder.isRecording() || m_training) {
+        return;
+    }
+    if (m_services.mute) {
+        m_services.mute(true);
+    }
+    setMessage({});
+    m_recorder.start();
+    emit recordingChanged();
+}
+
+void VoiceTrainingObject::takeFinished(const speech::Recording& take, const QString& error) {
+    if (m_services.mute) {
+        m_services.mute(false);
+    }
+    m_level = 0;
+    emit levelChanged();
+    emit recordingChanged();
+    if (!error.isEmpty()) {
+        setMessage(QStringLiteral("Couldn't record: %1.").arg(error));
+        return;
+    }
+    const speech::TakeProblem problem = speech::checkTake(*take);
+    if (problem != speech::TakeProblem::none) {
+        setMessage(
+            QString::fromUtf8(speech::takeProblemText(problem).data(),
+                              static_cast<qsizetype>(speech::takeProblemText(problem).size())));
+        return;
+    }
+    m_takes[m_index] = take;
+    emit takesChanged();
+    // On to the next prompt still to read, after this one and then from the start.
+    for (int step = 1; step < count(); ++step) {
+        const int candidate = (m_index + step) % count();
+        if (!m_takes[candidate]) {
+            show(candidate);
+            break;
+        }
+    }
+}
+
+void VoiceTrainingObject::train() {
+    if (m_training || m_recorder.isRecording() || recordedCount() < fewestTakes() ||
+        !m_services.trainer) {
+        return;
+    }
+    m_work = std::make_unique<QTemporaryDir>();
+    std::vector<speech::TrainingPrompt> prompts;
+    std::vector<int> used;
+    for (int i = 0; i < count(); ++i) {
+        if (!m_takes[i]) {
+            continue;
+        }
+        const std::filesystem::path wav =
+            m_work->filePath(QStringLiteral("take-%1.wav").arg(i)).toStdString();
+        const std::string bytes =
+            speech::wavFile::encode(*m_takes[i], speech::speechFormat.sampleRate);
+        QFile file(QString::fromStdString(wav.string()));
+        if (!m_work->isValid() || !file.open(QIODevice::WriteOnly) ||
+            file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+                static_cast<qint64>(bytes.size())) {
+            setMessage(QStringLiteral("Couldn't keep the recordings for training: %1.")
+                           .arg(m_work->isValid() ? file.errorString() : m_work->errorString()));
+            m_work.reset();
+            return;
+        }
+        prompts.push_back({wav, m_prompts[i]});
+        used.push_back(i);
+    }
+    m_training = true;
+    m_progress = 0;
+    m_step = QStringLiteral("Starting");
+    setMessage({});
+    emit trainingChanged();
+    emit progressChanged();
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+    m_worker = std::thread([this, trainer = m_services.trainer, prompts, used] {
+        const auto started = std::chrono::steady_clock::now();
+        const speech::TrainingOutcome outcome =
+            trainer(prompts, [this](const speech::TrainingProgress& progress) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, progress] {
+                        m_progress = progress.fraction;
+                        m_step = QString::fromStdString(progress.step);
+                        emit progressChanged();
+                    },
+                    Qt::QueuedConnection);
+            });
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+        QMetaObject::invokeMethod(
+            this,
+            [this, outcome, used, seconds = took.count()] {
+                trainingFinished(outcome, used, seconds);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void VoiceTrainingObject::trainingFinished(const speech::TrainingOutcome& outcome,
+                                           const std::vector<int>& used, double seconds) {
+    m_worker.join();
+    m_work.reset();
+    m_training = false;
+    emit trainingChanged();
+    if (outcome.trained()) {
+        m_progress = 1;
+        m_step = QStringLiteral("Done");
+        emit progressChanged();
+        setMessage(QStringLiteral("Trained on %1 recordings in %2 s: Kelvarn listens for your "
+                                  "voice from the next thing you say.")
+                       .arg(used.size() - outcome.rejected.size())
+                       .arg(seconds, 0, 'f', 1));
+        emit trainedChanged();
+        if (m_services.profileChanged) {
+            m_services.profileChanged();
+        }
+    }
+    // Takes that did not match their prompt are read again, trained or not.
+    int first = -1;
+    for (const std::size_t rejected : outcome.rejected) {
+        if (rejected < used.size()) {
+            m_takes[used[rejected]] = nullptr;
+            first = first < 0 ? used[rejected] : std::min(first, used[rejected]);
+        }
+    }
+    if (first >= 0) {
+        emit takesChanged();
+        m_index = -1;
+        show(first);
+    }
+    if (!outcome.trained()) {
+        const QString why = QString::fromStdString(outcome.failure);
+        setMessage(outcome.rejected.empty()
+                       ? QStringLiteral("Training failed: %1").arg(why)
+                       : QStringLiteral("%1 recordings did not match their prompt: read them "
+                                        "again. %2")
+                             .arg(outcome.rejected.size())
+                             .arg(why));
+    }
+}
+
+void VoiceTrainingObject::forget() {
+    if (m_training) {
+        return;
+    }
+    if (const auto forgotten = speech::voiceProfile::forget(m_services.dataFolder); !forgotten) {
+        setMessage(QString::fromStdString(forgotten.error()));
+        return;
+    }
+    setMessage(QStringLiteral("Your voice training is forgotten: Kelvarn listens with the "
+                              "general model."));
+    emit trainedChanged();
+    if (m_services.profileChanged) {
+        m_services.profileChanged();
+    }
+}
+
+} // namespace kelvarn::app
