@@ -1,4 +1,5 @@
 // kelvarn: the desktop application. Only wiring: everything it starts lives in the libraries.
+#include "app/VoiceTrainingObject.h"
 #include "desktop/QtFileDialogs.h"
 #include "persistence/DataFolder.h"
 #include "process/Application.h"
@@ -9,6 +10,7 @@
 #include "speech/PocketSphinxTranscriber.h"
 #include "speech/PulseAudioSource.h"
 #include "speech/VoiceProfile.h"
+#include "speech/VoiceTraining.h"
 #include "tidy/NoteTidier.h"
 #include "update/RunningBundle.h"
 #include "update/ShellRelauncher.h"
@@ -17,6 +19,7 @@
 #include "views/CorrectionsWindow.h"
 #include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
+#include "views/VoiceTrainingWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -134,8 +137,26 @@ int main(int argc, char** argv) {
     views::TidyPromptWindow tidyWindow(engine, preferences);
     views::CorrectionsWindow correctionsWindow(engine, controller);
     views::HelpWindow helpWindow(engine);
-    process::Application shell(
-        {controller, engine, preferences, tidyWindow, correctionsWindow, helpWindow});
+    app::VoiceTrainingObject training({
+        defaultDataFolder(),
+        [&controller] {
+            std::vector<std::string> names;
+            for (const StudentRecord& student : controller.store().session().students) {
+                names.push_back(student.name);
+            }
+            return names;
+        },
+        [](const std::vector<speech::TrainingPrompt>& prompts,
+           const app::VoiceTrainingObject::Progress& progress) {
+            return speech::voiceTraining::train(prompts, speech::SphinxSettings{},
+                                                defaultDataFolder(), progress);
+        },
+        [&controller](bool muted) { controller.speech()->setMuted(muted); },
+        [&controller] { controller.restartListening(); },
+    });
+    views::VoiceTrainingWindow trainingWindow(engine, training);
+    process::Application shell({controller, engine, preferences, tidyWindow, correctionsWindow,
+                                helpWindow, trainingWindow});
     // Listen before this launch's own words change anything: a second launch that sees them saved
     // must find someone to hand over to, not a data folder taken by nobody it can reach. What it
     // sends waits for the event loop, after this launch's own.

@@ -7,6 +7,7 @@
 #include "views/CorrectionsWindow.h"
 #include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
+#include "views/VoiceTrainingWindow.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -18,7 +19,7 @@ namespace kelvarn::process {
 Application::Application(Parts parts, QObject* parent)
     : QObject(parent), m_controller(parts.controller), m_tidyWindow(parts.tidyWindow),
       m_correctionsWindow(parts.correctionsWindow), m_helpWindow(parts.helpWindow),
-      m_panel(parts.engine, parts.preferences) {
+      m_voiceTrainingWindow(parts.voiceTrainingWindow), m_panel(parts.engine, parts.preferences) {
     m_panel.setContent(views::contentViewSource(),
                        views::contentViewProperties(m_controller, m_panel.actions()));
     connect(&m_panel, &desktop::FloatingPanel::windowRequested, this, &Application::openWindow);
@@ -127,6 +128,8 @@ void Application::openWindow(const QString& name) {
         m_correctionsWindow.show();
     } else if (name == QStringLiteral("help")) {
         m_helpWindow.show();
+    } else if (name == QStringLiteral("training")) {
+        m_voiceTrainingWindow.show();
     }
 }
 

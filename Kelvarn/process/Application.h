@@ -22,6 +22,7 @@ namespace kelvarn::views {
 class CorrectionsWindow;
 class HelpWindow;
 class TidyPromptWindow;
+class VoiceTrainingWindow;
 } // namespace kelvarn::views
 
 namespace kelvarn::process {
@@ -40,6 +41,7 @@ public:
         views::TidyPromptWindow& tidyWindow;
         views::CorrectionsWindow& correctionsWindow;
         views::HelpWindow& helpWindow;
+        views::VoiceTrainingWindow& voiceTrainingWindow;
     };
 
     explicit Application(Parts parts, QObject* parent = nullptr);
@@ -70,6 +72,7 @@ private:
     views::TidyPromptWindow& m_tidyWindow;
     views::CorrectionsWindow& m_correctionsWindow;
     views::HelpWindow& m_helpWindow;
+    views::VoiceTrainingWindow& m_voiceTrainingWindow;
     desktop::FloatingPanel m_panel;
     std::unique_ptr<desktop::TrayIcon> m_tray;
     std::unique_ptr<app::GlobalHotkeys> m_hotkeys;

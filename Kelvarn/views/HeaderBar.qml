@@ -149,6 +149,11 @@ RowLayout {
                 text: "Corrections…"
                 onTriggered: root.panel.openWindow("corrections")
             }
+            MenuItem {
+                objectName: "voiceTrainingItem"
+                text: "Train Kelvarn on my voice…"
+                onTriggered: root.panel.openWindow("training")
+            }
             MenuSeparator {}
             MenuItem {
                 objectName: "showActivityItem"

@@ -1,5 +1,6 @@
 #include "FakeTrayHost.h"
 #include "app/AppFakes.h"
+#include "app/VoiceTrainingObject.h"
 #include "process/Application.h"
 #include "settings/Preferences.h"
 #include "speech/FakeAudioSource.h"
@@ -10,6 +11,7 @@
 #include "views/CorrectionsWindow.h"
 #include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
+#include "views/VoiceTrainingWindow.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -102,7 +104,7 @@ protected:
     void launch() {
         m_shell.emplace(process::Application::Parts{*m_controller, m_qml, m_preferences,
                                                     *m_tidyWindow, *m_correctionsWindow,
-                                                    *m_helpWindow});
+                                                    *m_helpWindow, m_trainingWindow});
         m_shell->launch({});
     }
 
@@ -167,6 +169,8 @@ protected:
     std::optional<views::TidyPromptWindow> m_tidyWindow;
     std::optional<views::CorrectionsWindow> m_correctionsWindow;
     std::optional<views::HelpWindow> m_helpWindow;
+    app::VoiceTrainingObject m_training{{{}, {}, {}, {}, {}}};
+    views::VoiceTrainingWindow m_trainingWindow{m_qml, m_training};
     std::optional<process::Application> m_shell;
     QDBusConnection m_panel =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, "tray-test-panel");

@@ -204,8 +204,9 @@ TEST_F(LivePartsTest, TheMenuListsItsEntriesInOrderAndAsksTheShellByName) {
     }
     EXPECT_EQ(texts, QStringList({"Open Roster…", "Export CSV…", "Export Text…", "—",
                                   "Tidy Notes with Claude", "Edit Tidy Prompt…", "Corrections…",
-                                  "—", "Show Activity", "Voice Commands…", "Check for Updates…",
-                                  "Show Data Folder", "—", "Start at Login", "Quit Kelvarn"}));
+                                  "Train Kelvarn on my voice…", "—", "Show Activity",
+                                  "Voice Commands…", "Check for Updates…", "Show Data Folder", "—",
+                                  "Start at Login", "Quit Kelvarn"}));
 
     const auto entry = [&](const char* name) {
         return menu->findChild<QQuickItem*>(QString::fromLatin1(name));

@@ -1,5 +1,6 @@
 #include "app/AppController.h"
 #include "app/AppFakes.h"
+#include "app/VoiceTrainingObject.h"
 #include "process/Application.h"
 #include "process/LaunchArguments.h"
 #include "settings/Preferences.h"
@@ -8,6 +9,7 @@
 #include "views/CorrectionsWindow.h"
 #include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
+#include "views/VoiceTrainingWindow.h"
 
 #include <QQmlEngine>
 #include <QQuickWindow>
@@ -33,7 +35,10 @@ protected:
     views::TidyPromptWindow tidy{engine, preferences};
     views::CorrectionsWindow corrections{engine, controller};
     views::HelpWindow help{engine};
-    process::Application shell{{controller, engine, preferences, tidy, corrections, help}};
+    app::VoiceTrainingObject training{{temp.path() / "data", {}, {}, {}, {}}};
+    views::VoiceTrainingWindow trainingWindow{engine, training};
+    process::Application shell{
+        {controller, engine, preferences, tidy, corrections, help, trainingWindow}};
 };
 
 TEST_F(OpenWindowTest, LaunchArgumentsAndThePanelOpenTheCorrectionsAndHelpWindowsByName) {
@@ -44,6 +49,8 @@ TEST_F(OpenWindowTest, LaunchArgumentsAndThePanelOpenTheCorrectionsAndHelpWindow
     shell.handle(process::LaunchArguments::parse({"kelvarn", "--open-window", "help"}));
     EXPECT_TRUE(shown(help.window()));
     EXPECT_FALSE(shown(tidy.window()));
+    shell.handle(process::LaunchArguments::parse({"kelvarn", "--open-window", "training"}));
+    EXPECT_TRUE(shown(trainingWindow.window()));
 
     corrections.window()->close();
     shell.panel().actions().openWindow("corrections");

@@ -2,6 +2,7 @@
 // and keyboard events from xdotool, and the saved session read back from disk after each step.
 #include "app/AppController.h"
 #include "app/AppFakes.h"
+#include "app/VoiceTrainingObject.h"
 #include "process/Application.h"
 #include "process/LaunchArguments.h"
 #include "settings/Preferences.h"
@@ -11,6 +12,7 @@
 #include "views/CorrectionsWindow.h"
 #include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
+#include "views/VoiceTrainingWindow.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -174,8 +176,10 @@ protected:
     views::TidyPromptWindow m_tidyWindow{m_engine, m_preferences};
     views::CorrectionsWindow m_correctionsWindow{m_engine, m_controller};
     views::HelpWindow m_helpWindow{m_engine};
-    process::Application m_shell{
-        {m_controller, m_engine, m_preferences, m_tidyWindow, m_correctionsWindow, m_helpWindow}};
+    app::VoiceTrainingObject m_training{{m_temp.path() / "data", {}, {}, {}, {}}};
+    views::VoiceTrainingWindow m_trainingWindow{m_engine, m_training};
+    process::Application m_shell{{m_controller, m_engine, m_preferences, m_tidyWindow,
+                                  m_correctionsWindow, m_helpWindow, m_trainingWindow}};
 };
 
 TEST_F(PanelEndToEndTest, GradingWithThePointerAndTheKeyboardIsSavedStepByStep) {
