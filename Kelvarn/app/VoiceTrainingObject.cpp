@@ -201,24 +201,13 @@ void VoiceTrainingObject::trainingFinished(const speech::TrainingOutcome& outcom
     m_work.reset();
     m_training = false;
     emit trainingChanged();
-    if (outcome.trained()) {
-        m_progress = 1;
-        m_step = QStringLiteral("Done");
-        emit progressChanged();
-        setMessage(QStringLiteral("Trained on %1 recordings in %2 s: Kelvarn listens for your "
-                                  "voice from the next thing you say.")
-                       .arg(used.size() - outcome.rejected.size())
-                       .arg(seconds, 0, 'f', 1));
-        emit trainedChanged();
-        if (m_services.profileChanged) {
-            m_services.profileChanged();
-        }
-    }
-    // Takes that did not match their prompt are read again, trained or not.
+    // Takes that did not match their line are read again, trained or not.
+    std::size_t mismatched = 0;
     int first = -1;
     for (const std::size_t rejected : outcome.rejected) {
-        if (rejected < used.size()) {
+        if (rejected < used.size() && m_takes[used[rejected]]) {
             m_takes[used[rejected]] = nullptr;
+            ++mismatched;
             first = first < 0 ? used[rejected] : std::min(first, used[rejected]);
         }
     }
@@ -229,12 +218,30 @@ void VoiceTrainingObject::trainingFinished(const speech::TrainingOutcome& outcom
     }
     if (!outcome.trained()) {
         const QString why = QString::fromStdString(outcome.failure);
-        setMessage(outcome.rejected.empty()
+        setMessage(mismatched == 0
                        ? QStringLiteral("Training failed: %1").arg(why)
-                       : QStringLiteral("%1 recordings did not match their prompt: read them "
+                       : QStringLiteral("%1 recordings did not match their line: read them "
                                         "again. %2")
-                             .arg(outcome.rejected.size())
+                             .arg(mismatched)
                              .arg(why));
+        return;
+    }
+    m_progress = 1;
+    m_step = QStringLiteral("Done");
+    emit progressChanged();
+    QString message = QStringLiteral("Trained on %1 recordings in %2 s: Kelvarn listens for "
+                                     "your voice from the next thing you say.")
+                          .arg(used.size() - mismatched)
+                          .arg(seconds, 0, 'f', 1);
+    if (mismatched > 0) {
+        message += QStringLiteral(" Lines whose recording did not match them: %1; read them "
+                                  "again and train once more to use them too.")
+                       .arg(mismatched);
+    }
+    setMessage(message);
+    emit trainedChanged();
+    if (m_services.profileChanged) {
+        m_services.profileChanged();
     }
 }
 

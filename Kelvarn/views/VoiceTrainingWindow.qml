@@ -12,7 +12,7 @@ Window {
     required property VoiceTrainingObject training
 
     title: "Train Kelvarn on my voice"
-    width: 500
+    width: 540
     height: 400
     minimumWidth: 420
     minimumHeight: 360
@@ -54,14 +54,24 @@ Window {
                 color: Style.green
             }
         }
+        // Two lines tall whatever the prompt, so the buttons below stay under the pointer.
+        FontMetrics {
+            id: promptMetrics
+            font: promptText.font
+        }
         Label {
+            id: promptText
             objectName: "promptText"
             Layout.fillWidth: true
-            Layout.preferredHeight: implicitHeight
+            Layout.preferredHeight: promptMetrics.lineSpacing * 2
+            verticalAlignment: Text.AlignVCenter
             wrapMode: Text.WordWrap
             horizontalAlignment: Text.AlignHCenter
             font.pointSize: Application.font.pointSize * 1.6
             font.bold: true
+            // A long name shrinks the text rather than pushing the buttons down.
+            fontSizeMode: Text.Fit
+            minimumPointSize: Application.font.pointSize
             text: "“" + root.training.prompt + "”"
         }
         RowLayout {

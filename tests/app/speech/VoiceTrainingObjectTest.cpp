@@ -131,14 +131,19 @@ TEST_F(VoiceTrainingObjectTest, TakesAreCheckedTrainedOnAndAMismatchIsReadAgain)
                   const VoiceTrainingObject::Progress& progress) {
         progress({"Adapting", 0.5});
         fs::create_directories(speech::voiceProfile::folder(temp.path() / "data"));
-        return speech::TrainingOutcome{};
+        // Trained, though without the first take: it is asked for again all the same.
+        return speech::TrainingOutcome{{0, 7}, ""};
     };
     training->train();
     ASSERT_TRUE(kelvarn::testing::runUntil([&] { return !training->training(); }, 10s));
     EXPECT_TRUE(training->trained());
     EXPECT_EQ(training->progress(), 1.0);
-    EXPECT_TRUE(training->message().startsWith("Trained on 2 recordings"))
+    EXPECT_TRUE(training->message().startsWith("Trained on 1 recordings"))
         << training->message().toStdString();
+    EXPECT_TRUE(training->message().contains("did not match them: 1;"))
+        << "a position past the takes given is no take " << training->message().toStdString();
+    EXPECT_EQ(training->recordedCount(), 1);
+    EXPECT_EQ(training->prompt(), first);
     EXPECT_EQ(profileChanges, 1) << "listening takes the profile up";
 
     training->forget();
