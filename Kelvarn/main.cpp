@@ -154,6 +154,17 @@ int main(int argc, char** argv) {
         [&controller](bool muted) { controller.speech()->setMuted(muted); },
         [&controller] { controller.restartListening(); },
     });
+    if (app::ReplayObject* replay = controller.replayObject()) {
+        QObject::connect(
+            replay, &app::ReplayObject::trainingTakeOffered, &training,
+            [&](const speech::Recording& take, const QString& text) {
+                const speech::TakeProblem problem = training.addTake(take, text.toStdString());
+                controller.store().log(
+                    problem == speech::TakeProblem::none ? FeedItem::Kind::action
+                                                         : FeedItem::Kind::warning,
+                    app::VoiceTrainingObject::addedTakeLine(problem, text.toStdString()));
+            });
+    }
     views::VoiceTrainingWindow trainingWindow(engine, training);
     process::Application shell({controller, engine, preferences, tidyWindow, correctionsWindow,
                                 helpWindow, trainingWindow});

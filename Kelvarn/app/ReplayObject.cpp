@@ -46,4 +46,10 @@ void ReplayObject::play() {
     }
 }
 
+void ReplayObject::offerToTraining(const QString& text) {
+    if (available() && !text.trimmed().isEmpty()) {
+        Q_EMIT trainingTakeOffered(m_current, text.trimmed());
+    }
+}
+
 } // namespace kelvarn::app

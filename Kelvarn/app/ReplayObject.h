@@ -33,10 +33,13 @@ public:
     bool playing() const { return m_player.isPlaying(); }
     Q_INVOKABLE void play();
     Q_INVOKABLE void stop() { m_player.stop(); }
+    // Offers the recording, with the words said in it as fixed, to the voice training.
+    Q_INVOKABLE void offerToTraining(const QString& text);
 
 signals:
     void availableChanged();
     void playingChanged();
+    void trainingTakeOffered(const speech::Recording& recording, const QString& text);
     // The sound server would not play it.
     void failed(const QString& message);
 

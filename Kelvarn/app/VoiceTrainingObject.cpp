@@ -136,32 +136,42 @@ void VoiceTrainingObject::takeFinished(const speech::Recording& take, const QStr
 }
 
 void VoiceTrainingObject::train() {
-    if (m_training || m_recorder.isRecording() || recordedCount() < fewestTakes() ||
+    if (m_training || m_recorder.isRecording() || recordedCount() + addedCount() < fewestTakes() ||
         !m_services.trainer) {
         return;
     }
     m_work = std::make_unique<QTemporaryDir>();
     std::vector<speech::TrainingPrompt> prompts;
+    // Where each of the prompts came from: a read prompt's index, or count() onwards for an
+    // added take.
     std::vector<int> used;
-    for (int i = 0; i < count(); ++i) {
-        if (!m_takes[i]) {
-            continue;
-        }
+    const auto keep = [&](const speech::Recording& take, const std::string& text, int from) {
         const std::filesystem::path wav =
-            m_work->filePath(QStringLiteral("take-%1.wav").arg(i)).toStdString();
-        const std::string bytes =
-            speech::wavFile::encode(*m_takes[i], speech::speechFormat.sampleRate);
+            m_work->filePath(QStringLiteral("take-%1.wav").arg(from)).toStdString();
+        const std::string bytes = speech::wavFile::encode(*take, speech::speechFormat.sampleRate);
         QFile file(QString::fromStdString(wav.string()));
         if (!m_work->isValid() || !file.open(QIODevice::WriteOnly) ||
             file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
                 static_cast<qint64>(bytes.size())) {
             setMessage(QStringLiteral("Couldn't keep the recordings for training: %1.")
                            .arg(m_work->isValid() ? file.errorString() : m_work->errorString()));
+            return false;
+        }
+        prompts.push_back({wav, text});
+        used.push_back(from);
+        return true;
+    };
+    for (int i = 0; i < count(); ++i) {
+        if (m_takes[i] && !keep(m_takes[i], m_prompts[i], i)) {
             m_work.reset();
             return;
         }
-        prompts.push_back({wav, m_prompts[i]});
-        used.push_back(i);
+    }
+    for (int i = 0; i < addedCount(); ++i) {
+        if (!keep(m_added[i].take, m_added[i].text, count() + i)) {
+            m_work.reset();
+            return;
+        }
     }
     m_training = true;
     m_progress = 0;
@@ -204,12 +214,29 @@ void VoiceTrainingObject::trainingFinished(const speech::TrainingOutcome& outcom
     // Takes that did not match their line are read again, trained or not.
     std::size_t mismatched = 0;
     int first = -1;
+    std::vector<bool> addedMismatched(m_added.size(), false);
     for (const std::size_t rejected : outcome.rejected) {
-        if (rejected < used.size() && m_takes[used[rejected]]) {
-            m_takes[used[rejected]] = nullptr;
-            ++mismatched;
-            first = first < 0 ? used[rejected] : std::min(first, used[rejected]);
+        if (rejected >= used.size()) {
+            continue;
         }
+        const int from = used[rejected];
+        if (from < count() && m_takes[from]) {
+            m_takes[from] = nullptr;
+            ++mismatched;
+            first = first < 0 ? from : std::min(first, from);
+        } else if (from >= count() && !addedMismatched[from - count()]) {
+            addedMismatched[from - count()] = true;
+            ++mismatched;
+        }
+    }
+    // An added take has no line to read again: it goes.
+    for (std::size_t i = m_added.size(); i-- > 0;) {
+        if (addedMismatched[i]) {
+            m_added.erase(m_added.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
+    if (std::find(addedMismatched.begin(), addedMismatched.end(), true) != addedMismatched.end()) {
+        emit takesChanged();
     }
     if (first >= 0) {
         emit takesChanged();
@@ -243,6 +270,38 @@ void VoiceTrainingObject::trainingFinished(const speech::TrainingOutcome& outcom
     if (m_services.profileChanged) {
         m_services.profileChanged();
     }
+}
+
+speech::TakeProblem VoiceTrainingObject::addTake(const speech::Recording& take,
+                                                 const std::string& text) {
+    const speech::TakeProblem problem =
+        take && !text.empty() ? speech::checkTake(*take) : speech::TakeProblem::nothingSaid;
+    if (problem != speech::TakeProblem::none) {
+        return problem;
+    }
+    // While training, the indices handed to the trainer must keep pointing at the same takes.
+    if (!m_training && m_added.size() >= m_prompts.size()) {
+        m_added.erase(m_added.begin());
+    }
+    m_added.push_back({take, text});
+    emit takesChanged();
+    return problem;
+}
+
+std::string VoiceTrainingObject::addedTakeLine(speech::TakeProblem problem,
+                                               const std::string& text) {
+    switch (problem) {
+    case speech::TakeProblem::none:
+        return "Added to your voice training: “" + text +
+               "” — Train in “Train Kelvarn on my voice…” to use it";
+    case speech::TakeProblem::nothingSaid:
+        return "Not added to your voice training: too little speech was heard";
+    case speech::TakeProblem::tooQuiet:
+        return "Not added to your voice training: it was too quiet";
+    case speech::TakeProblem::clipped:
+        return "Not added to your voice training: it was too loud and cut off";
+    }
+    return {};
 }
 
 void VoiceTrainingObject::forget() {

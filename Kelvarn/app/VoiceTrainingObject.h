@@ -2,6 +2,7 @@
 
 #include "speech/AudioRecorder.h"
 #include "speech/Recording.h"
+#include "speech/TakeCheck.h"
 #include "speech/VoiceTraining.h"
 
 #include <QObject>
@@ -32,6 +33,8 @@ class VoiceTrainingObject final : public QObject {
     // Whether the shown prompt has a take that passed the checks.
     Q_PROPERTY(bool recorded READ recorded NOTIFY takesChanged)
     Q_PROPERTY(int recordedCount READ recordedCount NOTIFY takesChanged)
+    // Takes of fixed utterances, trained on with the read ones.
+    Q_PROPERTY(int addedCount READ addedCount NOTIFY takesChanged)
     Q_PROPERTY(int fewestTakes READ fewestTakes CONSTANT)
     Q_PROPERTY(bool recording READ recording NOTIFY recordingChanged)
     Q_PROPERTY(double level READ level NOTIFY levelChanged)
@@ -70,6 +73,7 @@ public:
     QString prompt() const;
     bool recorded() const;
     int recordedCount() const;
+    int addedCount() const { return static_cast<int>(m_added.size()); }
     int fewestTakes() const { return m_services.fewestTakes; }
     bool recording() const { return m_recorder.isRecording(); }
     double level() const { return m_level; }
@@ -88,6 +92,11 @@ public:
     // Needs fewestTakes takes; does nothing while recording or training.
     Q_INVOKABLE void train();
     Q_INVOKABLE void forget();
+    // An utterance heard while grading, with the words said in it: checked like a read take.
+    // The oldest goes once there are more than the prompts' own count.
+    speech::TakeProblem addTake(const speech::Recording& take, const std::string& text);
+    // The feed's line for what addTake said.
+    static std::string addedTakeLine(speech::TakeProblem problem, const std::string& text);
 
 signals:
     void promptsChanged();
@@ -111,6 +120,11 @@ private:
     std::vector<std::string> m_prompts;
     // One per prompt; null until it has a take that passed.
     std::vector<speech::Recording> m_takes;
+    struct AddedTake {
+        speech::Recording take;
+        std::string text;
+    };
+    std::vector<AddedTake> m_added;
     int m_index = 0;
     speech::AudioRecorder m_recorder;
     double m_level = 0;

@@ -35,6 +35,7 @@ Popup {
         field.text = original
         remember = false
         userToggled = false
+        trainBox.checked = false
     }
     onOpened: field.forceActiveFocus()
     onClosed: {
@@ -55,7 +56,12 @@ Popup {
         if (!changed)
             return
         const corrected = field.text
+        // Read before closing hides the box.
+        const train = trainBox.visible && trainBox.checked
         close()
+        // Before the fix, which could end the recording's turn as the last heard line's.
+        if (train)
+            root.replay.offerToTraining(corrected)
         root.controller.fixLastUtterance(original, corrected, remember)
     }
 
@@ -148,6 +154,14 @@ Popup {
                 verticalAlignment: Text.AlignVCenter
                 wrapMode: Text.Wrap
             }
+        }
+        // What was said, with the words it really was, teaches the recogniser the speaker.
+        CheckBox {
+            id: trainBox
+            objectName: "trainBox"
+            Layout.fillWidth: true
+            visible: root.replay !== null && root.replay.available
+            text: "Add to my voice training"
         }
         Label {
             textFormat: Text.PlainText

@@ -35,7 +35,8 @@ Window {
             Layout.fillWidth: true
             wrapMode: Text.WordWrap
             text: "Press Record, read the line aloud as you would while grading, then press Stop. "
-                  + "At least " + root.training.fewestTakes + " lines teach Kelvarn your voice."
+                  + "At least " + root.training.fewestTakes + " lines teach Kelvarn your voice; "
+                  + "lines fixed with “Add to my voice training” ticked count too."
         }
         RowLayout {
             Layout.fillWidth: true
@@ -136,6 +137,8 @@ Window {
             Label {
                 objectName: "recordedCount"
                 text: root.training.recordedCount + " of " + root.training.count + " recorded"
+                      + (root.training.addedCount > 0
+                         ? " · " + root.training.addedCount + " from Fix" : "")
                 color: palette.placeholderText
             }
             Item {
@@ -151,7 +154,8 @@ Window {
                 objectName: "trainButton"
                 text: "Train"
                 enabled: !root.training.training && !root.training.recording
-                         && root.training.recordedCount >= root.training.fewestTakes
+                         && root.training.recordedCount + root.training.addedCount
+                            >= root.training.fewestTakes
                 onClicked: root.training.train()
             }
         }

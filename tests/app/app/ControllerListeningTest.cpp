@@ -167,11 +167,23 @@ TEST_F(ControllerListeningTest, TheLastHeardLinesRecordingIsTheOneOffered) {
         return store.lastUtterance() && store.lastUtterance()->text == "omar haddad intro complete";
     }));
     EXPECT_TRUE(replay.available()) << "the fixed words were said in the same recording";
+    std::vector<std::pair<speech::Recording, QString>> offered;
+    QObject::connect(&replay, &app::ReplayObject::trainingTakeOffered,
+                     [&](const speech::Recording& take, const QString& text) {
+                         offered.emplace_back(take, text);
+                     });
+    replay.offerToTraining("  omar haddad intro complete \n");
+    replay.offerToTraining("   ");
+    ASSERT_EQ(offered.size(), 1u) << "no words, nothing to train on";
+    EXPECT_EQ(offered[0].first, said);
+    EXPECT_EQ(offered[0].second, "omar haddad intro complete");
 
     transcriber->say("next student", true);
     ASSERT_TRUE(testing::runUntil(
         [&] { return store.lastUtterance() && store.lastUtterance()->text == "next student"; }));
     EXPECT_FALSE(replay.available()) << "the earlier recording is not this line's";
+    replay.offerToTraining("next student");
+    EXPECT_EQ(offered.size(), 1u) << "a line without its recording offers none";
     controller.toggleListening();
     EXPECT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::off(); }));
 }
