@@ -18,6 +18,8 @@ Pane {
                                      + "” — the surname or first name alone is enough when it is unique"],
                 ["A section", texts.sections],
                 ["Next / previous student", "“next student”, “previous student”"],
+                ["A student by number", "“student 12” or “student twelve” — in class order"],
+                ["Next ungraded", "“next ungraded” — the next student with a section left to grade"],
                 ["Next / previous section", "“next section”, “previous section”"],
                 ["Unfocus", "“unfocus” or “back” — section → student → all"],
             ]

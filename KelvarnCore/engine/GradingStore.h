@@ -210,6 +210,8 @@ private:
     void run(const commands::ResumeListening&);
     void run(const commands::ClearNotes&);
     void run(const commands::Cancel&);
+    void run(const commands::NoSuchStudent& c);
+    void run(const commands::NextUngraded&);
 
     void setPending(std::optional<Pending> pending);
     const pending::WhichStudent* whichStudentPending() const {

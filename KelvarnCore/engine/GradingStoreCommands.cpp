@@ -152,6 +152,37 @@ void GradingStore::run(const commands::Cancel&) {
     log(FeedItem::Kind::action, "Cancelled");
 }
 
+void GradingStore::run(const commands::NoSuchStudent& c) {
+    clearPending();
+    const std::size_t count = m_session.students.size();
+    log(FeedItem::Kind::warning, count == 0 ? std::string("No roster loaded")
+                                            : "No student " + std::to_string(c.number) +
+                                                  " — the class has " + std::to_string(count));
+}
+
+void GradingStore::run(const commands::NextUngraded&) {
+    clearPending();
+    const auto& students = m_session.students;
+    if (students.empty()) {
+        log(FeedItem::Kind::warning, "No roster loaded");
+        return;
+    }
+    // After the focused student, round the class and back to it last.
+    const auto current = m_session.index(m_session.focus.studentID);
+    const std::size_t start = current ? *current + 1 : 0;
+    for (std::size_t step = 0; step < students.size(); ++step) {
+        const StudentRecord& student = students[(start + step) % students.size()];
+        for (const SectionID section : sections::allCases) {
+            if (!student.grade(section).level) {
+                commitFocus("→ " + student.name + " · " + std::string(sections::title(section)),
+                            Focus{student.id, section});
+                return;
+            }
+        }
+    }
+    log(FeedItem::Kind::warning, "Every section of every student has a level — nothing ungraded");
+}
+
 void GradingStore::focusStudent(const std::optional<Uuid>& id) {
     m_thread.check();
     const Batch batch(m_observers);

@@ -1,6 +1,8 @@
 // The user's correction rules, the command parser and the recogniser's vocabulary.
 #include "engine/GradingStore.h"
 
+#include "language/ClassOrderPhrases.h"
+
 #include <algorithm>
 
 namespace kelvarn {
@@ -41,6 +43,9 @@ bool GradingStore::removeCorrection(const Uuid& id) {
 
 std::vector<std::string> GradingStore::recognizerVocabulary() const {
     std::vector<std::string> words = m_parser.vocabulary();
+    for (std::string& phrase : class_order::vocabulary(m_session.students.size())) {
+        words.push_back(std::move(phrase));
+    }
     for (const Correction& rule : m_corrections.rules()) {
         words.push_back(rule.replacement);
     }

@@ -80,6 +80,10 @@ void GradingStore::runSentence(const ParsedSentence& sentence,
                        m_voice.correctionArmed = false;
                        for (const Command& command : list.commands) {
                            std::visit([this](const auto& c) { run(c); }, command);
+                           // What follows was meant for a student who is not there.
+                           if (std::holds_alternative<commands::NoSuchStudent>(command)) {
+                               break;
+                           }
                        }
                    },
                    [&](const parsed::Note& note) {

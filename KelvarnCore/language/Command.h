@@ -4,6 +4,7 @@
 #include "model/SectionID.h"
 #include "support/Uuid.h"
 
+#include <cstddef>
 #include <variant>
 #include <vector>
 
@@ -20,6 +21,11 @@ struct Student {
 struct AmbiguousStudent {
     std::vector<Uuid> ids;
     friend bool operator==(const AmbiguousStudent&, const AmbiguousStudent&) = default;
+};
+// "student N" for a number past the end of the class.
+struct NoSuchStudent {
+    std::size_t number = 0;
+    friend bool operator==(const NoSuchStudent&, const NoSuchStudent&) = default;
 };
 struct Section {
     SectionID section;
@@ -44,6 +50,8 @@ KELVARN_PAYLOADLESS_COMMAND(PauseListening);
 KELVARN_PAYLOADLESS_COMMAND(ResumeListening);
 KELVARN_PAYLOADLESS_COMMAND(ClearNotes);
 KELVARN_PAYLOADLESS_COMMAND(Cancel);
+// The next student in class order with a section still without a level.
+KELVARN_PAYLOADLESS_COMMAND(NextUngraded);
 #undef KELVARN_PAYLOADLESS_COMMAND
 
 } // namespace commands
@@ -53,6 +61,6 @@ using Command =
                  commands::Undo, commands::Unfocus, commands::NextStudent,
                  commands::PreviousStudent, commands::NextSection, commands::PreviousSection,
                  commands::PauseListening, commands::ResumeListening, commands::ClearNotes,
-                 commands::Cancel>;
+                 commands::Cancel, commands::NoSuchStudent, commands::NextUngraded>;
 
 } // namespace kelvarn

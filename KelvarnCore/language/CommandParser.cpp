@@ -1,5 +1,6 @@
 #include "language/CommandParser.h"
 
+#include "language/ClassOrderPhrases.h"
 #include "language/NameIndex.h"
 #include "support/Lines.h"
 #include "support/Unicode.h"
@@ -15,6 +16,8 @@ namespace kelvarn {
 namespace detail {
 
 struct ParserRoster {
+    // Every student, in class order: "student 3" is the third.
+    std::vector<Uuid> order;
     std::vector<NameKey> nameKeys;
     std::size_t maxNameTokens = 1;
     NameIndex index;
@@ -55,6 +58,7 @@ const PhraseNumbers& phraseNumbers() {
 
 // The tokens of one sentence with everything segment() asks of each worked out once.
 struct PreparedTokens {
+    std::vector<std::string> tokens;
     std::vector<HeardWord> words;
     std::vector<int> phraseWords; // -1: in no phrase
     std::vector<bool> isFiller;
@@ -68,6 +72,7 @@ PreparedTokens prepare(const std::vector<std::string>& tokens, const NameIndex& 
     const auto& fillers = phrase_table::fillers();
     const auto& commandWords = phrase_table::commandWords();
     PreparedTokens out;
+    out.tokens = tokens;
     for (const std::string& token : tokens) {
         out.words.push_back(index.prepare(unicode::toUtf32(token)));
         const auto found = numbers.wordNumbers.find(token);
@@ -143,6 +148,10 @@ private:
                 std::equal(phrase.begin(), phrase.end(), m_tokens.phraseWords.begin() + i)) {
                 offer(candidate, i + phrase.size(), phraseCost, &phrases[p].command);
             }
+        }
+        for (const class_order::Phrase& phrase :
+             class_order::phrasesAt(m_tokens.tokens, i, m_roster.order)) {
+            offer(candidate, i + phrase.length, phraseCost, &phrase.command);
         }
     }
 
@@ -228,6 +237,7 @@ std::string withoutCorrectionPrefix(const std::string& sentence) {
 CommandParser::CommandParser(const std::vector<RosterEntry>& roster) {
     auto data = std::make_shared<detail::ParserRoster>();
     for (const RosterEntry& entry : roster) {
+        data->order.push_back(entry.id);
         const std::vector<std::string> tokens = tokenize(entry.name);
         if (tokens.empty()) {
             continue;
