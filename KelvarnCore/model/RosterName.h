@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/StudentIdentifier.h"
+
 #include <optional>
 #include <string>
 
@@ -10,6 +12,8 @@ namespace kelvarn {
 struct RosterName {
     std::string name;
     std::optional<std::string> surname;
+    // From a grade book: its columns for the student.
+    StudentIdentifiers identifiers;
 
     RosterName(std::string name, std::optional<std::string> surname = std::nullopt)
         : name(std::move(name)), surname(std::move(surname)) {}

@@ -2,6 +2,7 @@
 
 #include "model/SectionGrade.h"
 #include "model/SectionID.h"
+#include "model/StudentIdentifier.h"
 #include "support/Uuid.h"
 
 #include <map>
@@ -18,6 +19,9 @@ struct StudentRecord {
     // A section without an entry counts as ungraded with empty notes.
     std::map<SectionID, SectionGrade> sections;
     std::string overallNotes;
+    // The grade book's columns for this student, in the grade book's order; none for a student
+    // from a plain list of names.
+    StudentIdentifiers identifiers;
 
     StudentRecord() = default;
     StudentRecord(Uuid id, std::string name) : id(id), name(std::move(name)) {}

@@ -1,6 +1,7 @@
 #include "persistence/Roster.h"
 
 #include "persistence/FileIO.h"
+#include "persistence/GradeBookRoster.h"
 #include "support/ControlCharacters.h"
 #include "support/Lines.h"
 #include "support/Unicode.h"
@@ -119,6 +120,9 @@ Parsed parse(std::string_view text) {
         text.remove_prefix(byteOrderMark.size());
     }
     const std::string repaired = unicode::repairUtf8(text);
+    if (std::optional<Parsed> book = parseGradeBook(repaired)) {
+        return std::move(*book);
+    }
     Parsed parsed;
     std::unordered_set<std::string> seen;
     const std::vector<std::string_view> lines = splitLines(repaired);
@@ -131,23 +135,31 @@ Parsed parse(std::string_view text) {
             ++parsed.ignoredLines;
             continue;
         }
-        if (!hasLetterAndNoControl(trimmed)) {
+        std::optional<RosterName> name = readName(trimmed);
+        if (!name) {
             ++parsed.skippedLines;
             continue;
         }
-        RosterName name = reorderSurnameFirst(trimmed);
-        if (splitWords(name.name).size() > maxNameWords ||
-            unicode::characterCount(name.name) > maxNameCharacters) {
-            ++parsed.skippedLines;
-            continue;
-        }
-        if (seen.insert(unicode::toLower(name.name)).second) {
-            parsed.names.push_back(std::move(name));
+        if (seen.insert(unicode::toLower(name->name)).second) {
+            parsed.names.push_back(std::move(*name));
         } else {
             ++parsed.ignoredLines;
         }
     }
     return parsed;
+}
+
+std::optional<RosterName> readName(std::string_view text) {
+    const std::string_view trimmed = trimBlanks(text);
+    if (!hasLetterAndNoControl(trimmed)) {
+        return std::nullopt;
+    }
+    RosterName name = reorderSurnameFirst(trimmed);
+    if (splitWords(name.name).size() > maxNameWords ||
+        unicode::characterCount(name.name) > maxNameCharacters) {
+        return std::nullopt;
+    }
+    return name;
 }
 
 Result<Parsed> readFile(const std::filesystem::path& path) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,7 +37,13 @@ struct Parsed {
 // mark is ignored. A line is skipped and counted when it holds a control character other than a
 // tab, has no letter, or has more than maxNameCharacters characters or maxNameWords words. Text
 // with a NUL byte is not a roster at all (a binary file) and has no names.
+// A grade book exported as CSV by a learning platform (see parseGradeBook) is read as one
+// instead.
 Parsed parse(std::string_view text);
+
+// One name as a roster line writes it, checked and tidied as parse does; nothing when the text
+// cannot be a name.
+std::optional<RosterName> readName(std::string_view text);
 
 // A roster file read and parsed. Fails with the texts shown to the user: "Couldn't read roster: "
 // and the reason, or "That file has no names in it."

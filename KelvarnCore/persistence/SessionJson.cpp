@@ -33,6 +33,15 @@ ordered_json toJson(const StudentRecord& record) {
     }
     out["sections"] = std::move(sectionsJson);
     out["overallNotes"] = record.overallNotes;
+    // Only for students from a grade book. Readers that know nothing of it pass it by, as they
+    // pass by every member they do not read.
+    if (!record.identifiers.empty()) {
+        ordered_json identifiers = ordered_json::array();
+        for (const StudentIdentifier& identifier : record.identifiers) {
+            identifiers.push_back({{"column", identifier.column}, {"value", identifier.value}});
+        }
+        out["identifiers"] = std::move(identifiers);
+    }
     return out;
 }
 
@@ -97,6 +106,16 @@ StudentRecord studentRecordFromJson(const nlohmann::json& value) {
         record.sections[sectionFromName(name)] = sectionGradeFromJson(grade);
     }
     record.overallNotes = json::string(json::member(value, "overallNotes"), "overallNotes");
+    if (const auto* identifiers = json::optionalMember(value, "identifiers")) {
+        if (!identifiers->is_array()) {
+            throw JsonDecodeError("\"identifiers\" is not an array");
+        }
+        for (const auto& identifier : *identifiers) {
+            record.identifiers.push_back(
+                {json::string(json::member(identifier, "column"), "column"),
+                 json::string(json::member(identifier, "value"), "value")});
+        }
+    }
     return record;
 }
 

@@ -43,6 +43,7 @@ struct NoteDifference {
 std::optional<NoteDifference> noteDifference(const StudentRecord& before,
                                              const StudentRecord& after) {
     if (before.id != after.id || before.name != after.name || before.surname != after.surname ||
+        before.identifiers != after.identifiers ||
         before.sections.size() != after.sections.size()) {
         return std::nullopt;
     }

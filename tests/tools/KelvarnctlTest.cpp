@@ -329,6 +329,30 @@ TEST_F(KelvarnctlTest, ExportsToAFileOrCleanlyToStandardOutput) {
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
+// A Moodle grade book in, graded by voice, and out again for upload, its students matched by ID
+// when the next download renames one.
+TEST_F(KelvarnctlTest, AGradeBookRoundTrip) {
+    const std::string header = "First name,Last name,ID number,Email address\r\n";
+    EXPECT_EQ(run({"roster", file("grades.csv", header + "Nadia,Ford,S1,n@x.edu\r\n"
+                                                         "Omar,Haddad,S2,o@x.edu\r\n")})
+                  .out,
+              "action\tLoaded roster: added 2, already there 0, skipped 1\n");
+    run({"say", "student one intro complete"});
+    const auto renamed =
+        run({"roster", file("grades.csv", header + "Nadia,Ford-Lowe,S1,n@x.edu\r\n")});
+    EXPECT_EQ(renamed.out, "action\tLoaded roster: added 0, already there 1, skipped 1\n");
+
+    const auto exported = run({"export", "gradebook", "--bom"});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out, "\xEF\xBB\xBF"
+                            "First name,Last name,ID number,Email address,Kelvarn Score\r\n"
+                            "Nadia,Ford-Lowe,S1,n@x.edu,17.00\r\n"
+                            "Omar,Haddad,S2,o@x.edu,\r\n");
+    const auto titled = run({"export", "gradebook", "--column", "Essay 1 (Real)"});
+    EXPECT_EQ(titled.out.substr(0, titled.out.find('\r')),
+              "First name,Last name,ID number,Email address,Essay 1 (Real)");
+}
+
 TEST_F(KelvarnctlTest, AChangeThatWasNotSavedFailsTheRun) {
     const std::string roster = file("class.txt", "Nadia Ford\n");
     std::filesystem::create_directories(data() / "session.json"); // no file can replace it

@@ -10,6 +10,7 @@
 #include "persistence/DataFolderStorage.h"
 #include "persistence/ExportDate.h"
 #include "persistence/FileIO.h"
+#include "persistence/GradeBookExporter.h"
 #include "persistence/ReadOnlyFolderStorage.h"
 #include "persistence/Roster.h"
 #include "persistence/TextExporter.h"
@@ -46,6 +47,8 @@ struct Options {
     std::string undoSteps = "1";
     std::string exportFormat;
     std::string exportFile;
+    std::string gradeBookColumn{gradeBookExporter::defaultColumn};
+    bool byteOrderMark = false;
     std::vector<std::string> listenFiles;
     bool realTime = false;
     bool partials = false;
@@ -91,12 +94,19 @@ Subcommands describe(CLI::App& app, Options& options) {
     commands.undo = app.add_subcommand("undo", "Undo the newest N steps");
     commands.undo->add_option("N", options.undoSteps, "How many steps (default 1)");
     commands.exportGrades =
-        app.add_subcommand("export", "Export the grades as CSV or a text report");
-    commands.exportGrades->add_option("FORMAT", options.exportFormat, "csv or text")
+        app.add_subcommand("export", "Export the grades as CSV, a text report, or a grade book "
+                                     "to upload to the learning platform");
+    commands.exportGrades->add_option("FORMAT", options.exportFormat, "csv, text or gradebook")
         ->required()
-        ->check(CLI::IsMember({"csv", "text"}));
+        ->check(CLI::IsMember({"csv", "text", "gradebook"}));
     commands.exportGrades->add_option("-o,--output", options.exportFile,
                                       "Write to this file (atomically) instead of standard output");
+    commands.exportGrades->add_option(
+        "--column", options.gradeBookColumn,
+        "gradebook: the score column's title, as the platform names the assignment (default "
+        "\"Kelvarn Score\")");
+    commands.exportGrades->add_flag("--bom", options.byteOrderMark,
+                                    "gradebook: begin with a UTF-8 byte-order mark");
     commands.listen = app.add_subcommand(
         "listen", "Hear speech and hand each finished utterance to the engine, as the "
                   "application does: from WAV files, or from the microphone until interrupted");
@@ -257,8 +267,10 @@ int loadRoster(GradingStore& store, const std::string& file, std::ostream& err) 
 int exportGrades(const GradingStore& store, const Options& options, std::ostream& out,
                  std::ostream& err) {
     const std::string text =
-        options.exportFormat == "csv"
-            ? csvExporter::csv(store.session())
+        options.exportFormat == "csv" ? csvExporter::csv(store.session())
+        : options.exportFormat == "gradebook"
+            ? gradeBookExporter::csv(store.session(), options.gradeBookColumn,
+                                     options.byteOrderMark)
             : textExporter::text(store.session(), std::chrono::system_clock::now(),
                                  exportDate::localeFromEnvironment());
     if (options.exportFile.empty()) {
