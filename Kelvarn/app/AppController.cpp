@@ -5,6 +5,7 @@
 #include "persistence/CSVExporter.h"
 #include "persistence/ExportDate.h"
 #include "persistence/FileIO.h"
+#include "persistence/GradeBookExporter.h"
 #include "persistence/Roster.h"
 #include "persistence/TextExporter.h"
 #include "support/Overloaded.h"
@@ -218,7 +219,8 @@ void AppController::dismissBanner() {
 void AppController::openRoster() {
     const auto path =
         m_dialogs.chooseFileToOpen(QStringLiteral("Choose a roster (.txt, one student per line)"),
-                                   QStringLiteral("Text files (*.txt *.text);;All files (*)"));
+                                   QStringLiteral("Rosters and grade books (*.txt *.text *.csv);;"
+                                                  "All files (*)"));
     if (!path) {
         return;
     }
@@ -257,6 +259,12 @@ void AppController::notePanelHidden() {
 void AppController::exportCSV() {
     exportGrades(QStringLiteral("Export grades"), QStringLiteral("CSV files (*.csv)"),
                  QStringLiteral("Essay_Exam_1_Grades.csv"), csvExporter::csv(m_store->session()));
+}
+
+void AppController::exportGradeBook() {
+    exportGrades(QStringLiteral("Export grade book"), QStringLiteral("CSV files (*.csv)"),
+                 QStringLiteral("Essay_Exam_1_Grade_Book.csv"),
+                 gradeBookExporter::csv(m_store->session(), gradeBookExporter::defaultColumn));
 }
 
 void AppController::exportText() {

@@ -96,6 +96,8 @@ public:
     Q_INVOKABLE void dismissBanner();
     Q_INVOKABLE void openRoster();
     Q_INVOKABLE void exportCSV();
+    // The grade book's own columns and the score, for upload to the learning platform.
+    Q_INVOKABLE void exportGradeBook();
     Q_INVOKABLE void exportText();
     Q_INVOKABLE void addCorrection(const QString& heard, const QString& replacement);
     Q_INVOKABLE void removeCorrection(const QString& id);

@@ -35,6 +35,7 @@ std::vector<StatusMenuItem> statusMenuItems(const StatusMenuState& state) {
         item(QStringLiteral("Open Roster…"), Action::openRoster),
         item(QStringLiteral("Export CSV…"), Action::exportCSV),
         item(QStringLiteral("Export Text…"), Action::exportText),
+        item(QStringLiteral("Export Grade Book…"), Action::exportGradeBook),
         item(QStringLiteral("Corrections…"), Action::showCorrections),
         item(QStringLiteral("Show Data Folder"), Action::showDataFolder),
         item(QStringLiteral("Check for Updates…"), Action::checkForUpdates),

@@ -27,6 +27,7 @@ struct StatusMenuItem {
         openRoster,
         exportCSV,
         exportText,
+        exportGradeBook,
         showCorrections,
         showDataFolder,
         checkForUpdates,

@@ -154,6 +154,9 @@ void Application::act(app::StatusMenuItem::Action action) {
     case Action::exportText:
         m_controller.exportText();
         break;
+    case Action::exportGradeBook:
+        m_controller.exportGradeBook();
+        break;
     case Action::showDataFolder:
         showDataFolder();
         break;

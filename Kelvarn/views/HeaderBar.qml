@@ -132,6 +132,11 @@ RowLayout {
                 text: "Export Text…"
                 onTriggered: root.controller.exportText()
             }
+            MenuItem {
+                objectName: "exportGradeBookItem"
+                text: "Export Grade Book…"
+                onTriggered: root.controller.exportGradeBook()
+            }
             MenuSeparator {}
             MenuItem {
                 objectName: "tidyNotesItem"

@@ -1,5 +1,6 @@
 #include "app/AppController.h"
 #include "app/AppFakes.h"
+#include "persistence/FileIO.h"
 #include "settings/Preferences.h"
 #include "support/EventLoop.h"
 #include "support/QtPrinting.h"
@@ -190,6 +191,12 @@ TEST_F(AppControllerTest, ExportsAtomicallyAndSaysWhere) {
     EXPECT_TRUE(controller->banner().startsWith("Export failed: ")) << controller->banner();
     EXPECT_TRUE(fs::is_directory(temp.path() / "report.txt")) << "the destination is untouched";
     EXPECT_EQ(dialogs.titles.value(1), "Export grades as text / Essay_Exam_1_Grades.txt");
+
+    dialogs.answer = QString::fromStdString((temp.path() / "book.csv").string());
+    controller->exportGradeBook();
+    EXPECT_EQ(dialogs.titles.value(2), "Export grade book / Essay_Exam_1_Grade_Book.csv");
+    EXPECT_EQ(readWholeFile(temp.path() / "book.csv").value(), "Kelvarn Score\r\n\r\n")
+        << "a plain roster's student: no columns of a grade book, and no grade yet";
 }
 
 TEST_F(AppControllerTest, SavesInTheBackgroundFlushesAtTheEndAndReportsFailures) {

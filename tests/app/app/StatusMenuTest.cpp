@@ -30,11 +30,12 @@ const app::StatusMenuItem& itemFor(const std::vector<app::StatusMenuItem>& items
 
 TEST(StatusMenuTest, ListsItsEntriesInOrderAndTheTogglesSayWhatTheyWillDo) {
     const auto hidden = app::statusMenuItems({false, false, false, "1.2", "34", false});
-    EXPECT_EQ(titles(hidden),
-              (QStringList{"Show Panel  (Ctrl+Alt+G)", "Start Listening  (Ctrl+Alt+L)",
-                           "Compact View", "—", "Open Roster…", "Export CSV…", "Export Text…",
-                           "Corrections…", "Show Data Folder", "Check for Updates…",
-                           "Version 1.2 (34)", "—", "Start at Login", "Quit Kelvarn"}));
+    EXPECT_EQ(
+        titles(hidden),
+        (QStringList{"Show Panel  (Ctrl+Alt+G)", "Start Listening  (Ctrl+Alt+L)", "Compact View",
+                     "—", "Open Roster…", "Export CSV…", "Export Text…", "Export Grade Book…",
+                     "Corrections…", "Show Data Folder", "Check for Updates…", "Version 1.2 (34)",
+                     "—", "Start at Login", "Quit Kelvarn"}));
 
     const auto shown = app::statusMenuItems({true, true, true, "1.2", "34", true});
     EXPECT_EQ(itemFor(shown, Action::togglePanel).title, "Hide Panel  (Ctrl+Alt+G)");

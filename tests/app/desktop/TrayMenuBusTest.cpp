@@ -184,16 +184,17 @@ TEST_F(TrayMenuBusTest, APanelReadsTheMenuInEachStateAndItsClicksReachTheApplica
     ASSERT_TRUE(findItem(host));
 
     auto menu = openMenu();
-    EXPECT_EQ(labels(menu).mid(0, 10),
-              (QStringList{"Hide Panel  (Ctrl+Alt+G)", "Start Listening  (Ctrl+Alt+L)",
-                           "Compact View", "—", "Open Roster…", "Export CSV…", "Export Text…",
-                           "Corrections…", "Show Data Folder", "Check for Updates…"}))
+    EXPECT_EQ(
+        labels(menu).mid(0, 11),
+        (QStringList{"Hide Panel  (Ctrl+Alt+G)", "Start Listening  (Ctrl+Alt+L)", "Compact View",
+                     "—", "Open Roster…", "Export CSV…", "Export Text…", "Export Grade Book…",
+                     "Corrections…", "Show Data Folder", "Check for Updates…"}))
         << "the panel is shown at launch";
-    ASSERT_EQ(menu.size(), 14u);
-    EXPECT_TRUE(menu[10].label.startsWith("Version "));
-    EXPECT_FALSE(menu[10].enabled);
-    EXPECT_EQ(labels(menu).mid(11), (QStringList{"—", "Start at Login", "Quit Kelvarn"}));
-    EXPECT_EQ(menu[12].checked, false);
+    ASSERT_EQ(menu.size(), 15u);
+    EXPECT_TRUE(menu[11].label.startsWith("Version "));
+    EXPECT_FALSE(menu[11].enabled);
+    EXPECT_EQ(labels(menu).mid(12), (QStringList{"—", "Start at Login", "Quit Kelvarn"}));
+    EXPECT_EQ(menu[13].checked, false);
 
     click(menu, "Start Listening  (Ctrl+Alt+L)");
     ASSERT_TRUE(testing::runUntil([&] { return m_speech->state() == SpeechState::listening(); }));
@@ -210,7 +211,7 @@ TEST_F(TrayMenuBusTest, APanelReadsTheMenuInEachStateAndItsClicksReachTheApplica
     }));
     menu = openMenu();
     EXPECT_EQ(menu[0].label, "Show Panel  (Ctrl+Alt+G)");
-    EXPECT_EQ(menu[12].checked, true);
+    EXPECT_EQ(menu[13].checked, true);
 
     click(menu, "Stop Listening  (Ctrl+Alt+L)");
     EXPECT_TRUE(testing::runUntil([&] { return m_speech->state() == SpeechState::off(); }));
@@ -223,7 +224,7 @@ TEST_F(TrayMenuBusTest, TheIconAppearsWhenTheDesktopsPanelStartsAfterKelvarn) {
 
     testing::FakeTrayHost host;
     ASSERT_TRUE(findItem(host)) << "the icon registered with the panel that came";
-    EXPECT_EQ(openMenu().size(), 14u);
+    EXPECT_EQ(openMenu().size(), 15u);
 }
 
 } // namespace
