@@ -65,8 +65,11 @@ std::optional<Parsed> parseGradeBook(std::string_view text) {
             name = readName(field(*student));
         } else if (const std::string surname = field(*last); !surname.empty()) {
             name = readName(field(*first) + ' ' + surname);
-            if (name) {
-                name->surname = unicode::toNFC(surname);
+            // The surname is the name's last words, or no surname is known: a row with only a
+            // last name is that name alone.
+            const std::string words = name ? readName(surname).value_or(RosterName("")).name : "";
+            if (name && !words.empty() && name->name.ends_with(' ' + words)) {
+                name->surname = words;
             }
         }
         if (!name) {
