@@ -7,21 +7,6 @@
 
 namespace kelvarn {
 
-namespace {
-
-// "column\x1Fvalue" for each key column with a value: what a grade book matches rows by.
-std::vector<std::string> keysOf(const StudentIdentifiers& identifiers) {
-    std::vector<std::string> keys;
-    for (const StudentIdentifier& identifier : identifiers) {
-        if (isKeyColumn(identifier.column) && !identifier.value.empty()) {
-            keys.push_back(identifier.column + '\x1F' + identifier.value);
-        }
-    }
-    return keys;
-}
-
-} // namespace
-
 RosterMerge mergeRoster(const StudentList& current, const std::vector<RosterName>& names,
                         const UuidSource& newID) {
     // Later records win when two share a lower-cased name, as a map assignment does.
@@ -29,7 +14,7 @@ RosterMerge mergeRoster(const StudentList& current, const std::vector<RosterName
     std::unordered_map<std::string, std::size_t> byKey;
     for (std::size_t i = 0; i < current.size(); ++i) {
         byName[unicode::toLower(current[i].name)] = i;
-        for (std::string& key : keysOf(current[i].identifiers)) {
+        for (std::string& key : identifierKeys(current[i].identifiers)) {
             byKey[std::move(key)] = i;
         }
     }
@@ -38,7 +23,7 @@ RosterMerge mergeRoster(const StudentList& current, const std::vector<RosterName
     for (const RosterName& listed : names) {
         // By ID first: a grade book's student keeps their grades when their name changed.
         std::optional<std::size_t> known;
-        for (const std::string& key : keysOf(listed.identifiers)) {
+        for (const std::string& key : identifierKeys(listed.identifiers)) {
             if (const auto found = byKey.find(key); found != byKey.end()) {
                 known = found->second;
                 break;
@@ -49,8 +34,8 @@ RosterMerge mergeRoster(const StudentList& current, const std::vector<RosterName
             auto [it, isNew] =
                 byName.try_emplace(unicode::toLower(listed.name), merge.students.size());
             // Two people can share a name: IDs that differ tell them apart.
-            if (!isNew && !keysOf(listed.identifiers).empty() &&
-                !keysOf(merge.students[it->second].identifiers).empty()) {
+            if (!isNew && !identifierKeys(listed.identifiers).empty() &&
+                !identifierKeys(merge.students[it->second].identifiers).empty()) {
                 it->second = merge.students.size();
                 isNew = true;
             }
@@ -58,7 +43,7 @@ RosterMerge mergeRoster(const StudentList& current, const std::vector<RosterName
                 StudentRecord record(newID(), listed.name);
                 record.surname = listed.surname;
                 record.identifiers = listed.identifiers;
-                for (std::string& key : keysOf(listed.identifiers)) {
+                for (std::string& key : identifierKeys(listed.identifiers)) {
                     byKey.try_emplace(std::move(key), merge.students.size());
                 }
                 merge.students.push_back(std::move(record));

@@ -17,4 +17,14 @@ bool isKeyColumn(const std::string& column) {
     return false;
 }
 
+std::vector<std::string> identifierKeys(const StudentIdentifiers& identifiers) {
+    std::vector<std::string> keys;
+    for (const StudentIdentifier& identifier : identifiers) {
+        if (isKeyColumn(identifier.column) && !identifier.value.empty()) {
+            keys.push_back(identifier.column + '\x1F' + identifier.value);
+        }
+    }
+    return keys;
+}
+
 } // namespace kelvarn

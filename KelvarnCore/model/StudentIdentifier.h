@@ -19,4 +19,7 @@ using StudentIdentifiers = std::vector<StudentIdentifier>;
 // The columns that name one student and no other, whichever platform wrote them.
 bool isKeyColumn(const std::string& column);
 
+// "column\x1Fvalue" for each key column with a value: what a grade book matches rows by.
+std::vector<std::string> identifierKeys(const StudentIdentifiers& identifiers);
+
 } // namespace kelvarn

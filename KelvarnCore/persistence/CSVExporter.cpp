@@ -32,18 +32,6 @@ bool startsLikeFormula(std::string_view field) {
                               field.front() == '-' || field.front() == '@');
 }
 
-std::string joinRow(const std::vector<std::string>& fields) {
-    std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) {
-            row += ',';
-        }
-        row += escape(fields[i]);
-    }
-    row += "\r\n";
-    return row;
-}
-
 std::vector<std::string> headerFields() {
     std::vector<std::string> fields{"Student"};
     for (SectionID section : sections::allCases) {
@@ -108,11 +96,23 @@ std::string escape(std::string_view field) {
 }
 
 std::string csv(const Session& session) {
-    std::string text = joinRow(headerFields());
+    std::string text = row(headerFields());
     for (const StudentRecord& student : session.students) {
-        text += joinRow(studentFields(student));
+        text += row(studentFields(student));
     }
     return text;
+}
+
+std::string row(const std::vector<std::string>& fields) {
+    std::string out;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            out += ',';
+        }
+        out += escape(fields[i]);
+    }
+    out += "\r\n";
+    return out;
 }
 
 } // namespace kelvarn::csvExporter

@@ -7,21 +7,6 @@
 
 namespace kelvarn::gradeBookExporter {
 
-namespace {
-
-std::string row(const std::vector<std::string>& fields) {
-    std::string out;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) {
-            out += ',';
-        }
-        out += csvExporter::escape(fields[i]);
-    }
-    return out + "\r\n";
-}
-
-} // namespace
-
 std::string csv(const Session& session, std::string_view column, bool byteOrderMark) {
     std::vector<std::string> columns;
     for (const StudentRecord& student : session.students) {
@@ -38,7 +23,7 @@ std::string csv(const Session& session, std::string_view column, bool byteOrderM
     }
 
     std::string out = byteOrderMark ? "\xEF\xBB\xBF" : "";
-    out += row(columns);
+    out += csvExporter::row(columns);
     for (const StudentRecord& student : session.students) {
         std::vector<std::string> fields(columns.size());
         for (const StudentIdentifier& identifier : student.identifiers) {
@@ -46,7 +31,7 @@ std::string csv(const Session& session, std::string_view column, bool byteOrderM
             fields[static_cast<std::size_t>(at - columns.begin())] = identifier.value;
         }
         fields[scoreColumn] = student.gradedCount() == 0 ? "" : fmt(student.totalPoints());
-        out += row(fields);
+        out += csvExporter::row(fields);
     }
     return out;
 }

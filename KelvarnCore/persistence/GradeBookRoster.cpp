@@ -76,13 +76,12 @@ std::optional<Parsed> parseGradeBook(std::string_view text) {
             ++parsed.skippedLines;
             continue;
         }
-        std::string key;
         for (std::size_t c = 0; c < header.size(); ++c) {
-            const std::string value = field(c);
-            name->identifiers.push_back({header[c], value});
-            if (isKeyColumn(header[c]) && !value.empty()) {
-                key += header[c] + '\x1F' + value + '\x1E';
-            }
+            name->identifiers.push_back({header[c], field(c)});
+        }
+        std::string key;
+        for (const std::string& part : identifierKeys(name->identifiers)) {
+            key += part + '\x1E';
         }
         // The same row twice is one student; without an ID the name is all there is to go by.
         if (!seenKeys.insert(key.empty() ? "\x1D" + unicode::toLower(name->name) : key).second) {
