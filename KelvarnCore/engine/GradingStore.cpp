@@ -15,7 +15,7 @@ GradingStore::GradingStore(SavedState state, Clock clock, UuidSource ids)
 
 GradingStore::GradingStore(std::unique_ptr<StoreStorage> storage, Clock clock, UuidSource ids)
     : m_clock(std::move(clock)), m_ids(std::move(ids)), m_storage(std::move(storage)),
-      m_corrections(m_storage.get()) {
+      m_corrections(m_storage.get()), m_comments(m_storage.get()) {
     loadFiles();
 }
 
@@ -48,12 +48,16 @@ void GradingStore::loadFiles() {
         warning = loadState(recovery);
     }
     const auto rulesWarning = m_corrections.load(m_clock());
+    const auto commentsWarning = m_comments.load(m_clock());
     rebuildParser();
     if (warning) {
         log(FeedItem::Kind::warning, *warning);
     }
     if (rulesWarning) {
         log(FeedItem::Kind::warning, *rulesWarning);
+    }
+    if (commentsWarning) {
+        log(FeedItem::Kind::warning, *commentsWarning);
     }
     logRecovery(recovery);
     reportWriteFailures();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Clock.h"
+#include "engine/CommentBank.h"
 #include "engine/CorrectionRules.h"
 #include "engine/HeardUtterance.h"
 #include "engine/Pending.h"
@@ -144,6 +145,15 @@ public:
     void addCorrection(const Correction& rule);
     // False when no rule has this id.
     bool removeCorrection(const Uuid& id);
+    // The comment bank, in the order comments were added. Each change says in the feed what it
+    // did, or why it was refused; false when it was refused.
+    const std::vector<Comment>& comments() const { return m_comments.comments(); }
+    bool addComment(std::string name, std::string text);
+    bool editComment(std::string_view name, std::string newName, std::string newText);
+    bool removeComment(std::string_view name);
+    // Comments read from a CSV file, merged by name: a name already there gets the new text.
+    void importComments(const std::vector<Comment>& comments, std::size_t skippedRows = 0);
+
     // Hints for the recogniser: every replacement, phrase and name key, sorted, once each.
     std::vector<std::string> recognizerVocabulary() const;
 
@@ -212,6 +222,7 @@ private:
     void run(const commands::Cancel&);
     void run(const commands::NoSuchStudent& c);
     void run(const commands::NextUngraded&);
+    void run(const commands::InsertComment& c);
 
     void setPending(std::optional<Pending> pending);
     const pending::WhichStudent* whichStudentPending() const {
@@ -234,6 +245,8 @@ private:
     void addNote(const std::string& text);
     void replaceLastNote(const std::string& text);
     void rebuildParser();
+    // After a change of the bank: the feed says it, or that it could not be saved.
+    void commentsChanged(const CommentBank::Outcome& outcome, const std::string& done);
 
     void save();
     void reportWriteFailure(std::string text);
@@ -255,6 +268,7 @@ private:
     VoiceConversation m_voice;
     CommandParser m_parser;
     CorrectionRules m_corrections{nullptr};
+    CommentBank m_comments{nullptr};
 
     // Set while an unreadable session file is left in place: saving would destroy it.
     std::optional<std::string> m_saveBlocked;

@@ -2,6 +2,7 @@
 #include "engine/GradingStore.h"
 
 #include "language/ClassOrderPhrases.h"
+#include "language/CommentNames.h"
 
 #include <algorithm>
 
@@ -48,6 +49,12 @@ std::vector<std::string> GradingStore::recognizerVocabulary() const {
     }
     for (const Correction& rule : m_corrections.rules()) {
         words.push_back(rule.replacement);
+    }
+    if (!m_comments.comments().empty()) {
+        words.emplace_back("comment");
+    }
+    for (const Comment& comment : m_comments.comments()) {
+        words.push_back("comment " + comment_names::key(comment.name));
     }
     std::sort(words.begin(), words.end());
     words.erase(std::unique(words.begin(), words.end()), words.end());

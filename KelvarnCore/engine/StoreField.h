@@ -13,6 +13,7 @@ enum class StoreField {
     voicePaused,
     parser,
     corrections,
+    comments,
     lastUtterance,
 };
 

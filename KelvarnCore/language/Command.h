@@ -5,6 +5,7 @@
 #include "support/Uuid.h"
 
 #include <cstddef>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -26,6 +27,11 @@ struct AmbiguousStudent {
 struct NoSuchStudent {
     std::size_t number = 0;
     friend bool operator==(const NoSuchStudent&, const NoSuchStudent&) = default;
+};
+// "comment NAME": files the comment of the bank with that short name (as heard).
+struct InsertComment {
+    std::string name;
+    friend bool operator==(const InsertComment&, const InsertComment&) = default;
 };
 struct Section {
     SectionID section;
@@ -61,6 +67,7 @@ using Command =
                  commands::Undo, commands::Unfocus, commands::NextStudent,
                  commands::PreviousStudent, commands::NextSection, commands::PreviousSection,
                  commands::PauseListening, commands::ResumeListening, commands::ClearNotes,
-                 commands::Cancel, commands::NoSuchStudent, commands::NextUngraded>;
+                 commands::Cancel, commands::NoSuchStudent, commands::NextUngraded,
+                 commands::InsertComment>;
 
 } // namespace kelvarn

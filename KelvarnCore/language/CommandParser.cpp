@@ -1,6 +1,7 @@
 #include "language/CommandParser.h"
 
 #include "language/ClassOrderPhrases.h"
+#include "language/CommentNames.h"
 #include "language/NameIndex.h"
 #include "support/Lines.h"
 #include "support/Unicode.h"
@@ -200,6 +201,30 @@ std::optional<std::vector<Command>> segmentPrepared(const detail::ParserRoster& 
     return Segmenter(roster, tokens, allowFillers).run();
 }
 
+// "comment NAME" at the end of a sentence, after nothing or after commands ("nadia intro comment
+// thesis vague"). The name is a few words: a longer sentence after "comment" is dictation.
+std::optional<std::vector<Command>>
+commandsEndingInComment(const detail::ParserRoster& roster,
+                        const std::vector<std::string>& tokens) {
+    const auto comment = std::find(tokens.begin(), tokens.end(), "comment");
+    const auto nameWords = static_cast<std::size_t>(tokens.end() - comment - 1);
+    if (comment == tokens.end() || nameWords == 0 || nameWords > comment_names::maxWords) {
+        return std::nullopt;
+    }
+    std::vector<Command> commands;
+    if (comment != tokens.begin()) {
+        const std::vector<std::string> before(tokens.begin(), comment);
+        // Fillers alone ("um comment …") leave no command before it.
+        auto segmented = segmentPrepared(roster, prepare(before, roster.index), true);
+        if (!segmented) {
+            return std::nullopt;
+        }
+        commands = std::move(*segmented);
+    }
+    commands.push_back(commands::InsertComment{join(std::vector(comment + 1, tokens.end()))});
+    return commands;
+}
+
 // "^\s*correction[\s,:;.\-—]*", case-insensitive: what a correction's text starts after.
 const icu::RegexPattern* correctionPrefix() {
     static const std::unique_ptr<icu::RegexPattern> pattern = [] {
@@ -269,6 +294,9 @@ ParsedSentence CommandParser::parseSentence(std::string_view sentence) const {
         return parsed::Correction{unicode::trimWhitespace(withoutCorrectionPrefix(text))};
     }
     const PreparedTokens prepared = prepare(tokens, m_roster->index);
+    if (auto withComment = commandsEndingInComment(*m_roster, tokens)) {
+        return parsed::Commands{std::move(*withComment)};
+    }
     std::optional<std::vector<Command>> first = segmentPrepared(*m_roster, prepared, true);
     if (!first) {
         return parsed::Note{unicode::trimWhitespace(text)};

@@ -49,7 +49,9 @@ public:
     JournalRecovery recover(SavedState& state, TimePoint now) override;
     void startFrom(const SavedStateSnapshot& state) override;
     void writeState(SavedStateSnapshot snapshot) override;
-    Result<void> writeRules(std::string_view text) override { return m_files.writeRules(text); }
+    Result<void> writeFile(File file, std::string_view text) override {
+        return m_files.writeFile(file, text);
+    }
     void appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) override {
         m_files.appendLog(date, kind, text);
     }

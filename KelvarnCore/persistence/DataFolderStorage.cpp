@@ -47,7 +47,15 @@ Result<void> DataFolderStorage::stillInPlace() const {
 }
 
 std::filesystem::path DataFolderStorage::path(File file) const {
-    return m_folder / (file == File::state ? "session.json" : "corrections.json");
+    switch (file) {
+    case File::state:
+        return m_folder / "session.json";
+    case File::rules:
+        return m_folder / "corrections.json";
+    case File::comments:
+        break;
+    }
+    return m_folder / "comments.json";
 }
 
 Result<std::optional<std::string>> DataFolderStorage::read(File file) {
@@ -227,11 +235,11 @@ void DataFolderStorage::noteResult(const Result<void>& result) {
     }
 }
 
-Result<void> DataFolderStorage::writeRules(std::string_view text) {
+Result<void> DataFolderStorage::writeFile(File file, std::string_view text) {
     if (auto here = stillInPlace(); !here) {
         return here;
     }
-    return writeFileAtomically(path(File::rules), text);
+    return writeFileAtomically(path(file), text);
 }
 
 void DataFolderStorage::appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) {

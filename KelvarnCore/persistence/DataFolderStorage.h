@@ -12,7 +12,8 @@
 
 namespace kelvarn {
 
-// A store's files in its data folder: session.json, corrections.json and actions.log, and
+// A store's files in its data folder: session.json, corrections.json, comments.json and
+// actions.log, and
 // session.journal, which records each change as the difference it makes, so that saving costs
 // what the change costs. session.json is rewritten whole only now and then ("compacted"), and
 // alone always holds a valid state no older than its last rewrite.
@@ -36,7 +37,7 @@ public:
     JournalRecovery recover(SavedState& state, TimePoint now) override;
     void startFrom(const SavedStateSnapshot& state) override { m_previous = state; }
     void writeState(SavedStateSnapshot snapshot) override;
-    Result<void> writeRules(std::string_view text) override;
+    Result<void> writeFile(File file, std::string_view text) override;
     void appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) override;
     std::vector<LoggedEntry> recentLog(std::size_t count) override;
     void flush() override {}

@@ -19,7 +19,7 @@ void ReadOnlyFolderStorage::writeState(SavedStateSnapshot) {
     m_failures.push_back(inUse());
 }
 
-Result<void> ReadOnlyFolderStorage::writeRules(std::string_view) {
+Result<void> ReadOnlyFolderStorage::writeFile(File, std::string_view) {
     return inUse();
 }
 

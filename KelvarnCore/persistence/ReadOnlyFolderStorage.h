@@ -24,7 +24,7 @@ public:
         return {};
     }
     void writeState(SavedStateSnapshot snapshot) override;
-    Result<void> writeRules(std::string_view text) override;
+    Result<void> writeFile(File file, std::string_view text) override;
     // The log is the owner's to keep.
     void appendLog(TimePoint, FeedItem::Kind, std::string_view) override {}
     void flush() override {}

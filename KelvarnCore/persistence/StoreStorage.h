@@ -23,12 +23,13 @@ struct JournalRecovery {
     std::optional<std::string> problem;
 };
 
-// The files a grading store keeps: its saved state, its correction rules and its activity log.
+// The files a grading store keeps: its saved state, its correction rules, its comment bank and
+// its activity log.
 // The store reaches persistence only through this seam. Every call comes from the store's owner
 // thread; an implementation may do the writing elsewhere.
 class StoreStorage {
 public:
-    enum class File { state, rules };
+    enum class File { state, rules, comments };
 
     virtual ~StoreStorage() = default;
 
@@ -47,7 +48,8 @@ public:
 
     // Hands over the newest state. Failures are kept for takeWriteFailures.
     virtual void writeState(SavedStateSnapshot snapshot) = 0;
-    virtual Result<void> writeRules(std::string_view text) = 0;
+    // Replaces the rules or the comments file (the state goes through writeState).
+    virtual Result<void> writeFile(File file, std::string_view text) = 0;
     // One entry of the activity log; failures are ignored, the log is only a record.
     virtual void appendLog(TimePoint date, FeedItem::Kind kind, std::string_view text) = 0;
     // The log's newest entries, at most count, oldest first: the feed a launch starts with.

@@ -353,6 +353,28 @@ TEST_F(KelvarnctlTest, AGradeBookRoundTrip) {
               "First name,Last name,ID number,Email address,Essay 1 (Real)");
 }
 
+TEST_F(KelvarnctlTest, TheCommentBankFromTheCommandLine) {
+    EXPECT_EQ(run({"comments", "add", "Thesis vague", "State your claim."}).out,
+              "action\tComment added: “Thesis vague”\n");
+    const auto imported = run({"comments", "import",
+                               file("bank.csv", "Name,Text\nFlow,Link "
+                                                "them.\n")});
+    EXPECT_EQ(imported.out,
+              "action\tImported 1 comment: 1 new, 0 with a new text, 0 already there\n");
+    run({"roster", file("class.txt", "Nadia Ford\n")});
+    run({"say", "nadia ford intro comment thesis vague"});
+    EXPECT_EQ(run({"comments", "list"}).out,
+              "Thesis vague\t1\tState your claim.\nFlow\t0\tLink them.\n");
+    EXPECT_EQ(run({"comments", "export"}).out,
+              "Name,Text\r\nThesis vague,State your claim.\r\nFlow,Link them.\r\n");
+
+    const auto missing = run({"comments", "remove", "grammar"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "warning\tNo comment is called “grammar”.\n");
+    EXPECT_EQ(run({"comments", "remove", "flow"}).status, 0);
+    EXPECT_EQ(run({"comments", "import", file("empty.csv", "Name,Text\n")}).status, 1);
+}
+
 TEST_F(KelvarnctlTest, AChangeThatWasNotSavedFailsTheRun) {
     const std::string roster = file("class.txt", "Nadia Ford\n");
     std::filesystem::create_directories(data() / "session.json"); // no file can replace it
@@ -369,7 +391,7 @@ public:
     Result<std::optional<std::string>> read(File) override { return std::optional<std::string>(); }
     Result<std::string> setAside(File, TimePoint) override { return Error{"unused"}; }
     void writeState(SavedStateSnapshot) override { printedAtSaves.push_back(m_out.str()); }
-    Result<void> writeRules(std::string_view) override { return {}; }
+    Result<void> writeFile(File, std::string_view) override { return {}; }
     void appendLog(TimePoint, FeedItem::Kind, std::string_view) override {}
     void flush() override {}
     std::vector<Error> takeWriteFailures() override { return {}; }

@@ -6,6 +6,7 @@
 #include "Train.h"
 #include "engine/GradingStore.h"
 #include "persistence/CSVExporter.h"
+#include "persistence/CommentCsv.h"
 #include "persistence/DataFolder.h"
 #include "persistence/DataFolderStorage.h"
 #include "persistence/ExportDate.h"
@@ -44,6 +45,9 @@ struct Options {
     std::string heard;
     std::string replacement;
     std::string ruleID;
+    std::string commentName;
+    std::string commentText;
+    std::string commentsFile;
     std::string undoSteps = "1";
     std::string exportFormat;
     std::string exportFile;
@@ -67,11 +71,42 @@ struct Subcommands {
     CLI::App* listRules;
     CLI::App* addRule;
     CLI::App* removeRule;
+    CLI::App* comments;
+    CLI::App* listComments;
+    CLI::App* addComment;
+    CLI::App* removeComment;
+    CLI::App* importComments;
+    CLI::App* exportComments;
     CLI::App* undo;
     CLI::App* exportGrades;
     CLI::App* listen;
     CLI::App* train;
 };
+
+void describeComments(CLI::App& app, Options& options, Subcommands& commands) {
+    commands.comments = app.add_subcommand(
+        "comments", "List, add, remove, import or export the comments filed by saying "
+                    "\"comment NAME\"");
+    commands.comments->require_subcommand(1);
+    commands.listComments = commands.comments->add_subcommand("list", "NAME<TAB>USES<TAB>TEXT");
+    commands.addComment = commands.comments->add_subcommand(
+        "add", "Add a comment, or give the one called NAME a new TEXT");
+    commands.addComment->add_option("NAME", options.commentName, "Its short name (1 to 4 words)")
+        ->required();
+    commands.addComment->add_option("TEXT", options.commentText)->required();
+    commands.removeComment =
+        commands.comments->add_subcommand("remove", "Remove the comment called NAME");
+    commands.removeComment->add_option("NAME", options.commentName)->required();
+    commands.importComments = commands.comments->add_subcommand(
+        "import", "Add the comments of a two-column CSV file (Name,Text); a name already there "
+                  "gets the file's text");
+    commands.importComments->add_option("FILE", options.commentsFile)->required();
+    commands.exportComments =
+        commands.comments->add_subcommand("export", "Write the comments as a two-column CSV");
+    commands.exportComments->add_option(
+        "-o,--output", options.commentsFile,
+        "Write to this file (atomically) instead of standard output");
+}
 
 Subcommands describe(CLI::App& app, Options& options) {
     app.require_subcommand(1);
@@ -145,6 +180,7 @@ Subcommands describe(CLI::App& app, Options& options) {
     commands.removeRule =
         commands.corrections->add_subcommand("remove", "Remove the rule with this ID");
     commands.removeRule->add_option("ID", options.ruleID)->required();
+    describeComments(app, options, commands);
     return commands;
 }
 
@@ -183,6 +219,40 @@ int editCorrections(GradingStore& store, const Options& options, const Subcomman
             return exitFailure;
         }
         store.removeCorrection(*id);
+    }
+    return 0;
+}
+
+int editComments(GradingStore& store, const Options& options, const Subcommands& commands,
+                 std::ostream& out, std::ostream& err) {
+    if (commands.listComments->parsed()) {
+        for (const Comment& comment : store.comments()) {
+            out << oneLine(comment.name) << '\t' << comment.uses << '\t' << oneLine(comment.text)
+                << '\n';
+        }
+        return 0;
+    }
+    if (commands.addComment->parsed()) {
+        return store.addComment(options.commentName, options.commentText) ? 0 : exitFailure;
+    }
+    if (commands.removeComment->parsed()) {
+        return store.removeComment(options.commentName) ? 0 : exitFailure;
+    }
+    if (commands.importComments->parsed()) {
+        const auto parsed = commentCsv::readFile(options.commentsFile);
+        if (!parsed) {
+            err << parsed.error() << '\n';
+            return exitFailure;
+        }
+        store.importComments(parsed.value().comments, parsed.value().skippedRows);
+        return 0;
+    }
+    const std::string csv = commentCsv::csv(store.comments());
+    if (options.commentsFile.empty()) {
+        out << csv;
+    } else if (const auto written = writeUserFileAtomically(options.commentsFile, csv); !written) {
+        err << "Couldn't export to " << options.commentsFile << ": " << written.error() << '\n';
+        return exitFailure;
     }
     return 0;
 }
@@ -287,7 +357,8 @@ int exportGrades(const GradingStore& store, const Options& options, std::ostream
 // What may run while another process owns the data folder: it reads, and changes nothing.
 bool onlyReads(const Subcommands& commands) {
     return commands.status->parsed() || commands.exportGrades->parsed() ||
-           commands.listRules->parsed();
+           commands.listRules->parsed() || commands.listComments->parsed() ||
+           commands.exportComments->parsed();
 }
 
 int runCommand(GradingStore& store, const Options& options, const Subcommands& commands,
@@ -301,6 +372,8 @@ int runCommand(GradingStore& store, const Options& options, const Subcommands& c
         say(store, options, commands);
     } else if (commands.corrections->parsed()) {
         return editCorrections(store, options, commands, out, err);
+    } else if (commands.comments->parsed()) {
+        return editComments(store, options, commands, out, err);
     } else if (commands.undo->parsed()) {
         undo(store, undoSteps);
     } else if (commands.exportGrades->parsed()) {
@@ -382,7 +455,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 
     GradingStore store(std::move(storage));
     // An export on standard output must stay clean, so feed lines go to the error stream then.
-    const bool exportToOut = commands.exportGrades->parsed() && options.exportFile.empty();
+    const bool exportToOut = (commands.exportGrades->parsed() && options.exportFile.empty()) ||
+                             (commands.exportComments->parsed() && options.commentsFile.empty());
     FeedPrinter printer(store, exportToOut ? err : out);
 
     const int status = runCommand(store, options, commands, folder, undoSteps.value(), out, err);
