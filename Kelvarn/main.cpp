@@ -16,7 +16,7 @@
 #include "update/ShellRelauncher.h"
 #include "update/SystemVersion.h"
 #include "update/Updater.h"
-#include "views/CorrectionsWindow.h"
+#include "views/ControllerWindow.h"
 #include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
 #include "views/VoiceTrainingWindow.h"
@@ -136,11 +136,16 @@ int main(int argc, char** argv) {
     QQmlEngine engine;
     views::TidyPromptWindow tidyWindow(engine, preferences);
     views::CorrectionsWindow correctionsWindow(engine, controller);
+    views::CommentsWindow commentsWindow(engine, controller);
     views::HelpWindow helpWindow(engine);
     app::VoiceTrainingObject training({
         defaultDataFolder(),
         [&controller] {
             std::vector<std::string> names;
+            // Prompts that name the class would show the names anonymous grading hides.
+            if (controller.storeObject()->anonymous()) {
+                return names;
+            }
             for (const StudentRecord& student : controller.store().session().students) {
                 names.push_back(student.name);
             }
@@ -167,7 +172,7 @@ int main(int argc, char** argv) {
     }
     views::VoiceTrainingWindow trainingWindow(engine, training);
     process::Application shell({controller, engine, preferences, tidyWindow, correctionsWindow,
-                                helpWindow, trainingWindow});
+                                commentsWindow, helpWindow, trainingWindow});
     // Listen before this launch's own words change anything: a second launch that sees them saved
     // must find someone to hand over to, not a data folder taken by nobody it can reach. What it
     // sends waits for the event loop, after this launch's own.

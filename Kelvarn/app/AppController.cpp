@@ -3,6 +3,7 @@
 #include "app/Assign.h"
 #include "persistence/BackgroundStateWriter.h"
 #include "persistence/CSVExporter.h"
+#include "persistence/CommentCsv.h"
 #include "persistence/ExportDate.h"
 #include "persistence/FileIO.h"
 #include "persistence/GradeBookExporter.h"
@@ -117,7 +118,8 @@ void AppController::storeChanged(StoreField field) {
         preferCommandReadings();
     }
     // Whatever changed the class's names or the rules, the recogniser follows while listening.
-    if (field == StoreField::parser || field == StoreField::corrections) {
+    if (field == StoreField::parser || field == StoreField::corrections ||
+        field == StoreField::comments) {
         refreshVocabulary();
     }
 }
@@ -262,9 +264,24 @@ void AppController::exportCSV() {
 }
 
 void AppController::exportGradeBook() {
+    const QString defaultColumn =
+        QString::fromUtf8(gradeBookExporter::defaultColumn.data(),
+                          static_cast<qsizetype>(gradeBookExporter::defaultColumn.size()));
+    // The platform matches the score to an assignment by this title, so it is asked each time,
+    // starting from the one used last.
+    const auto column = m_dialogs.askText(
+        QStringLiteral("Export grade book"),
+        QStringLiteral("Title of the score column, as the learning platform names the assignment "
+                       "(in Canvas, such as “Essay 1 (412)”):"),
+        m_gradeBookColumn.isEmpty() ? defaultColumn : m_gradeBookColumn);
+    if (!column) {
+        return;
+    }
+    const QString title = column->trimmed().isEmpty() ? defaultColumn : column->trimmed();
+    m_gradeBookColumn = title;
     exportGrades(QStringLiteral("Export grade book"), QStringLiteral("CSV files (*.csv)"),
                  QStringLiteral("Essay_Exam_1_Grade_Book.csv"),
-                 gradeBookExporter::csv(m_store->session(), gradeBookExporter::defaultColumn));
+                 gradeBookExporter::csv(m_store->session(), title.toStdString()));
 }
 
 void AppController::exportText() {
@@ -294,6 +311,64 @@ void AppController::addCorrection(const QString& heard, const QString& replaceme
     m_store->addCorrection(Correction(heard.toStdString(), replacement.toStdString()));
 }
 
+namespace {
+
+// What a refused change of the bank said in the feed; empty when it was made.
+QString refusal(bool done, const GradingStore& store) {
+    return done || store.feed().empty() ? QString()
+                                        : QString::fromStdString(store.feed().back().text);
+}
+
+} // namespace
+
+QString AppController::addComment(const QString& name, const QString& text) {
+    return refusal(m_store->addComment(name.toStdString(), text.toStdString()), *m_store);
+}
+
+QString AppController::editComment(const QString& name, const QString& newName,
+                                   const QString& newText) {
+    return refusal(
+        m_store->editComment(name.toStdString(), newName.toStdString(), newText.toStdString()),
+        *m_store);
+}
+
+QString AppController::removeComment(const QString& name) {
+    return refusal(m_store->removeComment(name.toStdString()), *m_store);
+}
+
+void AppController::importComments() {
+    const auto path = m_dialogs.chooseFileToOpen(QStringLiteral("Import comments"),
+                                                 QStringLiteral("CSV files (*.csv)"));
+    if (!path) {
+        return;
+    }
+    const auto parsed = commentCsv::readFile(path->toStdString());
+    if (!parsed) {
+        m_store->log(FeedItem::Kind::warning, parsed.error());
+        return;
+    }
+    m_store->importComments(parsed.value().comments, parsed.value().skippedRows);
+}
+
+void AppController::exportComments() {
+    const auto path = m_dialogs.chooseFileToSave(QStringLiteral("Export comments"),
+                                                 QStringLiteral("CSV files (*.csv)"),
+                                                 QStringLiteral("Kelvarn_Comments.csv"));
+    if (!path) {
+        return;
+    }
+    const std::string csv = commentCsv::csv(m_store->comments());
+    if (const auto written = writeUserFileAtomically(path->toStdString(), csv); !written) {
+        flash(QStringLiteral("Export failed: ") + QString::fromStdString(written.error()));
+        return;
+    }
+    const std::size_t count = m_store->comments().size();
+    flash(QStringLiteral("Exported %1 %2 → %3")
+              .arg(count)
+              .arg(count == 1 ? QStringLiteral("comment") : QStringLiteral("comments"))
+              .arg(QFileInfo(*path).fileName()));
+}
+
 void AppController::removeCorrection(const QString& id) {
     if (const auto uuid = Uuid::parse(id.toStdString())) {
         m_store->removeCorrection(*uuid);
@@ -302,8 +377,10 @@ void AppController::removeCorrection(const QString& id) {
 
 void AppController::fixLastUtterance(const QString& original, const QString& corrected,
                                      bool remember) {
-    const std::string heard = original.toStdString();
-    const std::string text = unicode::trimWhitespace(corrected.toStdString());
+    // With names hidden, the user saw and edited "Student N" where a name was.
+    const std::string heard = m_storeObject->unmasked(original.toStdString());
+    const std::string text =
+        unicode::trimWhitespace(m_storeObject->unmasked(corrected.toStdString()));
     if (text.empty() || text == heard) {
         return;
     }

@@ -85,7 +85,7 @@ public:
     std::function<void(bool)> onCompactChanged;
 
     bool tidying() const { return m_tidying.has_value(); }
-    QString banner() const { return m_banner.value_or(QString()); }
+    QString banner() const { return m_banner ? m_storeObject->shown(*m_banner) : QString(); }
     bool hasBanner() const { return m_banner.has_value(); }
     Q_INVOKABLE void toggleCompact() { setCompact(!m_compact); }
     bool showActivity() const { return m_showActivity; }
@@ -101,6 +101,16 @@ public:
     Q_INVOKABLE void exportText();
     Q_INVOKABLE void addCorrection(const QString& heard, const QString& replacement);
     Q_INVOKABLE void removeCorrection(const QString& id);
+    // The comment bank. Each returns why it refused, or an empty text when it did it (the feed
+    // says either way).
+    Q_INVOKABLE QString addComment(const QString& name, const QString& text);
+    Q_INVOKABLE QString editComment(const QString& name, const QString& newName,
+                                    const QString& newText);
+    Q_INVOKABLE QString removeComment(const QString& name);
+    // A two-column CSV (Name,Text) chosen in a file dialog, merged by name; and the bank written
+    // as one.
+    Q_INVOKABLE void importComments();
+    Q_INVOKABLE void exportComments();
     // Re-runs the last heard line (original) as corrected, learning the rule the fix suggests
     // when asked to and there is one. Does nothing when the corrected text trimmed is empty or
     // still the original.
@@ -192,6 +202,8 @@ private:
     bool m_compact = false;
     std::optional<QString> m_banner;
     bool m_showActivity = true;
+    // The score column's title the grade book was last exported with; empty before the first.
+    QString m_gradeBookColumn;
 };
 
 } // namespace kelvarn::app

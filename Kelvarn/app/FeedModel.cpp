@@ -17,18 +17,19 @@ QVariant FeedModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const FeedItem& item = m_items[static_cast<std::size_t>(index.row())];
+    const std::string text = m_mask ? m_mask->masked(item.text) : item.text;
     switch (role) {
     case IdRole:
         return QString::fromStdString(item.id.toString());
     case Qt::DisplayRole:
     case TextRole:
-        return QString::fromStdString(item.text);
+        return QString::fromStdString(text);
     case KindRole:
         return QString::fromUtf8(kindName(item.kind));
     case ShownTextRole:
-        return shownFeedText(item.text).text;
+        return shownFeedText(text).text;
     case SymbolRole:
-        return shownFeedText(item.text).symbol;
+        return shownFeedText(text).symbol;
     default:
         return {};
     }
@@ -40,6 +41,13 @@ QHash<int, QByteArray> FeedModel::roleNames() const {
             {KindRole, "kind"},
             {ShownTextRole, "shownText"},
             {SymbolRole, "symbol"}};
+}
+
+void FeedModel::setMask(const NameMask* mask) {
+    m_mask = mask;
+    if (!m_items.empty()) {
+        emit dataChanged(index(0), index(static_cast<int>(m_items.size()) - 1));
+    }
 }
 
 void FeedModel::update(const std::deque<FeedItem>& feed) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "language/NameMask.h"
 #include "model/FeedItem.h"
 
 #include <QAbstractListModel>
@@ -32,9 +33,13 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     void update(const std::deque<FeedItem>& feed);
+    // Texts shown through the mask (anonymous grading), or as logged when null. The mask must
+    // outlive its use here.
+    void setMask(const NameMask* mask);
 
 private:
     std::vector<FeedItem> m_items;
+    const NameMask* m_mask = nullptr;
 };
 
 } // namespace kelvarn::app

@@ -21,6 +21,8 @@ std::vector<StatusMenuItem> statusMenuItems(const StatusMenuState& state) {
     StatusMenuItem startAtLogin =
         item(QStringLiteral("Start at Login"), Action::toggleStartAtLogin);
     startAtLogin.checked = state.startAtLogin;
+    StatusMenuItem anonymous = item(QStringLiteral("Anonymous Grading"), Action::toggleAnonymous);
+    anonymous.checked = state.anonymous;
     // The global keys are hints in the titles, not shortcuts of the items.
     return {
         item(state.panelVisible ? QStringLiteral("Hide Panel  (Ctrl+Alt+G)")
@@ -37,6 +39,7 @@ std::vector<StatusMenuItem> statusMenuItems(const StatusMenuState& state) {
         item(QStringLiteral("Export Text…"), Action::exportText),
         item(QStringLiteral("Export Grade Book…"), Action::exportGradeBook),
         item(QStringLiteral("Corrections…"), Action::showCorrections),
+        anonymous,
         item(QStringLiteral("Show Data Folder"), Action::showDataFolder),
         item(QStringLiteral("Check for Updates…"), Action::checkForUpdates),
         item(QStringLiteral("Version %1 (%2)").arg(state.version, state.build), Action::none,

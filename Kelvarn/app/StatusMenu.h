@@ -15,6 +15,7 @@ struct StatusMenuState {
     QString version;
     QString build;
     bool startAtLogin = false; // the autostart entry exists
+    bool anonymous = false;    // names shown as "Student N"
 };
 
 // The tray menu's entries, in order.
@@ -29,6 +30,7 @@ struct StatusMenuItem {
         exportText,
         exportGradeBook,
         showCorrections,
+        toggleAnonymous,
         showDataFolder,
         checkForUpdates,
         toggleStartAtLogin,

@@ -44,12 +44,16 @@ StoreObject::StoreObject(GradingStore& store, QObject* parent) : QObject(parent)
     m_students.update(store.session());
     m_feed.update(store.feed());
     m_corrections.update(store.corrections());
+    m_comments.update(store.comments());
     m_subscription = store.addObserver([this](StoreField field) { storeChanged(field); });
 }
 
 void StoreObject::storeChanged(StoreField field) {
     switch (field) {
     case StoreField::session:
+        if (m_mask && newNames()) {
+            remask();
+        }
         m_students.update(m_store.session());
         emit sessionChanged();
         break;
@@ -62,6 +66,9 @@ void StoreObject::storeChanged(StoreField field) {
         m_corrections.update(m_store.corrections());
         emit correctionsChanged();
         break;
+    case StoreField::comments:
+        m_comments.update(m_store.comments());
+        break;
     case StoreField::lastUtterance:
         emit lastUtteranceChanged();
         break;
@@ -69,6 +76,62 @@ void StoreObject::storeChanged(StoreField field) {
         break;
     }
     refreshValues();
+}
+
+void StoreObject::setAnonymous(bool anonymous) {
+    if (anonymous == m_mask.has_value()) {
+        return;
+    }
+    if (anonymous) {
+        remask();
+    } else {
+        m_mask.reset();
+        m_feed.setMask(nullptr);
+    }
+    m_students.setAnonymous(anonymous);
+    emit anonymousChanged();
+    // Every text that names students is shown anew.
+    emit sessionChanged();
+    emit feedChanged();
+    emit lastUtteranceChanged();
+    refreshValues();
+    refreshLastHeard();
+}
+
+std::optional<std::vector<std::string>> StoreObject::newNames() const {
+    const StudentList& students = m_store.session().students;
+    bool same = students.size() == m_maskedNames.size();
+    for (std::size_t i = 0; same && i < students.size(); ++i) {
+        same = students[i].name == m_maskedNames[i];
+    }
+    if (same) {
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (const StudentRecord& student : students) {
+        names.push_back(student.name);
+    }
+    return names;
+}
+
+void StoreObject::remask() {
+    if (auto names = newNames()) {
+        m_maskedNames = std::move(*names);
+    }
+    m_mask.emplace(m_maskedNames);
+    m_feed.setMask(&*m_mask);
+}
+
+std::string StoreObject::shown(const std::string& text) const {
+    return m_mask ? m_mask->masked(text) : text;
+}
+
+QString StoreObject::shown(const QString& text) const {
+    return m_mask ? QString::fromStdString(m_mask->masked(text.toStdString())) : text;
+}
+
+std::string StoreObject::unmasked(const std::string& text) const {
+    return m_mask ? m_mask->unmasked(text) : text;
 }
 
 QString StoreObject::progressText() const {
@@ -101,7 +164,7 @@ QVariantMap StoreObject::focusedStudent() const {
     }
     return {
         {QStringLiteral("id"), QString::fromStdString(student->id.toString())},
-        {QStringLiteral("name"), QString::fromStdString(student->name)},
+        {QStringLiteral("name"), QString::fromStdString(shown(student->name))},
         {QStringLiteral("total"),
          QString::fromStdString(outOf(student->totalPoints(), rubric::maxPoints))},
         {QStringLiteral("score"),
@@ -119,7 +182,7 @@ QString StoreObject::focusText() const {
     if (!student) {
         return QStringLiteral("No student focused");
     }
-    QString result = QString::fromStdString(student->name);
+    QString result = QString::fromStdString(shown(student->name));
     if (const auto& section = session.focus.section) {
         result += QStringLiteral(" › ") + text(sections::shortTitle(*section));
         if (const auto& level = student->grade(*section).level) {
@@ -131,7 +194,7 @@ QString StoreObject::focusText() const {
 
 QString StoreObject::latestResult() const {
     const FeedItem* item = latest(m_store.feed(), false);
-    return item == nullptr ? QString() : shownFeedText(item->text).text;
+    return item == nullptr ? QString() : shownFeedText(shown(item->text)).text;
 }
 
 QString StoreObject::latestResultSymbol() const {
@@ -186,7 +249,7 @@ QVariantList StoreObject::pendingChoices() const {
         if (const auto i = session.index(id)) {
             choices.push_back(QVariantMap{
                 {QStringLiteral("id"), QString::fromStdString(id.toString())},
-                {QStringLiteral("name"), QString::fromStdString(session.students[*i].name)},
+                {QStringLiteral("name"), QString::fromStdString(shown(session.students[*i].name))},
             });
         }
     }
@@ -246,7 +309,7 @@ void StoreObject::gradeFocused(const QString& levelName) {
 
 QString StoreObject::lastUtteranceText() const {
     const auto& heard = m_store.lastUtterance();
-    return heard ? QString::fromStdString(heard->text) : QString();
+    return heard ? QString::fromStdString(shown(heard->text)) : QString();
 }
 
 QString StoreObject::lastUtteranceFeedId() const {
@@ -276,13 +339,14 @@ void StoreObject::refreshValues() {
     if (assign(m_voicePaused, m_store.voicePaused())) {
         emit voicePausedChanged();
     }
-    if (assign(m_pendingQuestion, QString::fromStdString(m_store.pendingQuestion()))) {
+    if (assign(m_pendingQuestion, QString::fromStdString(shown(m_store.pendingQuestion())))) {
         emit pendingQuestionChanged();
     }
     if (assign(m_canUndo, m_store.canUndo())) {
         emit canUndoChanged();
     }
-    if (assign(m_lastUndoLabel, QString::fromStdString(m_store.lastUndoLabel().value_or("")))) {
+    if (assign(m_lastUndoLabel,
+               QString::fromStdString(shown(m_store.lastUndoLabel().value_or(""))))) {
         emit lastUndoLabelChanged();
     }
     if (assign(m_canFixLastUtterance, m_store.canFixLastUtterance())) {
@@ -293,7 +357,8 @@ void StoreObject::refreshValues() {
 // Only a feed change can change it: not looked for on every keystroke's notification.
 void StoreObject::refreshLastHeard() {
     const FeedItem* heard = latest(m_store.feed(), true);
-    if (assign(m_lastHeard, heard == nullptr ? QString() : QString::fromStdString(heard->text))) {
+    if (assign(m_lastHeard,
+               heard == nullptr ? QString() : QString::fromStdString(shown(heard->text)))) {
         emit lastHeardChanged();
     }
 }

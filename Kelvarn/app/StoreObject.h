@@ -1,15 +1,21 @@
 #pragma once
 
+#include "app/CommentsModel.h"
 #include "app/CorrectionsModel.h"
 #include "app/FeedModel.h"
 #include "app/StudentListModel.h"
 #include "engine/GradingStore.h"
+#include "language/NameMask.h"
 
 #include <QObject>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
 #include <QtQmlIntegration>
+
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace kelvarn::app {
 
@@ -22,6 +28,8 @@ class StoreObject final : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("Made by the application and handed to the views.")
     Q_PROPERTY(bool voicePaused READ voicePaused NOTIFY voicePausedChanged)
+    // Anonymous grading: every name the views show is "Student N", N the place in the class.
+    Q_PROPERTY(bool anonymous READ anonymous WRITE setAnonymous NOTIFY anonymousChanged)
     Q_PROPERTY(QString pendingQuestion READ pendingQuestion NOTIFY pendingQuestionChanged)
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY canUndoChanged)
     Q_PROPERTY(QString lastUndoLabel READ lastUndoLabel NOTIFY lastUndoLabelChanged)
@@ -32,6 +40,7 @@ class StoreObject final : public QObject {
     Q_PROPERTY(kelvarn::app::StudentListModel* students READ students CONSTANT)
     Q_PROPERTY(kelvarn::app::FeedModel* feed READ feedModel CONSTANT)
     Q_PROPERTY(kelvarn::app::CorrectionsModel* corrections READ corrections CONSTANT)
+    Q_PROPERTY(kelvarn::app::CommentsModel* comments READ comments CONSTANT)
     Q_PROPERTY(bool hasLastUtterance READ hasLastUtterance NOTIFY lastUtteranceChanged)
     // The text that was acted on; empty when nothing was heard yet.
     Q_PROPERTY(QString lastUtteranceText READ lastUtteranceText NOTIFY lastUtteranceChanged)
@@ -64,6 +73,13 @@ public:
     GradingStore& store() const { return m_store; }
 
     bool voicePaused() const { return m_voicePaused; }
+    bool anonymous() const { return m_mask.has_value(); }
+    void setAnonymous(bool anonymous);
+    // A text as the views show it: with names hidden while grading anonymously.
+    Q_INVOKABLE QString shown(const QString& text) const;
+    std::string shown(const std::string& text) const;
+    // What the user typed over a shown text, with "Student N" read back as that student's name.
+    std::string unmasked(const std::string& text) const;
     QString pendingQuestion() const { return m_pendingQuestion; }
     bool canUndo() const { return m_canUndo; }
     QString lastUndoLabel() const { return m_lastUndoLabel; }
@@ -73,6 +89,7 @@ public:
     StudentListModel* students() { return &m_students; }
     FeedModel* feedModel() { return &m_feed; }
     CorrectionsModel* corrections() { return &m_corrections; }
+    CommentsModel* comments() { return &m_comments; }
     bool hasLastUtterance() const { return m_store.lastUtterance().has_value(); }
     QString lastUtteranceText() const;
     QString lastUtteranceFeedId() const;
@@ -124,6 +141,7 @@ signals:
     void correctionsChanged();
     void lastUtteranceChanged();
     void voicePausedChanged();
+    void anonymousChanged();
     void pendingQuestionChanged();
     void canUndoChanged();
     void lastUndoLabelChanged();
@@ -134,12 +152,18 @@ private:
     void storeChanged(StoreField field);
     void refreshValues();
     void refreshLastHeard();
+    // The class's names, in order, when they are no longer those the mask was made for.
+    std::optional<std::vector<std::string>> newNames() const;
+    void remask();
 
     GradingStore& m_store;
     StudentListModel m_students{this};
     FeedModel m_feed{this};
     CorrectionsModel m_corrections{this};
+    CommentsModel m_comments{this};
     bool m_voicePaused = false;
+    std::optional<NameMask> m_mask;
+    std::vector<std::string> m_maskedNames;
     QString m_pendingQuestion;
     bool m_canUndo = false;
     QString m_lastUndoLabel;

@@ -1,5 +1,6 @@
 #include "app/StudentListModel.h"
 
+#include "language/NameMask.h"
 #include "model/PointFormat.h"
 #include "model/Rubric.h"
 
@@ -46,7 +47,8 @@ QVariant StudentListModel::data(const QModelIndex& index, int role) const {
         return QString::fromStdString(student.id.toString());
     case Qt::DisplayRole:
     case NameRole:
-        return QString::fromStdString(student.name);
+        return QString::fromStdString(
+            m_anonymous ? NameMask::label(static_cast<std::size_t>(index.row())) : student.name);
     case GradedRole:
         return QStringLiteral("%1/%2").arg(student.gradedCount()).arg(sections::allCases.size());
     case ScoreRole:
@@ -73,6 +75,12 @@ QHash<int, QByteArray> StudentListModel::roleNames() const {
     return {{IdRole, "studentId"},   {NameRole, "name"},     {GradedRole, "graded"},
             {ScoreRole, "score"},    {StatusRole, "status"}, {SectionsRole, "gradedSections"},
             {FocusedRole, "focused"}};
+}
+
+void StudentListModel::setAnonymous(bool anonymous) {
+    if (std::exchange(m_anonymous, anonymous) != anonymous && !m_students.empty()) {
+        emit dataChanged(index(0), index(static_cast<int>(m_students.size()) - 1), {NameRole});
+    }
 }
 
 void StudentListModel::update(const Session& session) {

@@ -33,10 +33,13 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     void update(const Session& session);
+    // Names shown as "Student N" (anonymous grading) or as they are.
+    void setAnonymous(bool anonymous);
 
 private:
     StudentList m_students;
     std::optional<Uuid> m_focused;
+    bool m_anonymous = false;
 };
 
 } // namespace kelvarn::app

@@ -11,6 +11,8 @@ public:
     std::optional<QString> chooseFileToOpen(const QString& title, const QString& filter) override;
     std::optional<QString> chooseFileToSave(const QString& title, const QString& filter,
                                             const QString& suggestedName) override;
+    std::optional<QString> askText(const QString& title, const QString& label,
+                                   const QString& initial) override;
 };
 
 } // namespace kelvarn::desktop

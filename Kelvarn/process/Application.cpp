@@ -3,8 +3,9 @@
 #include "desktop/Autostart.h"
 #include "desktop/PlatformHotkeys.h"
 #include "persistence/DataFolder.h"
+#include "settings/Preferences.h"
 #include "views/ContentViewSource.h"
-#include "views/CorrectionsWindow.h"
+#include "views/ControllerWindow.h"
 #include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
 #include "views/VoiceTrainingWindow.h"
@@ -16,10 +17,24 @@
 
 namespace kelvarn::process {
 
+namespace {
+
+const QString anonymousKey = QStringLiteral("anonymousGrading");
+
+} // namespace
+
 Application::Application(Parts parts, QObject* parent)
     : QObject(parent), m_controller(parts.controller), m_tidyWindow(parts.tidyWindow),
-      m_correctionsWindow(parts.correctionsWindow), m_helpWindow(parts.helpWindow),
-      m_voiceTrainingWindow(parts.voiceTrainingWindow), m_panel(parts.engine, parts.preferences) {
+      m_correctionsWindow(parts.correctionsWindow), m_commentsWindow(parts.commentsWindow),
+      m_helpWindow(parts.helpWindow), m_voiceTrainingWindow(parts.voiceTrainingWindow),
+      m_preferences(parts.preferences), m_panel(parts.engine, parts.preferences) {
+    // Names stay hidden from one launch to the next until the user shows them again.
+    app::StoreObject* store = m_controller.storeObject();
+    store->setAnonymous(m_preferences.string(anonymousKey) == QStringLiteral("true"));
+    connect(store, &app::StoreObject::anonymousChanged, this, [this, store] {
+        m_preferences.setString(anonymousKey, store->anonymous() ? QStringLiteral("true")
+                                                                 : QStringLiteral("false"));
+    });
     m_panel.setContent(views::contentViewSource(),
                        views::contentViewProperties(m_controller, m_panel.actions()));
     connect(&m_panel, &desktop::FloatingPanel::windowRequested, this, &Application::openWindow);
@@ -126,6 +141,8 @@ void Application::openWindow(const QString& name) {
         m_tidyWindow.show();
     } else if (name == QStringLiteral("corrections")) {
         m_correctionsWindow.show();
+    } else if (name == QStringLiteral("comments")) {
+        m_commentsWindow.show();
     } else if (name == QStringLiteral("help")) {
         m_helpWindow.show();
     } else if (name == QStringLiteral("training")) {
@@ -178,6 +195,9 @@ void Application::act(app::StatusMenuItem::Action action) {
     case Action::showCorrections:
         m_correctionsWindow.show();
         break;
+    case Action::toggleAnonymous:
+        m_controller.storeObject()->setAnonymous(!m_controller.storeObject()->anonymous());
+        break;
     case Action::none:
         break;
     }
@@ -187,6 +207,7 @@ app::StatusMenuState Application::menuState() const {
     app::StatusMenuState state;
     state.panelVisible = m_panel.isVisible();
     state.compact = m_controller.compact();
+    state.anonymous = m_controller.storeObject()->anonymous();
     state.listening =
         m_controller.speechObject() != nullptr && m_controller.speechObject()->isRunning();
     if (update::Updater* updater = m_controller.updater()) {

@@ -19,6 +19,7 @@ class Preferences;
 }
 
 namespace kelvarn::views {
+class CommentsWindow;
 class CorrectionsWindow;
 class HelpWindow;
 class TidyPromptWindow;
@@ -40,6 +41,7 @@ public:
         Preferences& preferences;
         views::TidyPromptWindow& tidyWindow;
         views::CorrectionsWindow& correctionsWindow;
+        views::CommentsWindow& commentsWindow;
         views::HelpWindow& helpWindow;
         views::VoiceTrainingWindow& voiceTrainingWindow;
     };
@@ -71,8 +73,10 @@ private:
     app::AppController& m_controller;
     views::TidyPromptWindow& m_tidyWindow;
     views::CorrectionsWindow& m_correctionsWindow;
+    views::CommentsWindow& m_commentsWindow;
     views::HelpWindow& m_helpWindow;
     views::VoiceTrainingWindow& m_voiceTrainingWindow;
+    Preferences& m_preferences;
     desktop::FloatingPanel m_panel;
     std::unique_ptr<desktop::TrayIcon> m_tray;
     std::unique_ptr<app::GlobalHotkeys> m_hotkeys;

@@ -19,7 +19,7 @@ void describe(QCommandLineParser& parser) {
         {QStringLiteral("roster"), QStringLiteral("Add the students named in FILE, one a line."),
          QStringLiteral("FILE")},
         {QStringLiteral("open-window"),
-         QStringLiteral("Open the tidy, corrections, help or training window."),
+         QStringLiteral("Open the tidy, corrections, comments, help or training window."),
          QStringLiteral("NAME")},
         {QStringLiteral("update-now"), QStringLiteral("Check for an update and install it.")},
         {QStringLiteral("toggle-panel"), QStringLiteral("Show or hide the panel.")},

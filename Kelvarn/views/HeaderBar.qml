@@ -150,6 +150,11 @@ RowLayout {
                 onTriggered: root.panel.openWindow("tidy")
             }
             MenuItem {
+                objectName: "commentsItem"
+                text: "Comments…"
+                onTriggered: root.panel.openWindow("comments")
+            }
+            MenuItem {
                 objectName: "correctionsItem"
                 text: "Corrections…"
                 onTriggered: root.panel.openWindow("corrections")
@@ -166,6 +171,13 @@ RowLayout {
                 checkable: true
                 checked: root.controller.showActivity
                 onToggled: root.controller.setShowActivity(checked)
+            }
+            MenuItem {
+                objectName: "anonymousItem"
+                text: "Anonymous Grading"
+                checkable: true
+                checked: root.controller.store.anonymous
+                onToggled: root.controller.store.anonymous = checked
             }
             MenuItem {
                 objectName: "voiceCommandsItem"

@@ -28,6 +28,7 @@ Pane {
             title: "Grade (the focused section)",
             rows: [
                 ["Levels", "“complete” (or “full marks”), “mostly”, “somewhat”, “incomplete”"],
+                ["A saved comment", "“comment thesis vague” — adds the comment of that short name (Comments… in the ⋯ menu) to the focused notes"],
             ]
         },
         {

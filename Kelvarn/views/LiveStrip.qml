@@ -12,7 +12,10 @@ Rectangle {
 
     required property AppController controller
     readonly property SpeechObject speech: root.controller.speech
-    readonly property string partial: speech?.partial ?? ""
+    // Names hidden while grading anonymously, as in the feed.
+    readonly property string partial: root.controller.store.anonymous
+                                      ? root.controller.store.shown(speech?.partial ?? "")
+                                      : speech?.partial ?? ""
     readonly property string heard: root.controller.store.lastHeard
 
     visible: (speech?.isRunning ?? false) || heard !== ""

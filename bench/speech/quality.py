@@ -165,6 +165,8 @@ class Bench:
         self.work = work
         self.base = os.path.join(work, "base")
         self.ctl_run("--data-dir", self.base, "roster", os.path.join(HERE, "roster.txt"))
+        self.ctl_run("--data-dir", self.base, "comments", "import",
+                     os.path.join(HERE, "comments.csv"))
         self.ctl_run("--data-dir", self.base, "say", "Nadia Ford")
         self.expected = {}
         self.bases = {}
@@ -227,7 +229,7 @@ def main():
     parser.add_argument("--voices", default="", help="keep voices whose name contains one of these")
     parser.add_argument("--noises", default="pink,babble,fan")
     parser.add_argument("--snr", default="20,15,10")
-    parser.add_argument("--kinds", default="command,name,chain,note,order")
+    parser.add_argument("--kinds", default="command,name,chain,note,order,comment")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
     parser.add_argument("--listen-arg", action="append",
                         help="passed on to kelvarnctl listen, to compare settings")
@@ -305,7 +307,7 @@ def main():
             for r in results:
                 f.write("\t".join(str(x) for x in r) + "\n")
     print("voice\tcondition\tcommand+name\tchain\tnote WER\tnotes executed\tchains split\t"
-          "notes cut\tclass order")
+          "notes cut\tclass order\tcomments")
     for voice in voices + ["all"]:
         for condition, snr in conditions:
             rows = [r for r in results if voice in ("all", r[0]) and r[1:3] == (condition, snr)]
@@ -319,10 +321,11 @@ def summary(rows):
     notes = [r for r in rows if r[3] == "note"]
     # "student N" and "next ungraded": apart, so that the other columns stay comparable.
     order = [r for r in rows if r[3] == "order"]
+    comments = [r for r in rows if r[3] == "comment"]
     note_wer = sum(wer(r[4], r[5]) for r in notes) / max(1, len(notes))
     return (f"{percent(intent)}\t{percent(chains)}\t{note_wer:.2f}\t"
             f"{sum(r[7] for r in notes)}/{len(notes)}\t{sum(r[8] for r in chains)}/{len(chains)}\t"
-            f"{sum(r[8] for r in notes)}/{len(notes)}\t{percent(order)}")
+            f"{sum(r[8] for r in notes)}/{len(notes)}\t{percent(order)}\t{percent(comments)}")
 
 
 def percent(rows):

@@ -194,9 +194,58 @@ TEST_F(AppControllerTest, ExportsAtomicallyAndSaysWhere) {
 
     dialogs.answer = QString::fromStdString((temp.path() / "book.csv").string());
     controller->exportGradeBook();
-    EXPECT_EQ(dialogs.titles.value(2), "Export grade book / Essay_Exam_1_Grade_Book.csv");
+    EXPECT_EQ(dialogs.titles.value(2), "Export grade book / Kelvarn Score");
+    EXPECT_EQ(dialogs.titles.value(3), "Export grade book / Essay_Exam_1_Grade_Book.csv");
     EXPECT_EQ(readWholeFile(temp.path() / "book.csv").value(), "Kelvarn Score\r\n\r\n")
         << "a plain roster's student: no columns of a grade book, and no grade yet";
+    dialogs.textAnswer = QStringLiteral(" Essay 1 (412) ");
+    controller->exportGradeBook();
+    EXPECT_EQ(readWholeFile(temp.path() / "book.csv").value(), "Essay 1 (412)\r\n\r\n");
+    dialogs.textAnswer.reset();
+    controller->exportGradeBook();
+    EXPECT_EQ(dialogs.titles.value(6), "Export grade book / Essay 1 (412)")
+        << "asked from the last";
+}
+
+TEST_F(AppControllerTest, TheCommentBankThroughItsWindowsOperations) {
+    auto controller = make();
+    EXPECT_EQ(controller->addComment("Thesis vague", "State your claim."), QString());
+    EXPECT_EQ(controller->addComment("a b c d e", "x"),
+              "“a b c d e” is too long for a short name: at most 4 words are heard after "
+              "“comment”.");
+    EXPECT_EQ(controller->editComment("thesis vague", "Thesis", "Claim?"), QString());
+    EXPECT_EQ(controller->removeComment("nothing"), "No comment is called “nothing”.");
+
+    dialogs.answer = file("bank.csv", "Name,Text\nFlow,\"Link them, please.\"\n");
+    controller->importComments();
+    ASSERT_EQ(controller->store().comments().size(), 2u);
+    dialogs.answer = QString::fromStdString((temp.path() / "out.csv").string());
+    controller->exportComments();
+    EXPECT_EQ(readWholeFile(temp.path() / "out.csv").value(),
+              "Name,Text\r\nThesis,Claim?\r\nFlow,\"Link them, please.\"\r\n");
+    EXPECT_EQ(controller->banner(), "Exported 2 comments → out.csv");
+
+    dialogs.answer = file("empty.csv", "Name,Text\n");
+    controller->importComments();
+    EXPECT_EQ(controller->store().feed().back().kind, FeedItem::Kind::warning);
+    EXPECT_EQ(controller->store().comments().size(), 2u);
+}
+
+TEST_F(AppControllerTest, AFixTypedWhileNamesAreHiddenMeansTheNamedStudent) {
+    auto controller = make();
+    GradingStore& store = controller->store();
+    store.loadRoster({"Nadia Ford", "Omar Haddad"});
+    controller->storeObject()->setAnonymous(true);
+    store.handleTranscript("omar had dad intro mostly");
+    const QString shown = controller->storeObject()->lastUtteranceText();
+    EXPECT_EQ(shown, "Student 2 had dad intro mostly");
+    controller->fixLastUtterance(shown, "Student 1 intro complete", true);
+    EXPECT_EQ(store.session().students[0].grade(SectionID::intro).level, Level::complete);
+    EXPECT_EQ(store.session().students[1].grade(SectionID::intro).level, std::nullopt);
+    for (const Correction& rule : store.corrections()) {
+        EXPECT_EQ(rule.replacement.find("Student"), std::string::npos)
+            << "no rule teaches the hidden label: " << rule.replacement;
+    }
 }
 
 TEST_F(AppControllerTest, SavesInTheBackgroundFlushesAtTheEndAndReportsFailures) {

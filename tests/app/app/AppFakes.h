@@ -57,7 +57,15 @@ public:
         return answer;
     }
 
+    std::optional<QString> askText(const QString& title, const QString&,
+                                   const QString& initial) override {
+        titles.push_back(title + " / " + initial);
+        return textAnswer ? textAnswer : initial;
+    }
+
     std::optional<QString> answer;
+    // Nothing: the initial text is accepted as it is.
+    std::optional<QString> textAnswer;
     QStringList titles;
 };
 

@@ -34,15 +34,17 @@ TEST(StatusMenuTest, ListsItsEntriesInOrderAndTheTogglesSayWhatTheyWillDo) {
         titles(hidden),
         (QStringList{"Show Panel  (Ctrl+Alt+G)", "Start Listening  (Ctrl+Alt+L)", "Compact View",
                      "—", "Open Roster…", "Export CSV…", "Export Text…", "Export Grade Book…",
-                     "Corrections…", "Show Data Folder", "Check for Updates…", "Version 1.2 (34)",
-                     "—", "Start at Login", "Quit Kelvarn"}));
+                     "Corrections…", "Anonymous Grading", "Show Data Folder", "Check for Updates…",
+                     "Version 1.2 (34)", "—", "Start at Login", "Quit Kelvarn"}));
 
-    const auto shown = app::statusMenuItems({true, true, true, "1.2", "34", true});
+    const auto shown = app::statusMenuItems({true, true, true, "1.2", "34", true, true});
     EXPECT_EQ(itemFor(shown, Action::togglePanel).title, "Hide Panel  (Ctrl+Alt+G)");
     EXPECT_EQ(itemFor(shown, Action::toggleListening).title, "Stop Listening  (Ctrl+Alt+L)");
     EXPECT_EQ(itemFor(shown, Action::toggleCompact).title, "Full View");
     EXPECT_EQ(itemFor(hidden, Action::toggleStartAtLogin).checked, false);
     EXPECT_EQ(itemFor(shown, Action::toggleStartAtLogin).checked, true);
+    EXPECT_EQ(itemFor(hidden, Action::toggleAnonymous).checked, false);
+    EXPECT_EQ(itemFor(shown, Action::toggleAnonymous).checked, true);
 }
 
 TEST(StatusMenuTest, OnlyTheVersionLineIsInertAndOnlyQuitHasAShortcut) {
@@ -53,7 +55,8 @@ TEST(StatusMenuTest, OnlyTheVersionLineIsInertAndOnlyQuitHasAShortcut) {
         EXPECT_EQ(item.enabled, item.action != Action::none) << item.title;
         EXPECT_EQ(item.title == "Version 2.0 (7)", item.action == Action::none) << item.title;
         EXPECT_EQ(item.shortcut, item.action == Action::quit ? "Ctrl+Q" : "") << item.title;
-        EXPECT_EQ(item.checked.has_value(), item.action == Action::toggleStartAtLogin)
+        EXPECT_EQ(item.checked.has_value(), item.action == Action::toggleStartAtLogin ||
+                                                item.action == Action::toggleAnonymous)
             << item.title;
     }
 }

@@ -44,6 +44,43 @@ TEST(StoreObjectTest, PropertiesAnnounceOnlyRealChanges) {
     EXPECT_EQ(canUndo.count(), 2);
 }
 
+TEST(StoreObjectTest, AnonymousGradingHidesEveryNameTheViewsShow) {
+    GradingStore store(
+        SavedState{testing::sessionWithStudents({"Nadia Ford", "Nadia Park", "Zoë Park"}), {}});
+    app::StoreObject object(store);
+    store.handleTranscript("zoe park intro complete");
+    store.handleTranscript("nadia");
+    QSignalSpy anonymous(&object, &app::StoreObject::anonymousChanged);
+    object.setAnonymous(true);
+    EXPECT_EQ(anonymous.count(), 1);
+
+    const auto feedText = [&](int fromEnd) {
+        app::FeedModel* feed = object.feedModel();
+        return feed->data(feed->index(feed->rowCount() - fromEnd), app::FeedModel::ShownTextRole)
+            .toString();
+    };
+    EXPECT_EQ(feedText(1), "Which one: Student 1 or Student 2?");
+    EXPECT_EQ(object.pendingQuestion(), "Which one: Student 1 or Student 2?");
+    EXPECT_EQ(object.pendingChoices().at(1).toMap().value("name"), "Student 2");
+    EXPECT_EQ(object.lastHeard(), "Student ?") << "a first name two students share";
+    EXPECT_EQ(object.students()->data(object.students()->index(2), app::StudentListModel::NameRole),
+              "Student 3");
+    store.handleTranscript("student three");
+    EXPECT_EQ(object.focusText(), "Student 3");
+    EXPECT_EQ(object.focusedStudent().value("name"), "Student 3");
+    EXPECT_EQ(object.lastUndoLabel(), "→ Student 3");
+
+    // A renamed student is hidden under the new name too.
+    store.loadRoster({"Ann Lee"});
+    EXPECT_EQ(object.shown(QStringLiteral("ann lee")), "Student 4");
+
+    object.setAnonymous(false);
+    EXPECT_EQ(object.focusText(), "Zoë Park");
+    EXPECT_EQ(feedText(1).contains("Student"), false) << feedText(1).toStdString();
+    EXPECT_EQ(store.feed().back().text.find("Student 3"), std::string::npos)
+        << "the log keeps the names";
+}
+
 TEST(StoreObjectTest, TheStudentListChangesRowByRowAndShowsScoresOnlyOnceGraded) {
     GradingStore store(
         SavedState{testing::sessionWithStudents({"Nadia Ford", "Omar Haddad", "Zoë Park"}), {}});

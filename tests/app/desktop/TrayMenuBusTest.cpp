@@ -8,7 +8,7 @@
 #include "support/EventLoop.h"
 #include "support/QtPrinting.h"
 #include "support/TempFolder.h"
-#include "views/CorrectionsWindow.h"
+#include "views/ControllerWindow.h"
 #include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
 #include "views/VoiceTrainingWindow.h"
@@ -94,6 +94,7 @@ protected:
             std::nullopt, m_scheduler, m_dialogs, {}, nullptr, std::move(engine)});
         m_tidyWindow.emplace(m_qml, m_preferences);
         m_correctionsWindow.emplace(m_qml, *m_controller);
+        m_commentsWindow.emplace(m_qml, *m_controller);
         m_helpWindow.emplace(m_qml);
     }
     ~TrayMenuBusTest() override {
@@ -102,9 +103,9 @@ protected:
     }
 
     void launch() {
-        m_shell.emplace(process::Application::Parts{*m_controller, m_qml, m_preferences,
-                                                    *m_tidyWindow, *m_correctionsWindow,
-                                                    *m_helpWindow, m_trainingWindow});
+        m_shell.emplace(process::Application::Parts{
+            *m_controller, m_qml, m_preferences, *m_tidyWindow, *m_correctionsWindow,
+            *m_commentsWindow, *m_helpWindow, m_trainingWindow});
         m_shell->launch({});
     }
 
@@ -168,6 +169,7 @@ protected:
     QQmlEngine m_qml;
     std::optional<views::TidyPromptWindow> m_tidyWindow;
     std::optional<views::CorrectionsWindow> m_correctionsWindow;
+    std::optional<views::CommentsWindow> m_commentsWindow;
     std::optional<views::HelpWindow> m_helpWindow;
     app::VoiceTrainingObject m_training{{{}, {}, {}, {}, {}}};
     views::VoiceTrainingWindow m_trainingWindow{m_qml, m_training};
@@ -184,17 +186,17 @@ TEST_F(TrayMenuBusTest, APanelReadsTheMenuInEachStateAndItsClicksReachTheApplica
     ASSERT_TRUE(findItem(host));
 
     auto menu = openMenu();
-    EXPECT_EQ(
-        labels(menu).mid(0, 11),
-        (QStringList{"Hide Panel  (Ctrl+Alt+G)", "Start Listening  (Ctrl+Alt+L)", "Compact View",
-                     "—", "Open Roster…", "Export CSV…", "Export Text…", "Export Grade Book…",
-                     "Corrections…", "Show Data Folder", "Check for Updates…"}))
+    EXPECT_EQ(labels(menu).mid(0, 12),
+              (QStringList{"Hide Panel  (Ctrl+Alt+G)", "Start Listening  (Ctrl+Alt+L)",
+                           "Compact View", "—", "Open Roster…", "Export CSV…", "Export Text…",
+                           "Export Grade Book…", "Corrections…", "Anonymous Grading",
+                           "Show Data Folder", "Check for Updates…"}))
         << "the panel is shown at launch";
-    ASSERT_EQ(menu.size(), 15u);
-    EXPECT_TRUE(menu[11].label.startsWith("Version "));
-    EXPECT_FALSE(menu[11].enabled);
-    EXPECT_EQ(labels(menu).mid(12), (QStringList{"—", "Start at Login", "Quit Kelvarn"}));
-    EXPECT_EQ(menu[13].checked, false);
+    ASSERT_EQ(menu.size(), 16u);
+    EXPECT_TRUE(menu[12].label.startsWith("Version "));
+    EXPECT_FALSE(menu[12].enabled);
+    EXPECT_EQ(labels(menu).mid(13), (QStringList{"—", "Start at Login", "Quit Kelvarn"}));
+    EXPECT_EQ(menu[14].checked, false);
 
     click(menu, "Start Listening  (Ctrl+Alt+L)");
     ASSERT_TRUE(testing::runUntil([&] { return m_speech->state() == SpeechState::listening(); }));
@@ -211,7 +213,15 @@ TEST_F(TrayMenuBusTest, APanelReadsTheMenuInEachStateAndItsClicksReachTheApplica
     }));
     menu = openMenu();
     EXPECT_EQ(menu[0].label, "Show Panel  (Ctrl+Alt+G)");
-    EXPECT_EQ(menu[13].checked, true);
+    EXPECT_EQ(menu[14].checked, true);
+
+    EXPECT_EQ(menu[9].checked, false);
+    click(menu, "Anonymous Grading");
+    EXPECT_TRUE(testing::runUntil([&] { return m_controller->storeObject()->anonymous(); }));
+    menu = openMenu();
+    EXPECT_EQ(menu[9].checked, true);
+    EXPECT_EQ(m_preferences.string("anonymousGrading").value_or(QString()), "true")
+        << "kept for the next launch";
 
     click(menu, "Stop Listening  (Ctrl+Alt+L)");
     EXPECT_TRUE(testing::runUntil([&] { return m_speech->state() == SpeechState::off(); }));
@@ -224,7 +234,7 @@ TEST_F(TrayMenuBusTest, TheIconAppearsWhenTheDesktopsPanelStartsAfterKelvarn) {
 
     testing::FakeTrayHost host;
     ASSERT_TRUE(findItem(host)) << "the icon registered with the panel that came";
-    EXPECT_EQ(openMenu().size(), 15u);
+    EXPECT_EQ(openMenu().size(), 16u);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "views/CorrectionsWindow.h"
+#include "views/ControllerWindow.h"
 #include "app/AppController.h"
 #include "app/AppFakes.h"
 #include "support/QtPrinting.h"

@@ -6,7 +6,7 @@
 #include "settings/Preferences.h"
 #include "support/QtPrinting.h"
 #include "support/TempFolder.h"
-#include "views/CorrectionsWindow.h"
+#include "views/ControllerWindow.h"
 #include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
 #include "views/VoiceTrainingWindow.h"
@@ -34,11 +34,12 @@ protected:
     Preferences preferences{QString::fromStdString((temp.path() / "Kelvarn.conf").string())};
     views::TidyPromptWindow tidy{engine, preferences};
     views::CorrectionsWindow corrections{engine, controller};
+    views::CommentsWindow comments{engine, controller};
     views::HelpWindow help{engine};
     app::VoiceTrainingObject training{{temp.path() / "data", {}, {}, {}, {}}};
     views::VoiceTrainingWindow trainingWindow{engine, training};
     process::Application shell{
-        {controller, engine, preferences, tidy, corrections, help, trainingWindow}};
+        {controller, engine, preferences, tidy, corrections, comments, help, trainingWindow}};
 };
 
 TEST_F(OpenWindowTest, LaunchArgumentsAndThePanelOpenTheCorrectionsAndHelpWindowsByName) {
@@ -51,6 +52,8 @@ TEST_F(OpenWindowTest, LaunchArgumentsAndThePanelOpenTheCorrectionsAndHelpWindow
     EXPECT_FALSE(shown(tidy.window()));
     shell.handle(process::LaunchArguments::parse({"kelvarn", "--open-window", "training"}));
     EXPECT_TRUE(shown(trainingWindow.window()));
+    shell.handle(process::LaunchArguments::parse({"kelvarn", "--open-window", "comments"}));
+    EXPECT_TRUE(shown(comments.window()));
 
     corrections.window()->close();
     shell.panel().actions().openWindow("corrections");

@@ -9,7 +9,7 @@
 #include "support/EventLoop.h"
 #include "support/QuickItems.h"
 #include "support/TempFolder.h"
-#include "views/CorrectionsWindow.h"
+#include "views/ControllerWindow.h"
 #include "views/HelpWindow.h"
 #include "views/TidyPromptWindow.h"
 #include "views/VoiceTrainingWindow.h"
@@ -175,11 +175,13 @@ protected:
     Preferences m_preferences{QString::fromStdString((m_temp.path() / "prefs.conf").string())};
     views::TidyPromptWindow m_tidyWindow{m_engine, m_preferences};
     views::CorrectionsWindow m_correctionsWindow{m_engine, m_controller};
+    views::CommentsWindow m_commentsWindow{m_engine, m_controller};
     views::HelpWindow m_helpWindow{m_engine};
     app::VoiceTrainingObject m_training{{m_temp.path() / "data", {}, {}, {}, {}}};
     views::VoiceTrainingWindow m_trainingWindow{m_engine, m_training};
     process::Application m_shell{{m_controller, m_engine, m_preferences, m_tidyWindow,
-                                  m_correctionsWindow, m_helpWindow, m_trainingWindow}};
+                                  m_correctionsWindow, m_commentsWindow, m_helpWindow,
+                                  m_trainingWindow}};
 };
 
 TEST_F(PanelEndToEndTest, GradingWithThePointerAndTheKeyboardIsSavedStepByStep) {
@@ -271,6 +273,40 @@ TEST_F(PanelEndToEndTest, TheCorrectionsAndHelpWindowsOpenBesideThePanel) {
     }
     save(*m_correctionsWindow.window(), "corrections-window.png");
     save(*m_helpWindow.window(), "help-window.png");
+}
+
+TEST_F(PanelEndToEndTest, ACommentWrittenInItsWindowIsThenFiledByVoice) {
+    launch(QStringLiteral("Omar Haddad"));
+    process::LaunchArguments arguments;
+    arguments.openWindow = QStringLiteral("comments");
+    m_shell.handle(arguments);
+    QQuickWindow* window = m_commentsWindow.window();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(testing::runUntil([&] { return window->isExposed(); }, 5s));
+    testing::settle(*window);
+    QQuickItem* name = named(window->contentItem(), QStringLiteral("commentNameField"));
+    QQuickItem* text = named(window->contentItem(), QStringLiteral("commentTextField"));
+    QQuickItem* save = named(window->contentItem(), QStringLiteral("saveCommentButton"));
+    ASSERT_TRUE(name && text && save);
+    EXPECT_FALSE(save->isEnabled()) << "nothing to add yet";
+    name->setProperty("text", QStringLiteral("Thesis vague"));
+    text->setProperty("text", QStringLiteral("State your claim in one sentence."));
+    testing::settle(*window);
+    ASSERT_TRUE(save->isEnabled());
+    const QPoint at = window->mapToGlobal(
+        save->mapToScene(QPointF(save->width() / 2, save->height() / 2)).toPoint());
+    xdotool(
+        {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+    ASSERT_TRUE(testing::runUntil([&] { return m_controller.store().comments().size() == 1; }, 5s));
+    testing::settle(*window);
+    EXPECT_EQ(name->property("text").toString(), QString()) << "the form is ready for the next";
+    EXPECT_NE(withText(window->contentItem(), QStringLiteral("Thesis vague")), nullptr) << "listed";
+    PanelEndToEndTest::save(*window, "comments-window.png");
+
+    m_controller.handleTranscript(QStringLiteral("comment thesis vague"));
+    const auto& omar = m_controller.store().session().students[1];
+    EXPECT_EQ(m_controller.store().notes(OverallNotes{omar.id}),
+              "State your claim in one sentence.");
 }
 
 } // namespace
