@@ -1,8 +1,8 @@
-#include "views/ControllerWindow.h"
 #include "app/AppController.h"
 #include "app/AppFakes.h"
 #include "support/QtPrinting.h"
 #include "support/QuickItems.h"
+#include "views/ControllerWindow.h"
 
 #include <QQmlEngine>
 #include <QQuickItem>
