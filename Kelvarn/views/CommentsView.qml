@@ -133,12 +133,14 @@ ColumnLayout {
                                 textFormat: Text.PlainText
                                 text: row.name
                                 font.bold: true
+                                color: row.highlighted ? palette.highlightedText : palette.windowText
                             }
                             Label {
                                 textFormat: Text.PlainText
                                 text: row.uses === 0 ? "not used yet"
                                       : row.uses === 1 ? "used once" : "used " + row.uses + "×"
-                                color: palette.placeholderText
+                                color: row.highlighted ? palette.highlightedText
+                                                       : palette.placeholderText
                                 font.pointSize: Math.max(1, row.font.pointSize - 1)
                             }
                         }
@@ -146,6 +148,7 @@ ColumnLayout {
                             textFormat: Text.PlainText
                             Layout.fillWidth: true
                             text: row.commentText
+                            color: row.highlighted ? palette.highlightedText : palette.windowText
                             wrapMode: Text.Wrap
                             maximumLineCount: 2
                             elide: Text.ElideRight
