@@ -90,6 +90,7 @@ AppController::AppController(Services services, QObject* parent)
         m_speech->setOnFinal([guard = QPointer<AppController>(this)](
                                  const QString& text, const speech::Recording& recording) {
             if (guard) {
+                guard->m_sleep.restart();
                 guard->m_replayObject->hear(recording, [&guard, &text] {
                     guard->m_store->handleTranscript(text.toStdString());
                 });
@@ -105,6 +106,8 @@ AppController::AppController(Services services, QObject* parent)
                 [this](const QString& message) {
                     m_store->log(FeedItem::Kind::warning, message.toStdString());
                 });
+        connect(m_speech.get(), &speech::SpeechEngine::stateChanged, this,
+                [this] { listeningChanged(); });
         connect(m_speech.get(), &speech::SpeechEngine::microphoneReturned, this, [this] {
             m_store->log(FeedItem::Kind::action, "Microphone back — listening again.");
         });
@@ -113,7 +116,56 @@ AppController::AppController(Services services, QObject* parent)
     m_storeWatch = m_store->addObserver([this](StoreField field) { storeChanged(field); });
 }
 
+void AppController::setSleepMinutes(int minutes) {
+    const std::chrono::minutes after{std::max(0, minutes)};
+    if (after == m_sleep.after()) {
+        return;
+    }
+    m_sleep.setAfter(after);
+    emit sleepMinutesChanged();
+}
+
+void AppController::listeningChanged() {
+    const bool listening = m_speech->state().kind == speech::SpeechState::Kind::listening;
+    if (listening && !m_store->voicePaused()) {
+        m_sleep.restart();
+    } else if (!listening) {
+        m_sleep.cancel();
+        setAsleep(false);
+    }
+}
+
+void AppController::fallAsleep() {
+    if (!m_speech || m_store->voicePaused() ||
+        m_speech->state().kind != speech::SpeechState::Kind::listening) {
+        return;
+    }
+    const auto minutes = m_sleep.after().count();
+    m_store->setVoicePaused(true);
+    setAsleep(true);
+    m_store->log(FeedItem::Kind::action,
+                 "Asleep after " + std::to_string(minutes) +
+                     (minutes == 1 ? " minute" : " minutes") +
+                     " without a word — say “resume listening” or press Ctrl+Alt+L to wake it");
+}
+
+void AppController::setAsleep(bool asleep) {
+    if (std::exchange(m_asleep, asleep) != asleep && m_speechObject) {
+        m_speechObject->setAsleep(asleep);
+    }
+}
+
 void AppController::storeChanged(StoreField field) {
+    if (field == StoreField::voicePaused && m_speech) {
+        if (m_store->voicePaused()) {
+            m_sleep.cancel();
+        } else {
+            setAsleep(false);
+            if (m_speech->state().kind == speech::SpeechState::Kind::listening) {
+                m_sleep.restart();
+            }
+        }
+    }
     if (field == StoreField::parser && m_speech) {
         preferCommandReadings();
     }
@@ -135,7 +187,10 @@ void AppController::toggleListening() {
     if (!m_speech) {
         return;
     }
-    if (m_speech->isRunning()) {
+    if (m_speech->isRunning() && m_asleep) {
+        // The key that would stop listening wakes it instead: the user wants to be heard.
+        m_store->setVoicePaused(false);
+    } else if (m_speech->isRunning()) {
         QCoro::connect(m_speech->stop(), this, [] {});
     } else {
         QCoro::connect(m_speech->start(m_store->recognizerVocabulary()), this, [] {});

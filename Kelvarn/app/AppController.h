@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AutoSleep.h"
 #include "app/FileDialogs.h"
 #include "app/ReplayObject.h"
 #include "app/Scheduler.h"
@@ -46,6 +47,8 @@ class AppController final : public QObject {
     Q_PROPERTY(kelvarn::app::SpeechObject* speech READ speechObject CONSTANT)
     Q_PROPERTY(kelvarn::app::ReplayObject* replay READ replayObject CONSTANT)
     Q_PROPERTY(kelvarn::app::UpdaterObject* updater READ updaterObject CONSTANT)
+    // Minutes of listening without a heard word before listening pauses by itself; 0: never.
+    Q_PROPERTY(int sleepMinutes READ sleepMinutes WRITE setSleepMinutes NOTIFY sleepMinutesChanged)
 
 public:
     static constexpr std::chrono::seconds bannerDuration{6};
@@ -124,8 +127,12 @@ public:
     // dropped, so the notes stay as they were.
     Q_INVOKABLE void cancelTidy();
 
-    // Starts listening with the store's vocabulary, or stops.
+    // Starts listening with the store's vocabulary, or stops; wakes it when it fell asleep.
     Q_INVOKABLE void toggleListening();
+    int sleepMinutes() const { return static_cast<int>(m_sleep.after().count()); }
+    void setSleepMinutes(int minutes);
+    // Listening paused itself after the quiet time; a word or the key wakes it.
+    bool asleep() const { return m_asleep; }
     // While listening: stops and starts again, so that the recogniser is made anew (a voice
     // profile trained or forgotten).
     void restartListening();
@@ -158,12 +165,16 @@ signals:
     void tidyingChanged();
     void bannerChanged();
     void showActivityChanged();
+    void sleepMinutesChanged();
     // The recogniser's hints changed: the class's names (a roster, an undo) or the correction
     // rules did. Only when the words really changed.
     void vocabularyChanged(const QStringList& vocabulary);
 
 private:
     void storeChanged(StoreField field);
+    void listeningChanged();
+    void fallAsleep();
+    void setAsleep(bool asleep);
     void refreshVocabulary();
     void preferCommandReadings();
     void stopTidy();
@@ -202,6 +213,8 @@ private:
     bool m_compact = false;
     std::optional<QString> m_banner;
     bool m_showActivity = true;
+    AutoSleep m_sleep{m_scheduler, *this, [this] { fallAsleep(); }};
+    bool m_asleep = false;
     // The score column's title the grade book was last exported with; empty before the first.
     QString m_gradeBookColumn;
 };

@@ -2,7 +2,7 @@
 
 namespace kelvarn::app {
 
-ListeningStatus listeningStatus(const speech::SpeechState& state, bool voicePaused) {
+ListeningStatus listeningStatus(const speech::SpeechState& state, bool voicePaused, bool asleep) {
     using Kind = speech::SpeechState::Kind;
     switch (state.kind) {
     case Kind::off:
@@ -14,6 +14,10 @@ ListeningStatus listeningStatus(const speech::SpeechState& state, bool voicePaus
         return {QStringLiteral("ellipsis"), QStringLiteral("gray"),
                 QStringLiteral("Downloading speech model (one time)…")};
     case Kind::listening:
+        if (voicePaused && asleep) {
+            return {QStringLiteral("mic.slash.fill"), QStringLiteral("orange"),
+                    QStringLiteral("Asleep — say “resume listening”"), StatusIcon::paused};
+        }
         if (voicePaused) {
             return {QStringLiteral("mic.slash.fill"), QStringLiteral("orange"),
                     QStringLiteral("Paused — say “resume listening”"), StatusIcon::paused};

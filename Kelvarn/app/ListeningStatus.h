@@ -19,7 +19,9 @@ struct ListeningStatus {
     bool operator==(const ListeningStatus&) const = default;
 };
 
-ListeningStatus listeningStatus(const speech::SpeechState& state, bool voicePaused);
+// asleep: the pause is one that listening took by itself after a quiet time.
+ListeningStatus listeningStatus(const speech::SpeechState& state, bool voicePaused,
+                                bool asleep = false);
 
 // The state's case as the views switch on it: "off", "starting", "downloadingModel",
 // "listening" or "failed".

@@ -14,10 +14,15 @@ SpeechObject::SpeechObject(speech::SpeechEngine& engine, StoreObject& store, QOb
     connect(&engine, &speech::SpeechEngine::levelChanged, this, &SpeechObject::levelChanged);
 }
 
+void SpeechObject::setAsleep(bool asleep) {
+    m_asleep = asleep;
+    refresh();
+}
+
 void SpeechObject::refresh() {
     const speech::SpeechState& state = m_engine.state();
     const bool paused = m_store.voicePaused();
-    const ListeningStatus status = listeningStatus(state, paused);
+    const ListeningStatus status = listeningStatus(state, paused, m_asleep);
     if (assign(m_state, stateKey(state.kind))) {
         emit stateChanged();
     }

@@ -43,6 +43,8 @@ public:
     bool showsLevel() const { return m_showsLevel; }
     // The tray icon's look; C++ only.
     StatusIcon statusIcon() const { return m_status.icon; }
+    // A pause that listening took by itself, after a quiet time: the header says so.
+    void setAsleep(bool asleep);
 
 signals:
     void stateChanged();
@@ -66,6 +68,7 @@ private:
     bool m_isRunning = false;
     ListeningStatus m_status;
     bool m_showsLevel = false;
+    bool m_asleep = false;
 };
 
 } // namespace kelvarn::app

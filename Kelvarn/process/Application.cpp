@@ -20,6 +20,7 @@ namespace kelvarn::process {
 namespace {
 
 const QString anonymousKey = QStringLiteral("anonymousGrading");
+const QString sleepKey = QStringLiteral("sleepAfterMinutes");
 
 } // namespace
 
@@ -34,6 +35,14 @@ Application::Application(Parts parts, QObject* parent)
     connect(store, &app::StoreObject::anonymousChanged, this, [this, store] {
         m_preferences.setString(anonymousKey, store->anonymous() ? QStringLiteral("true")
                                                                  : QStringLiteral("false"));
+    });
+    bool isNumber = false;
+    const int sleepMinutes = m_preferences.string(sleepKey).value_or(QString()).toInt(&isNumber);
+    if (isNumber) {
+        m_controller.setSleepMinutes(sleepMinutes);
+    }
+    connect(&m_controller, &app::AppController::sleepMinutesChanged, this, [this] {
+        m_preferences.setString(sleepKey, QString::number(m_controller.sleepMinutes()));
     });
     m_panel.setContent(views::contentViewSource(),
                        views::contentViewProperties(m_controller, m_panel.actions()));

@@ -179,6 +179,52 @@ RowLayout {
                 checked: root.controller.store.anonymous
                 onToggled: root.controller.store.anonymous = checked
             }
+            Menu {
+                id: sleepMenu
+                objectName: "sleepMenu"
+                title: "Sleep When Quiet"
+
+                // One choice at a time, as radio buttons.
+                ButtonGroup {
+                    id: sleepChoices
+                }
+
+                MenuItem {
+                    text: "After 5 Minutes"
+                    checkable: true
+                    ButtonGroup.group: sleepChoices
+                    checked: root.controller.sleepMinutes === 5
+                    onTriggered: root.controller.sleepMinutes = 5
+                }
+                MenuItem {
+                    text: "After 10 Minutes"
+                    checkable: true
+                    ButtonGroup.group: sleepChoices
+                    checked: root.controller.sleepMinutes === 10
+                    onTriggered: root.controller.sleepMinutes = 10
+                }
+                MenuItem {
+                    text: "After 20 Minutes"
+                    checkable: true
+                    ButtonGroup.group: sleepChoices
+                    checked: root.controller.sleepMinutes === 20
+                    onTriggered: root.controller.sleepMinutes = 20
+                }
+                MenuItem {
+                    text: "After 30 Minutes"
+                    checkable: true
+                    ButtonGroup.group: sleepChoices
+                    checked: root.controller.sleepMinutes === 30
+                    onTriggered: root.controller.sleepMinutes = 30
+                }
+                MenuItem {
+                    text: "Never"
+                    checkable: true
+                    ButtonGroup.group: sleepChoices
+                    checked: root.controller.sleepMinutes === 0
+                    onTriggered: root.controller.sleepMinutes = 0
+                }
+            }
             MenuItem {
                 objectName: "voiceCommandsItem"
                 text: "Voice Commands…"

@@ -65,6 +65,54 @@ TEST_F(ControllerListeningTest, ListensHandsFinalsToTheStoreAndKeepsTheRecognise
     EXPECT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::off(); }));
 }
 
+TEST_F(ControllerListeningTest, ListeningFallsAsleepAfterTheQuietTimeAndAWordOrTheKeyWakesIt) {
+    using namespace std::chrono_literals;
+    GradingStore& store = controller.store();
+    store.loadRoster({"Nadia Ford"});
+    controller.toggleListening();
+    ASSERT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::listening(); }));
+    auto* transcriber = qobject_cast<testing::FakeTranscriber*>(recogniser->current.data());
+    ASSERT_NE(transcriber, nullptr);
+
+    scheduler.advance(9min);
+    transcriber->say("nadia ford", true);
+    ASSERT_TRUE(testing::runUntil([&] { return store.session().focus.studentID.has_value(); }));
+    scheduler.advance(9min);
+    EXPECT_FALSE(store.voicePaused()) << "a heard word starts the quiet time anew";
+    scheduler.advance(1min);
+    EXPECT_TRUE(store.voicePaused());
+    EXPECT_TRUE(controller.asleep());
+    EXPECT_EQ(controller.speechObject()->statusText(), "Asleep — say “resume listening”");
+    EXPECT_EQ(store.feed().back().text, "Asleep after 10 minutes without a word — say “resume "
+                                        "listening” or press Ctrl+Alt+L to wake it");
+
+    controller.toggleListening();
+    EXPECT_FALSE(store.voicePaused()) << "the key wakes it rather than stopping";
+    EXPECT_TRUE(speech.isRunning());
+    EXPECT_FALSE(controller.asleep());
+
+    // Asleep again, then woken by voice; a pause the user asked for never counts as sleep.
+    scheduler.advance(10min);
+    ASSERT_TRUE(controller.asleep());
+    transcriber->say("resume listening", true);
+    ASSERT_TRUE(testing::runUntil([&] { return !store.voicePaused(); }));
+    EXPECT_FALSE(controller.asleep());
+    transcriber->say("pause listening", true);
+    ASSERT_TRUE(testing::runUntil([&] { return store.voicePaused(); }));
+    EXPECT_FALSE(controller.asleep());
+    controller.toggleListening();
+    EXPECT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::off(); }))
+        << "the key stops a pause the user asked for, as it always did";
+
+    controller.setSleepMinutes(0);
+    controller.toggleListening();
+    ASSERT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::listening(); }));
+    scheduler.advance(24h);
+    EXPECT_FALSE(controller.asleep()) << "0: never";
+    controller.toggleListening();
+    EXPECT_TRUE(testing::runUntil([&] { return speech.state() == SpeechState::off(); }));
+}
+
 bool hears(const std::vector<std::string>& vocabulary, const std::string& word) {
     return std::find(vocabulary.begin(), vocabulary.end(), word) != vocabulary.end();
 }

@@ -202,12 +202,26 @@ TEST_F(LivePartsTest, TheMenuListsItsEntriesInOrderAndAsksTheShellByName) {
         const QString text = item->property("text").toString();
         texts.push_back(text.isEmpty() ? QStringLiteral("—") : text);
     }
-    EXPECT_EQ(texts,
-              QStringList({"Open Roster…", "Export CSV…", "Export Text…", "Export Grade Book…", "—",
-                           "Tidy Notes with Claude", "Edit Tidy Prompt…", "Comments…",
-                           "Corrections…", "Train Kelvarn on my voice…", "—", "Show Activity",
-                           "Anonymous Grading", "Voice Commands…", "Check for Updates…",
-                           "Show Data Folder", "—", "Start at Login", "Quit Kelvarn"}));
+    EXPECT_EQ(texts, QStringList({"Open Roster…",
+                                  "Export CSV…",
+                                  "Export Text…",
+                                  "Export Grade Book…",
+                                  "—",
+                                  "Tidy Notes with Claude",
+                                  "Edit Tidy Prompt…",
+                                  "Comments…",
+                                  "Corrections…",
+                                  "Train Kelvarn on my voice…",
+                                  "—",
+                                  "Show Activity",
+                                  "Anonymous Grading",
+                                  "Sleep When Quiet",
+                                  "Voice Commands…",
+                                  "Check for Updates…",
+                                  "Show Data Folder",
+                                  "—",
+                                  "Start at Login",
+                                  "Quit Kelvarn"}));
 
     const auto entry = [&](const char* name) {
         return menu->findChild<QQuickItem*>(QString::fromLatin1(name));
