@@ -43,10 +43,9 @@ Parsed parse(std::string_view text) {
         if (i == 0 && isHeader(row)) {
             continue;
         }
-        std::string name =
-            row.empty() ? std::string() : unicode::trimWhitespace(unguarded(std::move(row[0])));
+        std::string name = row.empty() ? std::string() : unguarded(unicode::trimWhitespace(row[0]));
         std::string body =
-            row.size() < 2 ? std::string() : unicode::trimWhitespace(unguarded(std::move(row[1])));
+            row.size() < 2 ? std::string() : unguarded(unicode::trimWhitespace(row[1]));
         if (name.empty() || body.empty()) {
             ++out.skippedRows;
             continue;

@@ -30,10 +30,13 @@ TEST(CommentFilesTest, CsvRoundTripsWhatASpreadsheetWouldBreak) {
 TEST(CommentFilesTest, CsvFromElsewhereNeedsNoHeaderAndSkipsHalfRows) {
     const commentCsv::Parsed parsed = commentCsv::parse(
         "\xEF\xBB\xBFthesis vague,\"State it, clearly.\",extra\r\nno text\r\n,no name\n"
-        "  Flow  ,  Link the paragraphs.  \n");
-    ASSERT_EQ(parsed.comments.size(), 2u);
+        "  Flow  ,  Link the paragraphs.  \n"
+        "Sum, \t'=SUM(A1)\n");
+    ASSERT_EQ(parsed.comments.size(), 3u);
     EXPECT_EQ(parsed.comments[0], (Comment{"thesis vague", "State it, clearly."}));
     EXPECT_EQ(parsed.comments[1], (Comment{"Flow", "Link the paragraphs."}));
+    EXPECT_EQ(parsed.comments[2], (Comment{"Sum", "=SUM(A1)"}))
+        << "the guard is taken off after the spaces before it";
     EXPECT_EQ(parsed.skippedRows, 2u);
 }
 
