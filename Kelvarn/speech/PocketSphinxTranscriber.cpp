@@ -272,6 +272,11 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
     // not: it waits on so that a note is not cut at a pause for thought.
     bool waiting = false;
     std::size_t waited = 0;
+    // Audio since speech was first detected in the open utterance; and whether the utterance
+    // under way follows one cut at the longest an utterance may be, so is dropped too.
+    std::size_t spoken = 0;
+    bool dropping = false;
+    const auto longest = static_cast<std::size_t>(std::max(1, m_settings.maxUtteranceFrames)) * 160;
     const std::size_t noteWait = noteWaitSamples(m_settings);
     UtteranceAudio audio;
     while (!quitting()) {
@@ -314,10 +319,35 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
                 heard = true;
             }
             audio.add(piece, heard);
+            spoken += heard ? piece.size() : 0;
+            if (spoken >= longest) {
+                // Nothing of it is acted on, to the end of the talk: a pause ends the dropping.
+                if (!decoder.endUtterance() || !decoder.startUtterance()) {
+                    breakDown();
+                    return;
+                }
+                if (!dropping) {
+                    post([this, seconds = longest / 16000] {
+                        Q_EMIT notice(QStringLiteral("Not acted on: over %1 s of speech without a "
+                                                     "pause, more like talk than a command or a "
+                                                     "note. Nothing was filed.")
+                                          .arg(seconds));
+                    });
+                }
+                emitResult({}, false);
+                dropping = true;
+                heard = false;
+                spoken = 0;
+                waiting = false;
+                partial.clear();
+                audio.clear();
+                continue;
+            }
             if (speaking) {
                 audio.markSpeech(piece.size());
                 waiting = false;
-                if (std::string hypothesis = decoder.hypothesis(); hypothesis != partial) {
+                if (std::string hypothesis = decoder.hypothesis();
+                    !dropping && hypothesis != partial) {
                     partial = hypothesis;
                     emitResult(std::move(hypothesis), false);
                 }
@@ -344,8 +374,11 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
                 breakDown();
                 return;
             }
-            emitRecording(audio);
-            emitResult(finalReading(decoder), true);
+            if (!std::exchange(dropping, false)) {
+                emitRecording(audio);
+                emitResult(finalReading(decoder), true);
+            }
+            spoken = 0;
             heard = false;
             waiting = false;
             partial.clear();
@@ -357,7 +390,7 @@ void PocketSphinxTranscriber::decode(SphinxDecoder& decoder, AudioInputQueue& in
         }
     }
     const bool ended = endUtterance(audio);
-    if (heard && ended && !quitting()) {
+    if (heard && ended && !dropping && !quitting()) {
         emitRecording(audio);
         emitResult(finalReading(decoder), true);
     }

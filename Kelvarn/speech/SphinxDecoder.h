@@ -26,6 +26,9 @@ struct SphinxSettings {
     // dictation does; 0 for the same wait. Off until it no longer splits chains of commands
     // at the pauses between them: at 12, 6 of 36 synthetic chains came apart.
     int commandEndFrames = 0;
+    // Frames of speech (60 s) after which an utterance is no command or note but talk, such as
+    // a conversation the microphone was left open on: it is dropped up to its end.
+    int maxUtteranceFrames = 6000;
     // The speaker's adapted acoustic model (see VoiceProfile.h), used instead of the system's
     // when it loads.
     std::optional<std::filesystem::path> voiceProfile;

@@ -235,6 +235,26 @@ TEST_F(SpeechEndToEndTest, SpokenCommandsAndANoteReachTheStore) {
     EXPECT_TRUE(engine.partial().isEmpty());
 }
 
+// Talk past the longest an utterance may be is dropped to its end, and said once; what is said
+// after the pause that ends it is heard as usual.
+TEST_F(SpeechEndToEndTest, TalkLongerThanAnUtteranceMayBeIsDroppedToItsEnd) {
+    settings.maxUtteranceFrames = 300; // 3 s, for a short test
+    std::vector<QString> notices;
+    QObject::connect(&engine, &SpeechEngine::notice,
+                     [&](const QString& message) { notices.push_back(message); });
+    listenTo(saidWithPauses(
+        {speak("the second paragraph wanders between three ideas and never comes back to the "
+               "thesis, which makes the whole essay hard to follow"),
+         speak("omar haddad intro complete")},
+        1.2));
+    EXPECT_EQ(heard, std::vector<std::string>{"omar haddad intro complete"});
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_TRUE(notices[0].startsWith("Not acted on: over 3 s of speech"))
+        << notices[0].toStdString();
+    EXPECT_TRUE(harness.record(1).overallNotes.empty()) << "nothing of the talk was filed";
+    EXPECT_EQ(harness.record(1).grade(SectionID::intro).level, Level::complete);
+}
+
 // A detector that mistakes a quiet start for speech must not spoil the words that follow.
 TEST_F(SpeechEndToEndTest, FaintNoiseBeforeTheWordsDoesNotSpoilThem) {
     listenTo(afterFaintNoise(speak("omar haddad intro complete"), 2.5));
