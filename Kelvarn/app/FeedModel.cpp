@@ -17,19 +17,21 @@ QVariant FeedModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const FeedItem& item = m_items[static_cast<std::size_t>(index.row())];
-    const std::string text = m_mask ? m_mask->masked(item.text) : item.text;
+    // Masked only for the roles that show the words: the view asks for every role of a row.
+    const auto text = [&] { return m_mask ? m_mask->masked(item.text) : item.text; };
     switch (role) {
     case IdRole:
         return QString::fromStdString(item.id.toString());
     case Qt::DisplayRole:
     case TextRole:
-        return QString::fromStdString(text);
+        return QString::fromStdString(text());
     case KindRole:
         return QString::fromUtf8(kindName(item.kind));
     case ShownTextRole:
-        return shownFeedText(text).text;
+        return shownFeedText(text()).text;
     case SymbolRole:
-        return shownFeedText(text).symbol;
+        // The glyph a line begins with is never part of a name.
+        return shownFeedText(item.text).symbol;
     default:
         return {};
     }

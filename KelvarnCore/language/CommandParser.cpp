@@ -293,10 +293,11 @@ ParsedSentence CommandParser::parseSentence(std::string_view sentence) const {
     if (tokens.front() == "correction") {
         return parsed::Correction{unicode::trimWhitespace(withoutCorrectionPrefix(text))};
     }
-    const PreparedTokens prepared = prepare(tokens, m_roster->index);
+    // Before the whole sentence is prepared: only the words before "comment" need it then.
     if (auto withComment = commandsEndingInComment(*m_roster, tokens)) {
         return parsed::Commands{std::move(*withComment)};
     }
+    const PreparedTokens prepared = prepare(tokens, m_roster->index);
     std::optional<std::vector<Command>> first = segmentPrepared(*m_roster, prepared, true);
     if (!first) {
         return parsed::Note{unicode::trimWhitespace(text)};
